@@ -1,0 +1,43 @@
+#include "CDocumentBase.h"
+
+CDocumentBase::CDocumentBase(IHostUi& ui, QObject* parent) : QObject(parent), m_ui(ui) {}
+
+void CDocumentBase::SetTitle(const QString& title)
+{
+    if (title == m_strTitle)
+        return;
+    m_strTitle = title;
+    emit titleChanged(m_strTitle);
+}
+
+void CDocumentBase::SetPathName(const QString& path)
+{
+    if (path == m_strPathName)
+        return;
+    m_strPathName = path;
+    emit pathChanged(m_strPathName);
+}
+
+void CDocumentBase::SetModifiedFlag(bool modified)
+{
+    if (modified == m_bModified)
+        return;
+    m_bModified = modified;
+    emit modifiedChanged(m_bModified);
+}
+
+bool CDocumentBase::SaveModified()
+{
+    if (!IsModified())
+        return true;
+    const QString name = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
+    switch (m_ui.ShowMessage(QStringLiteral("Save changes to %1?").arg(name),
+                             IHostUi::Buttons::YesNoCancel, IHostUi::Answer::Yes)) {
+    case IHostUi::Answer::Yes:
+        return saveHandler ? saveHandler() : false;
+    case IHostUi::Answer::No:
+        return true;
+    default:
+        return false;
+    }
+}

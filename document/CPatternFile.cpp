@@ -1,0 +1,399 @@
+#include "CPatternFile.h"
+
+#include "CVespiraDoc.h"
+#include "DecimalPlaces.h"
+#include "FixedText.h"
+#include "NumberText.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <strings.h>
+
+namespace {
+
+// Lines are read in pieces of at most 127 characters, as a 128-byte line buffer did.
+constexpr std::size_t kPieceLength = 127;
+
+std::string_view FileNameOf(std::string_view path)
+{
+    const std::size_t cut = path.find_last_of("/\\");
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+void AppendFixed(std::string& out, double value, int decimals)
+{
+    out += FormatFixed(value, decimals);
+}
+
+// Cuts the text into the pieces a line-by-line read in text mode gives.
+class CPieceReader
+{
+public:
+    explicit CPieceReader(std::string_view text) : m_text(text) {}
+
+    // The next piece, without its line feed; false at the end of the text.
+    bool Next(std::string& piece)
+    {
+        if (m_pos >= m_text.size())
+            return false;
+        const std::size_t rest = m_text.size() - m_pos;
+        const std::size_t window = std::min(rest, kPieceLength);
+        const std::size_t lf = m_text.substr(m_pos, window).find('\n');
+        if (lf != std::string_view::npos) {
+            piece.assign(m_text.substr(m_pos, lf));
+            m_pos += lf + 1;
+        } else {
+            piece.assign(m_text.substr(m_pos, window));
+            m_pos += window;
+        }
+        // A NUL in the file ends the text of its line, as it did in a C buffer.
+        piece.resize(std::strlen(piece.c_str()));
+        return true;
+    }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+bool StartsWith(const std::string& line, std::string_view prefix)
+{
+    return std::string_view(line).substr(0, prefix.size()) == prefix;
+}
+
+// What follows a keyword: its first occurrence, then the keyword and one more character
+// skipped; empty when the keyword is missing or ends the line.
+const char* AfterKeyword(const std::string& line, const char* keyword)
+{
+    const std::size_t at = line.find(keyword);
+    if (at == std::string::npos)
+        return "";
+    const std::size_t from = at + std::strlen(keyword) + 1;
+    return from <= line.size() ? line.c_str() + from : "";
+}
+
+float FloatAfter(const std::string& line, const char* keyword)
+{
+    return static_cast<float>(CAtof(AfterKeyword(line, keyword)));
+}
+
+int IntAfter(const std::string& line, const char* keyword)
+{
+    return CAtol(AfterKeyword(line, keyword));
+}
+
+// "GMT: created: D T  modified: D T": the four texts as the writer wrote them.
+void ReadGmtLine(CVespiraDoc& doc, const std::string& line)
+{
+    doc.m_szCreatedDate[0] = '\0';
+    doc.m_szCreatedTime[0] = '\0';
+    doc.m_szModifiedDate[0] = '\0';
+    doc.m_szModifiedTime[0] = '\0';
+    const std::string_view text(line);
+
+    const std::size_t modified = text.find("modified: ");
+    const std::size_t created = text.find("created: ");
+    if (created != std::string_view::npos) {
+        const std::size_t dateAt = created + 9;
+        const std::size_t space = text.find(' ', dateAt);
+        CopyText(doc.m_szCreatedDate, text.substr(dateAt, space - dateAt));
+        if (space != std::string_view::npos) {
+            std::size_t timeEnd = text.size();
+            if (modified != std::string_view::npos && modified >= space + 1)
+                timeEnd = modified >= space + 3 ? modified - 2 : space + 1;
+            CopyText(doc.m_szCreatedTime, text.substr(space + 1, timeEnd - space - 1));
+        }
+    }
+    if (modified != std::string_view::npos) {
+        const std::size_t dateAt = modified + 10;
+        const std::size_t space = text.find(' ', dateAt);
+        CopyText(doc.m_szModifiedDate, text.substr(dateAt, space - dateAt));
+        if (space != std::string_view::npos)
+            CopyText(doc.m_szModifiedTime, text.substr(space + 1));
+    }
+}
+
+// One header line; true when it ends the header.
+bool ReadHeaderLine(CVespiraDoc& doc, const std::string& line, GridSpec& grid)
+{
+    if (StartsWith(line, "ORMA"))
+        return false;
+    if (StartsWith(line, "File")) {
+        CopyText(doc.m_szFileName, line.size() > 6 ? std::string_view(line).substr(6) : "");
+    } else if (StartsWith(line, "GMT:")) {
+        ReadGmtLine(doc, line);
+    } else if (StartsWith(line, "MEAS")) {
+        doc.m_fMeasTime = FloatAfter(line, "time:");
+        doc.m_nKV = IntAfter(line, "kv:");
+        doc.m_nMA = IntAfter(line, "ma:");
+    } else if (StartsWith(line, "DET:")) {
+        doc.m_fDetDistance = FloatAfter(line, "dist:");
+        doc.m_fBeamX = FloatAfter(line, "x:");
+        doc.m_fBeamY = FloatAfter(line, "y:");
+        doc.m_nImageSize = IntAfter(line, "size:");
+    } else if (StartsWith(line, "BCKG")) {
+        const std::size_t file = line.find("file:");
+        if (file != std::string::npos) {
+            const std::size_t from = file + 6;
+            CopyText(doc.m_szBackgroundFile,
+                     from <= line.size() ? std::string_view(line).substr(from) : "");
+        } else {
+            doc.m_fBackgroundX = FloatAfter(line, "x:");
+            doc.m_fBackgroundY = FloatAfter(line, "y:");
+            doc.m_nBackgroundKV = IntAfter(line, "kv:");
+            doc.m_nBackgroundMA = IntAfter(line, "ma:");
+            doc.m_fBackgroundTime = FloatAfter(line, "time:");
+        }
+    } else if (StartsWith(line, "X:")) {
+        grid.fXBeg = FloatAfter(line, "beg:");
+        grid.fXEnd = FloatAfter(line, "end:");
+        grid.fXInc = FloatAfter(line, "inc:");
+    } else if (StartsWith(line, "Y:")) {
+        grid.fYBeg = FloatAfter(line, "beg:");
+        grid.fYEnd = FloatAfter(line, "end:");
+        grid.fYInc = FloatAfter(line, "inc:");
+    } else if (StartsWith(line, "Begi")) {
+        return true;
+    }
+    return false;
+}
+
+// Values of one intensity line: one at its start and one after every space.
+void ReadIntensityLine(CVespiraDoc& doc, const std::string& line, std::size_t& index)
+{
+    const std::size_t count = doc.m_pIntensity.size();
+    const char* p = line.c_str();
+    for (;;) {
+        if (index < count) {
+            const int value = CAtol(p);
+            doc.m_pIntensity[index] = value;
+            doc.m_nMaxIntensity = std::max(doc.m_nMaxIntensity, value);
+        }
+        ++index;
+        p = std::strchr(p, ' ');
+        if (p == nullptr)
+            return;
+        ++p;
+    }
+}
+
+} // namespace
+
+std::string PatternFileText(const CVespiraDoc& doc)
+{
+    const int xDecimals = DecimalPlaces(doc.m_fXInc);
+    const int yDecimals = DecimalPlaces(doc.m_fYInc);
+    std::string out;
+    out.reserve(doc.m_pIntensity.size() * 7 + 1024);
+
+    out += kPatternTitle;
+    out += "\nFile: ";
+    out += TextOf(doc.m_szFileName);
+    out += "\nGMT: created: ";
+    out += TextOf(doc.m_szCreatedDate);
+    out += ' ';
+    out += TextOf(doc.m_szCreatedTime);
+    out += "  modified: ";
+    out += TextOf(doc.m_szModifiedDate);
+    out += ' ';
+    out += TextOf(doc.m_szModifiedTime);
+    out += "\nMEASURE: time: ";
+    AppendFixed(out, doc.m_fMeasTime, 1);
+    out += "  kv: " + FormatInt(doc.m_nKV) + "  ma: " + FormatInt(doc.m_nMA);
+    out += "\nDET: dist: ";
+    AppendFixed(out, doc.m_fDetDistance, 2);
+    out += "  x: ";
+    AppendFixed(out, doc.m_fBeamX, 2);
+    out += "  y: ";
+    AppendFixed(out, doc.m_fBeamY, 2);
+    out += "  size: " + FormatInt(doc.m_nImageSize) + "\n";
+    if (doc.m_szBackgroundFile[0] != '\0') {
+        out += "BCKGRD: file: ";
+        out += TextOf(doc.m_szBackgroundFile);
+        out += "\nBCKGRD: x: ";
+        AppendFixed(out, doc.m_fBackgroundX, 2);
+        out += "  y: ";
+        AppendFixed(out, doc.m_fBackgroundY, 2);
+        out += "  kv: " + FormatInt(doc.m_nBackgroundKV) +
+               "  ma: " + FormatInt(doc.m_nBackgroundMA) + "  time: ";
+        AppendFixed(out, doc.m_fBackgroundTime, 1);
+        out += '\n';
+    }
+    out += "X: beg: ";
+    AppendFixed(out, doc.m_fXBeg, xDecimals);
+    out += " end: ";
+    AppendFixed(out, doc.m_fXEnd, xDecimals);
+    out += " inc: ";
+    AppendFixed(out, doc.m_fXInc, xDecimals);
+    out += "\nY: beg: ";
+    AppendFixed(out, doc.m_fYBeg, yDecimals);
+    out += " end: ";
+    AppendFixed(out, doc.m_fYEnd, yDecimals);
+    out += " inc: ";
+    AppendFixed(out, doc.m_fYInc, yDecimals);
+    out += "\nBegin Radiography:\n";
+
+    // Values " %d" packed into lines of at most 79 characters, written without the
+    // leading space.
+    char buffer[96];
+    std::size_t used = 0;
+    auto flush = [&] {
+        if (used > 0)
+            out.append(buffer + 1, used - 1);
+        out += '\n';
+    };
+    for (const std::int32_t value : doc.m_pIntensity) {
+        char text[16];
+        text[0] = ' ';
+        const char* end = std::to_chars(text + 1, text + sizeof text, value).ptr;
+        const std::size_t length = static_cast<std::size_t>(end - text);
+        if (length + used > 80) {
+            flush();
+            used = 0;
+        }
+        std::memcpy(buffer + used, text, length);
+        used += length;
+    }
+    flush();
+
+    out += "End Radiography:\nBegin Selection:\n";
+    int number = 0;
+    for (int row = 0; row < doc.m_nYPoints; ++row) {
+        for (int col = 0; col < doc.m_nXPoints; ++col) {
+            const float time = doc.m_pScanTime[doc.IndexOf(col, row)];
+            if (!(time > 0.0f))
+                continue;
+            out += FormatInt(++number);
+            out += ":  x: ";
+            AppendFixed(out, doc.XOf(col), xDecimals);
+            out += "  y: ";
+            AppendFixed(out, doc.YOf(row), yDecimals);
+            out += "  time: ";
+            AppendFixed(out, time, 1);
+            out += '\n';
+        }
+    }
+    out += "End Selection:\n";
+    return out;
+}
+
+PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view raw)
+{
+    // Text mode: CR LF reaches the reader as LF.
+    std::string text;
+    text.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')
+            continue;
+        text += raw[i];
+    }
+
+    const std::size_t titleLength = sizeof kPatternTitle - 1;
+    if (text.size() < titleLength || strncasecmp(text.data(), kPatternTitle, titleLength) != 0)
+        return PatternReadResult::NotPattern;
+
+    doc.m_fMeasTime = 0.0f;
+    doc.m_nKV = 0;
+    doc.m_nMA = 0;
+    doc.m_fDetDistance = 0.0f;
+    doc.m_fBeamX = 0.0f;
+    doc.m_fBeamY = 0.0f;
+    doc.m_nImageSize = 0;
+    doc.m_szBackgroundFile[0] = '\0';
+
+    CPieceReader reader(text);
+    std::string line;
+    GridSpec grid;
+    grid.fXBeg = doc.m_fXBeg;
+    grid.fXEnd = doc.m_fXEnd;
+    grid.fXInc = doc.m_fXInc;
+    grid.fYBeg = doc.m_fYBeg;
+    grid.fYEnd = doc.m_fYEnd;
+    grid.fYInc = doc.m_fYInc;
+    for (;;) {
+        if (!reader.Next(line))
+            return PatternReadResult::ReadError;
+        if (ReadHeaderLine(doc, line, grid))
+            break;
+    }
+
+    // A grid with no valid size is refused before anything is allocated.
+    if (!ComputeGridCounts(grid) || !doc.SetUpGrid(grid))
+        return PatternReadResult::ReadError;
+
+    std::size_t index = 0;
+    for (;;) {
+        if (!reader.Next(line))
+            return PatternReadResult::ReadError;
+        if (StartsWith(line, "End"))
+            break;
+        ReadIntensityLine(doc, line, index);
+    }
+
+    if (!reader.Next(line))
+        return PatternReadResult::ReadError;
+
+    for (;;) {
+        if (!reader.Next(line))
+            return PatternReadResult::ReadError;
+        if (StartsWith(line, "End"))
+            break;
+        const int col = doc.ColumnOf(FloatAfter(line, "x:"));
+        const int row = doc.RowOf(FloatAfter(line, "y:"));
+        if (doc.IsInGrid(col, row))
+            doc.m_pScanTime[doc.IndexOf(col, row)] = FloatAfter(line, "time:");
+    }
+
+    doc.m_pUndoScanTime = doc.m_pScanTime;
+    return PatternReadResult::Ok;
+}
+
+bool WritePatternFile(CVespiraDoc& doc, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+
+    char oldName[sizeof doc.m_szFileName];
+    std::memcpy(oldName, doc.m_szFileName, sizeof oldName);
+    CopyText(doc.m_szFileName, FileNameOf(path.toStdString()));
+
+    const std::string text = PatternFileText(doc);
+    const bool written = file.write(text.data(), static_cast<qint64>(text.size())) ==
+                         static_cast<qint64>(text.size());
+    if (!written || !file.commit()) {
+        file.cancelWriting();
+        std::memcpy(doc.m_szFileName, oldName, sizeof oldName);
+        return false;
+    }
+    return true;
+}
+
+bool ReadPatternFile(CVespiraDoc& doc, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        doc.State().ui->ShowMessage(QString::fromLatin1(kReadErrorMessage));
+        return false;
+    }
+    file.close();
+
+    switch (ReadPatternText(doc, std::string_view(bytes.constData(), bytes.size()))) {
+    case PatternReadResult::Ok:
+        return true;
+    case PatternReadResult::NotPattern:
+        doc.State().ui->ShowMessage(QString::fromLatin1(kNotPatternMessage));
+        return false;
+    case PatternReadResult::ReadError:
+        doc.State().ui->ShowMessage(QString::fromLatin1(kReadErrorMessage));
+        return false;
+    }
+    return false;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+class CVespiraDoc;
+
+// The Pattern & Selection file (".rad").
+
+inline constexpr char kPatternTitle[] = "ORMA Radiography Pattern & Selection File";
+inline constexpr char kNotPatternMessage[] = "Requested file in not a ORMA Radiography document";
+inline constexpr char kReadErrorMessage[] =
+    "Error reading requested file as a ORMA Radiography document";
+
+enum class PatternReadResult { Ok, NotPattern, ReadError };
+
+// The whole file text for a document, lines ending in LF.
+std::string PatternFileText(const CVespiraDoc& doc);
+
+// Reads file text into the document as the reader does, without messages.
+PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view text);
+
+// Writes the file: sets the document's file name from the path, writes through a
+// temporary file and renames it over the target, so a failed save leaves an existing
+// file untouched. False when anything failed; the document then keeps its file name.
+bool WritePatternFile(CVespiraDoc& doc, const QString& path);
+
+// Reads the file into the document; shows the reader's messages through the document's
+// host. False when the file cannot be opened (no message) or is not read to its end.
+bool ReadPatternFile(CVespiraDoc& doc, const QString& path);

@@ -1,0 +1,228 @@
+#include "CVespiraDoc.h"
+
+#include "CPatternFile.h"
+#include "FixedText.h"
+#include "FormatGmtNow.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+CVespiraDoc::CVespiraDoc(CProgramState& state, QObject* parent)
+    : CDocumentBase(*state.ui, parent), m_state(state)
+{
+}
+
+CVespiraDoc::~CVespiraDoc()
+{
+    // A document destroyed without a proper close must not stay referenced.
+    if (m_state.activeDocument == this) {
+        m_state.markerBlinker.reset();
+        m_state.activeDocument = nullptr;
+        m_state.activeView = nullptr;
+    }
+}
+
+int CVespiraDoc::ColumnOf(float x) const
+{
+    return PointIndexOf(static_cast<double>(x) - m_fXBeg, m_fXInc);
+}
+
+int CVespiraDoc::RowOf(float y) const
+{
+    return PointIndexOf(static_cast<double>(m_fYEnd) - y, m_fYInc);
+}
+
+double CVespiraDoc::XOf(int col) const
+{
+    return static_cast<double>(m_fXBeg) + col * static_cast<double>(m_fXInc);
+}
+
+double CVespiraDoc::YOf(int row) const
+{
+    return static_cast<double>(m_fYEnd) - row * static_cast<double>(m_fYInc);
+}
+
+void CVespiraDoc::ResetViewState()
+{
+    m_nCellSize = -1;
+    m_nZoom = 1;
+    m_nZoomCol = -1;
+    m_nZoomRow = -1;
+    m_nFirstCol = 0;
+    m_nLastCol = m_nXPoints - 1;
+    m_nFirstRow = 0;
+    m_nLastRow = m_nYPoints - 1;
+}
+
+void CVespiraDoc::CopyDisplaySettings(const DisplaySettings& display)
+{
+    CopyText(m_szLutName, TextOf(display.szLutName));
+    m_LutColors = display.lutColors;
+    m_DisplayColors = display.displayColors;
+    m_nBrightness = display.nBrightness;
+    m_nContrast = display.nContrast;
+    m_nHue = display.nHue;
+    m_nSaturation = display.nSaturation;
+}
+
+bool CVespiraDoc::SetUpGrid(const GridSpec& grid)
+{
+    const bool finite = std::isfinite(grid.fXBeg) && std::isfinite(grid.fXEnd) &&
+                        std::isfinite(grid.fXInc) && std::isfinite(grid.fYBeg) &&
+                        std::isfinite(grid.fYEnd) && std::isfinite(grid.fYInc);
+    if (!finite || grid.fXInc == 0.0f || grid.fYInc == 0.0f || grid.nXPoints < 1 ||
+        grid.nYPoints < 1 ||
+        static_cast<std::int64_t>(grid.nXPoints) * grid.nYPoints > kMaxGridPoints)
+        return false;
+
+    const std::size_t count = static_cast<std::size_t>(grid.nXPoints) * grid.nYPoints;
+    std::vector<std::int32_t> intensity;
+    std::vector<float> scanTime;
+    std::vector<float> undoScanTime;
+    try {
+        intensity.assign(count, 0);
+        scanTime.assign(count, 0.0f);
+        undoScanTime.assign(count, 0.0f);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+
+    m_nXPoints = grid.nXPoints;
+    m_nYPoints = grid.nYPoints;
+    m_fXBeg = grid.fXBeg;
+    m_fXEnd = grid.fXEnd;
+    m_fXInc = grid.fXInc;
+    m_fYBeg = grid.fYBeg;
+    m_fYEnd = grid.fYEnd;
+    m_fYInc = grid.fYInc;
+    m_nMinIntensity = m_state.initialMinIntensity;
+    m_nMaxIntensity = m_state.initialMaxIntensity;
+    ResetViewState();
+    m_pIntensity = std::move(intensity);
+    m_pScanTime = std::move(scanTime);
+    m_pUndoScanTime = std::move(undoScanTime);
+    CopyDisplaySettings(m_state.display);
+    return true;
+}
+
+bool CVespiraDoc::OnNewDocument()
+{
+    const GridSpec& grid = m_state.pendingGrid;
+    if (static_cast<std::int64_t>(grid.nXPoints) * grid.nYPoints == 0)
+        return false;
+    if (!SetUpGrid(grid))
+        return false;
+
+    m_szFileName[0] = '\0';
+    FormatGmtNow(m_szCreatedDate, m_szCreatedTime);
+    FormatGmtNow(m_szModifiedDate, m_szModifiedTime);
+
+    m_fMeasTime = 0.0f;
+    m_nKV = 0;
+    m_nMA = 0;
+    m_fDetDistance = 0.0f;
+    m_fBeamX = 0.0f;
+    m_fBeamY = 0.0f;
+    m_nImageSize = 0;
+    m_szBackgroundFile[0] = '\0';
+    m_fBackgroundX = 0.0f;
+    m_fBackgroundY = 0.0f;
+    m_nBackgroundKV = 0;
+    m_nBackgroundMA = 0;
+    m_fBackgroundTime = 0.0f;
+
+    SetModifiedFlag(true);
+    m_state.activeDocument = this;
+    return true;
+}
+
+bool CVespiraDoc::OnOpenDocument(const QString& path)
+{
+    CWaitCursor wait(Ui());
+    return ReadPatternFile(*this, path);
+}
+
+bool CVespiraDoc::OnSaveDocument(const QString& path)
+{
+    CWaitCursor wait(Ui());
+    if (!WritePatternFile(*this, path))
+        return false;
+    SetModifiedFlag(false);
+    return true;
+}
+
+void CVespiraDoc::OnCloseDocument()
+{
+    if (m_state.activeDocument == this) {
+        m_state.markerBlinker.reset();
+        m_state.activeDocument = nullptr;
+        m_state.activeView = nullptr;
+    }
+    m_pIntensity = {};
+    m_pScanTime = {};
+    m_pUndoScanTime = {};
+}
+
+bool CVespiraDoc::SaveModified()
+{
+    if (m_state.activeDocument == this && m_state.pointsRemaining != 0) {
+        const QString text =
+            QStringLiteral("WARNING: Radiography pattern is still being collected.\n"
+                           "\tOK\twill continue with command (abort data collection).\n"
+                           "\tCancel\twill cancel your command (return to application).");
+        if (Ui().ShowMessage(text, IHostUi::Buttons::OkCancel, IHostUi::Answer::Cancel) !=
+            IHostUi::Answer::Ok)
+            return false;
+    }
+    return CDocumentBase::SaveModified();
+}
+
+bool CVespiraDoc::SetPointIntensity(float x, float y, int value)
+{
+    CVespiraDoc* doc = m_state.activeDocument;
+    if (doc == nullptr)
+        return false;
+    const int col = doc->ColumnOf(x);
+    const int row = doc->RowOf(y);
+    if (!doc->IsInGrid(col, row))
+        return false;
+
+    doc->m_pIntensity[doc->IndexOf(col, row)] = value;
+    doc->m_nMaxIntensity = std::max(doc->m_nMaxIntensity, value);
+    doc->SetModifiedFlag(true);
+    if (m_state.activeView != nullptr)
+        m_state.activeView->DrawCell(col, row);
+    emit doc->cellChanged(col, row);
+    return true;
+}
+
+void CVespiraDoc::ClearAll()
+{
+    m_pUndoScanTime = m_pScanTime;
+    std::fill(m_pScanTime.begin(), m_pScanTime.end(), 0.0f);
+}
+
+void CVespiraDoc::Undo()
+{
+    m_pScanTime = m_pUndoScanTime;
+}
+
+int CVespiraDoc::ScanCount() const
+{
+    return static_cast<int>(
+        std::count_if(m_pScanTime.begin(), m_pScanTime.end(), [](float t) { return t > 0.0f; }));
+}
+
+double CVespiraDoc::TotalScanTime() const
+{
+    double total = 0.0;
+    for (float t : m_pScanTime)
+        total += t;
+    return total;
+}
+
+void CVespiraDoc::StampModified()
+{
+    FormatGmtNow(m_szModifiedDate, m_szModifiedTime);
+}

@@ -1,0 +1,139 @@
+#pragma once
+
+#include "CDocumentBase.h"
+#include "CProgramState.h"
+#include "Colour.h"
+#include "GridSpec.h"
+
+#include <cstdint>
+#include <vector>
+
+// One radiography pattern: the scan grid, the intensity of every grid point, the
+// selection of targets with its undo copy, the measurement header and the view state
+// all views of the pattern share. Views and the instrument link read and write the
+// fields directly, as the rest of the program expects.
+class CVespiraDoc : public CDocumentBase
+{
+    Q_OBJECT
+
+public:
+    explicit CVespiraDoc(CProgramState& state, QObject* parent = nullptr);
+    ~CVespiraDoc() override;
+
+    // Grid.
+    int m_nXPoints = 0;
+    int m_nYPoints = 0;
+    float m_fXBeg = 0.0f;
+    float m_fXEnd = 0.0f;
+    float m_fXInc = 0.0f;
+    float m_fYBeg = 0.0f;
+    float m_fYEnd = 0.0f;
+    float m_fYInc = 0.0f;
+    std::vector<std::int32_t> m_pIntensity;
+    std::vector<float> m_pScanTime;
+    std::vector<float> m_pUndoScanTime;
+
+    // Header.
+    char m_szFileName[256] = "";
+    char m_szCreatedDate[12] = "";
+    char m_szCreatedTime[12] = "";
+    char m_szModifiedDate[12] = "";
+    char m_szModifiedTime[12] = "";
+    float m_fMeasTime = 0.0f;
+    int m_nKV = 0;
+    int m_nMA = 0;
+    float m_fDetDistance = 0.0f;
+    float m_fBeamX = 0.0f;
+    float m_fBeamY = 0.0f;
+    int m_nImageSize = 0;
+    char m_szBackgroundFile[256] = "";
+    float m_fBackgroundX = 0.0f;
+    float m_fBackgroundY = 0.0f;
+    int m_nBackgroundKV = 0;
+    int m_nBackgroundMA = 0;
+    float m_fBackgroundTime = 0.0f;
+
+    // View state shared by all views of the pattern.
+    int m_nCellSize = -1;
+    int m_nZoom = 1;
+    int m_nZoomCol = -1;
+    int m_nZoomRow = -1;
+    int m_nFirstCol = 0;
+    int m_nLastCol = -1;
+    int m_nFirstRow = 0;
+    int m_nLastRow = -1;
+    int m_nClientWidth = 0;
+    int m_nClientHeight = 0;
+    int m_nMinIntensity = 0;
+    int m_nMaxIntensity = 63;
+
+    // Colour settings, copied from the program-wide ones.
+    char m_szLutName[64] = "";
+    ColourTable m_LutColors{};
+    ColourTable m_DisplayColors{};
+    int m_nBrightness = 0;
+    int m_nHue = 0;
+    int m_nSaturation = 0;
+    int m_nContrast = 0;
+
+    // Layout results (client pixels, all edges inclusive).
+    int m_nImageLeft = 0;
+    int m_nImageRight = 0;
+    int m_nImageTop = 0;
+    int m_nImageBottom = 0;
+    int m_nBarLeft = 0;
+    int m_nBarRight = 0;
+    int m_nBarTop = 0;
+    int m_nBarBottom = 0;
+
+    // Framework operations.
+    bool OnNewDocument();
+    bool OnOpenDocument(const QString& path);
+    bool OnSaveDocument(const QString& path);
+    void OnCloseDocument();
+    bool SaveModified() override;
+
+    // Stores one collected point of the active document and redraws its cell.
+    bool SetPointIntensity(float x, float y, int value);
+
+    // Grid geometry.
+    int PointCount() const { return m_nXPoints * m_nYPoints; }
+    int IndexOf(int col, int row) const { return row * m_nXPoints + col; }
+    bool IsInGrid(int col, int row) const
+    {
+        return col >= 0 && col < m_nXPoints && row >= 0 && row < m_nYPoints;
+    }
+    // The point rule: column of an X and row of a Y position (may lie outside the grid).
+    int ColumnOf(float x) const;
+    int RowOf(float y) const;
+    // X of a column and Y of a row, in double precision from the single-precision fields.
+    double XOf(int col) const;
+    double YOf(int row) const;
+
+    // Installs a grid: counts and axes, the initial intensity range, the view state, three
+    // zeroed arrays and a copy of the current display settings. False (nothing changed)
+    // for a grid that cannot be allocated.
+    bool SetUpGrid(const GridSpec& grid);
+    // The view state of a fresh grid: no layout yet, zoom 1, the whole grid visible.
+    void ResetViewState();
+    void CopyDisplaySettings(const DisplaySettings& display);
+
+    // Selection.
+    bool IsTarget(int col, int row) const { return m_pScanTime[IndexOf(col, row)] != 0.0f; }
+    void ClearAll();
+    void Undo();
+    // Scan times greater than 0, and the sum of all scan times in seconds.
+    int ScanCount() const;
+    double TotalScanTime() const;
+    // Restamps the modified date and time.
+    void StampModified();
+
+    CProgramState& State() const { return m_state; }
+
+signals:
+    // A single cell's intensity changed (the drawing of the view follows).
+    void cellChanged(int col, int row);
+
+private:
+    CProgramState& m_state;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+// What the model needs from the user interface: message boxes and the wait cursor.
+// The GUI fills it with real boxes; tools print; tests answer from a script.
+class IHostUi
+{
+public:
+    enum class Buttons { Ok, OkCancel, YesNoCancel };
+    enum class Answer { Ok, Cancel, Yes, No };
+
+    virtual ~IHostUi() = default;
+    virtual Answer ShowMessage(const QString& text, Buttons buttons = Buttons::Ok,
+                               Answer defaultAnswer = Answer::Ok) = 0;
+    virtual void BeginWaitCursor() {}
+    virtual void EndWaitCursor() {}
+};
+
+// Writes every message as one "message: " line on standard error and gives the
+// default answer; the stand-in for programs without windows.
+class CStderrUi : public IHostUi
+{
+public:
+    Answer ShowMessage(const QString& text, Buttons buttons, Answer defaultAnswer) override;
+};
+
+// The one-line form of a message for standard error: line breaks become spaces.
+QString MessageLine(const QString& text);
+
+// Shows the wait cursor for as long as it lives.
+class CWaitCursor
+{
+public:
+    explicit CWaitCursor(IHostUi& ui) : m_ui(ui) { m_ui.BeginWaitCursor(); }
+    ~CWaitCursor() { m_ui.EndWaitCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    IHostUi& m_ui;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// Number conversions of files and messages, always with the decimal point whatever the
+// user's locale.
+
+// printf's "%.*f".
+std::string FormatFixed(double value, int decimals);
+// printf's "%d".
+std::string FormatInt(long long value);
+
+// The C library's atof and atol: leading white space skipped, conversion stops at the
+// first character that does not fit, no number gives 0. An integer beyond 32 bits
+// saturates.
+double CAtof(const char* text);
+int CAtol(const char* text);
