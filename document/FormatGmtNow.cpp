@@ -1,5 +1,7 @@
 #include "FormatGmtNow.h"
 
+#include "FixedText.h"
+
 #include <cstdio>
 
 void FormatGmt(std::time_t when, char (&date)[12], char (&time)[12])
@@ -10,9 +12,13 @@ void FormatGmt(std::time_t when, char (&date)[12], char (&time)[12])
         time[0] = '\0';
         return;
     }
-    std::snprintf(date, sizeof date, "%4d-%.2d-%.2d", utc.tm_year + 1900, utc.tm_mon + 1,
+    // Years past 9999 would not fit the 11 characters: the text is cut.
+    char text[64];
+    std::snprintf(text, sizeof text, "%4d-%.2d-%.2d", utc.tm_year + 1900, utc.tm_mon + 1,
                   utc.tm_mday);
-    std::snprintf(time, sizeof time, "%2d:%.2d:%.2d", utc.tm_hour, utc.tm_min, utc.tm_sec);
+    CopyText(date, text);
+    std::snprintf(text, sizeof text, "%2d:%.2d:%.2d", utc.tm_hour, utc.tm_min, utc.tm_sec);
+    CopyText(time, text);
 }
 
 void FormatGmtNow(char (&date)[12], char (&time)[12])
