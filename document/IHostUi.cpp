@@ -17,3 +17,8 @@ IHostUi::Answer CStderrUi::ShowMessage(const QString& text, Buttons, Answer defa
     std::fflush(stderr);
     return defaultAnswer;
 }
+
+int IHostUi::ExecDialog(QDialog&)
+{
+    return 0;
+}

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QDialog;
+
 // What the model needs from the user interface: message boxes and the wait cursor.
 // The GUI fills it with real boxes; tools print; tests answer from a script.
 class IHostUi
@@ -15,6 +17,11 @@ public:
                                Answer defaultAnswer = Answer::Ok) = 0;
     virtual void BeginWaitCursor() {}
     virtual void EndWaitCursor() {}
+    // Runs a modal dialog and gives its result (QDialog::Accepted or Rejected); tests
+    // fill the dialog's controls and answer without a real modal loop.
+    virtual int ExecDialog(QDialog& dialog);
+    // The one program-wide status text (status pane 101).
+    virtual void SetStatusText(const QString& text) { (void)text; }
 };
 
 // Writes every message as one "message: " line on standard error and gives the
