@@ -2,4 +2,4 @@
 # Shows what Vespira does on a fresh machine.
 set -euo pipefail
 build=${1:-build}
-"$build"/tools/vespira-rad/vespira-rad info examples/sample.rad
+"$build"/tools/vespira-rad/vespira-rad info examples/disc.rad

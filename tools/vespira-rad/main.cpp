@@ -1,1 +1,152 @@
-int main() { return 0; }
+// Command-line tool on the pattern file: inspect, convert and export ".rad" files with
+// the program's own reader and writer.
+#include "CPatternFile.h"
+#include "CProgramState.h"
+#include "CVespiraDoc.h"
+#include "DecimalPlaces.h"
+#include "FixedText.h"
+#include "NumberText.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QString>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: vespira-rad COMMAND ARGS\n"
+    "\n"
+    "Commands:\n"
+    "  info FILE            grid, header, targets and maximum intensity of a pattern\n"
+    "  convert IN OUT       read IN and write it as OUT, as File Open then Save As\n"
+    "  export IN OUT.csv    one row per grid point: column, row, X, Y, intensity, scan time\n";
+
+int Usage(int status)
+{
+    std::fputs(kUsage, status == 0 ? stdout : stderr);
+    return status;
+}
+
+bool Read(CVespiraDoc& doc, const char* path)
+{
+    if (doc.OnOpenDocument(QString::fromLocal8Bit(path)))
+        return true;
+    if (!QFile::exists(QString::fromLocal8Bit(path)))
+        std::fprintf(stderr, "vespira-rad: cannot open %s\n", path);
+    return false;
+}
+
+std::string Text(std::string_view text)
+{
+    return std::string(text);
+}
+
+int Info(CVespiraDoc& doc, const char* path)
+{
+    if (!Read(doc, path))
+        return 1;
+    const int xDecimals = DecimalPlaces(doc.m_fXInc);
+    const int yDecimals = DecimalPlaces(doc.m_fYInc);
+    int targets = 0;
+    for (float t : doc.m_pScanTime)
+        targets += t != 0.0f ? 1 : 0;
+    std::printf("File:        %s\n", Text(TextOf(doc.m_szFileName)).c_str());
+    std::printf("Created:     %s %s\n", Text(TextOf(doc.m_szCreatedDate)).c_str(),
+                Text(TextOf(doc.m_szCreatedTime)).c_str());
+    std::printf("Modified:    %s %s\n", Text(TextOf(doc.m_szModifiedDate)).c_str(),
+                Text(TextOf(doc.m_szModifiedTime)).c_str());
+    std::printf("Grid:        %d x %d points\n", doc.m_nXPoints, doc.m_nYPoints);
+    std::printf("X:           %s to %s mm by %s\n", FormatFixed(doc.m_fXBeg, xDecimals).c_str(),
+                FormatFixed(doc.m_fXEnd, xDecimals).c_str(),
+                FormatFixed(doc.m_fXInc, xDecimals).c_str());
+    std::printf("Y:           %s to %s mm by %s\n", FormatFixed(doc.m_fYBeg, yDecimals).c_str(),
+                FormatFixed(doc.m_fYEnd, yDecimals).c_str(),
+                FormatFixed(doc.m_fYInc, yDecimals).c_str());
+    std::printf("Measurement: time %s s, %d kV, %d mA\n", FormatFixed(doc.m_fMeasTime, 1).c_str(),
+                doc.m_nKV, doc.m_nMA);
+    std::printf("Detector:    distance %s, beam centre %s %s, size %d\n",
+                FormatFixed(doc.m_fDetDistance, 2).c_str(), FormatFixed(doc.m_fBeamX, 2).c_str(),
+                FormatFixed(doc.m_fBeamY, 2).c_str(), doc.m_nImageSize);
+    if (doc.m_szBackgroundFile[0] != '\0')
+        std::printf("Background:  %s: x %s, y %s, %d kV, %d mA, time %s s\n",
+                    Text(TextOf(doc.m_szBackgroundFile)).c_str(),
+                    FormatFixed(doc.m_fBackgroundX, 2).c_str(),
+                    FormatFixed(doc.m_fBackgroundY, 2).c_str(), doc.m_nBackgroundKV,
+                    doc.m_nBackgroundMA, FormatFixed(doc.m_fBackgroundTime, 1).c_str());
+    else
+        std::printf("Background:  none\n");
+    std::printf("Targets:     %d, total scan time %s s\n", targets,
+                FormatFixed(doc.TotalScanTime(), 1).c_str());
+    std::printf("Maximum:     %d\n", doc.m_nMaxIntensity);
+    return 0;
+}
+
+int Convert(CVespiraDoc& doc, const char* in, const char* out)
+{
+    if (!Read(doc, in))
+        return 1;
+    if (!doc.OnSaveDocument(QString::fromLocal8Bit(out))) {
+        std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
+        return 1;
+    }
+    return 0;
+}
+
+int ExportCsv(CVespiraDoc& doc, const char* in, const char* out)
+{
+    if (!Read(doc, in))
+        return 1;
+    const int xDecimals = DecimalPlaces(doc.m_fXInc);
+    const int yDecimals = DecimalPlaces(doc.m_fYInc);
+    std::string csv = "column,row,x,y,intensity,scan_time\n";
+    for (int row = 0; row < doc.m_nYPoints; ++row) {
+        for (int col = 0; col < doc.m_nXPoints; ++col) {
+            const int i = doc.IndexOf(col, row);
+            csv += FormatInt(col) + ',' + FormatInt(row) + ',' +
+                   FormatFixed(doc.XOf(col), xDecimals) + ',' +
+                   FormatFixed(doc.YOf(row), yDecimals) + ',' + FormatInt(doc.m_pIntensity[i]) +
+                   ',' + FormatFixed(doc.m_pScanTime[i], 1) + '\n';
+        }
+    }
+    QSaveFile file(QString::fromLocal8Bit(out));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(csv.data(), static_cast<qint64>(csv.size())) !=
+            static_cast<qint64>(csv.size()) ||
+        !file.commit()) {
+        std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
+        return 1;
+    }
+    return 0;
+}
+
+bool EndsWith(const std::string& text, const char* suffix)
+{
+    const std::string s(suffix);
+    return text.size() >= s.size() && text.compare(text.size() - s.size(), s.size(), s) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage(2);
+    const std::string command = argv[1];
+    if (command == "--help" || command == "-h" || command == "help")
+        return Usage(0);
+
+    CStderrUi ui;
+    CProgramState state(ui);
+    CVespiraDoc doc(state);
+
+    if (command == "info" && argc == 3)
+        return Info(doc, argv[2]);
+    if (command == "convert" && argc == 4)
+        return Convert(doc, argv[2], argv[3]);
+    if (command == "export" && argc == 4 && EndsWith(argv[3], ".csv"))
+        return ExportCsv(doc, argv[2], argv[3]);
+    return Usage(2);
+}
