@@ -1,0 +1,253 @@
+#include "FixedText.h"
+#include "TestPatterns.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+struct CRecordingView : IPatternView
+{
+    explicit CRecordingView(CVespiraDoc* doc) : doc(doc) {}
+    CVespiraDoc* GetDocument() const override { return doc; }
+    void DrawCell(int col, int row) override { cells.push_back({col, row}); }
+    void DrawTarget(int, int) override {}
+    void DrawCollectMarker(int, int) override {}
+    void DrawAllTargets() override {}
+    void DrawStatistics() override {}
+    void DrawColourScale() override {}
+    void RequestRepaint() override {}
+
+    CVespiraDoc* doc;
+    std::vector<GridPoint> cells;
+};
+
+struct CFlagBlinker : IMarkerBlinker
+{
+    explicit CFlagBlinker(bool& stopped) : stopped(stopped) {}
+    ~CFlagBlinker() override { stopped = true; }
+    bool& stopped;
+};
+
+} // namespace
+
+class DocumentTest : public ::testing::Test, protected DocFixture
+{
+};
+
+TEST_F(DocumentTest, PointRuleFindsTheCellOfAPosition)
+{
+    auto doc = NewDoc(0.0f, 10.0f, 0.5f, 0.0f, 5.0f, 0.25f);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->m_nXPoints, 21);
+    EXPECT_EQ(doc->m_nYPoints, 21);
+    EXPECT_EQ(doc->ColumnOf(0.0f), 0);
+    EXPECT_EQ(doc->RowOf(5.0f), 0);
+    EXPECT_EQ(doc->ColumnOf(10.0f), 20);
+    EXPECT_EQ(doc->RowOf(0.0f), 20);
+    EXPECT_EQ(doc->ColumnOf(0.74f), 1);
+    EXPECT_EQ(doc->RowOf(4.9f), 0);
+    EXPECT_DOUBLE_EQ(doc->XOf(3), 1.5);
+    EXPECT_DOUBLE_EQ(doc->YOf(4), 4.0);
+}
+
+TEST_F(DocumentTest, GridCountsRefuseWhatCannotBeAllocated)
+{
+    EXPECT_EQ(GridPointCount(-5.0f, 5.0f, 0.2f), 51);
+    EXPECT_EQ(GridPointCount(0.0f, 1.0f, 0.0f), -1);
+    EXPECT_EQ(GridPointCount(0.0f, 1.0f, std::numeric_limits<float>::quiet_NaN()), -1);
+    EXPECT_EQ(GridPointCount(0.0f, 1e30f, 1e-30f), -1);
+
+    GridSpec grid{0, 0, 0.0f, 6999.0f, 1.0f, 0.0f, 6999.0f, 1.0f};
+    EXPECT_TRUE(ComputeGridCounts(grid)); // 49 million points
+    grid = GridSpec{0, 0, 0.0f, 7999.0f, 1.0f, 0.0f, 9999.0f, 1.0f};
+    EXPECT_FALSE(ComputeGridCounts(grid));
+    grid = GridSpec{0, 0, 0.0f, 1.0f, -1.0f, 0.0f, 1.0f, 1.0f};
+    EXPECT_FALSE(ComputeGridCounts(grid)); // count below 1
+}
+
+TEST_F(DocumentTest, NewDocumentFromTheStartUpGrid)
+{
+    CVespiraDoc doc(state);
+    ASSERT_TRUE(doc.OnNewDocument());
+    EXPECT_EQ(doc.m_nXPoints, 51);
+    EXPECT_EQ(doc.m_nYPoints, 51);
+    EXPECT_FLOAT_EQ(doc.m_fXBeg, -5.0f);
+    EXPECT_FLOAT_EQ(doc.m_fYEnd, 5.0f);
+    EXPECT_FLOAT_EQ(doc.m_fXInc, 0.2f);
+    EXPECT_EQ(doc.m_pIntensity.size(), 51u * 51u);
+    EXPECT_EQ(std::count(doc.m_pIntensity.begin(), doc.m_pIntensity.end(), 0), 51 * 51);
+    EXPECT_EQ(state.activeDocument, &doc);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.m_nMaxIntensity, 63);
+    EXPECT_EQ(doc.m_nCellSize, -1);
+    EXPECT_EQ(doc.m_nLastCol, 50);
+    EXPECT_EQ(doc.m_nLastRow, 50);
+    EXPECT_STREQ(doc.m_szCreatedDate, doc.m_szModifiedDate);
+    EXPECT_EQ(std::strlen(doc.m_szCreatedTime), 8u);
+    EXPECT_STREQ(doc.m_szLutName, "default");
+}
+
+TEST_F(DocumentTest, NewDocumentTakesTheCurrentDisplaySettings)
+{
+    CopyText(state.display.szLutName, "rainbow");
+    state.display.nBrightness = 12;
+    state.display.displayColors[7] = Rgb(1, 2, 3);
+    auto doc = NewDoc(0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+    ASSERT_TRUE(doc);
+    EXPECT_STREQ(doc->m_szLutName, "rainbow");
+    EXPECT_EQ(doc->m_nBrightness, 12);
+    EXPECT_EQ(doc->m_DisplayColors[7], Rgb(1, 2, 3));
+}
+
+TEST_F(DocumentTest, RefusedGridsMakeNoDocument)
+{
+    auto first = NewDoc(0.0f, 1.0f, 0.5f, 0.0f, 1.0f, 0.5f);
+    ASSERT_TRUE(first);
+
+    state.pendingGrid.nXPoints = 0;
+    CVespiraDoc empty(state);
+    EXPECT_FALSE(empty.OnNewDocument());
+    EXPECT_EQ(state.activeDocument, first.get());
+    EXPECT_TRUE(ui.messages.isEmpty());
+
+    state.pendingGrid = GridSpec{10000, 10000, 0.0f, 9999.0f, 1.0f, 0.0f, 9999.0f, 1.0f};
+    CVespiraDoc huge(state);
+    EXPECT_FALSE(huge.OnNewDocument());
+    EXPECT_TRUE(huge.m_pIntensity.empty());
+    EXPECT_EQ(state.activeDocument, first.get());
+
+    state.pendingGrid = GridSpec{3, 3, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.5f};
+    CVespiraDoc zeroStep(state);
+    EXPECT_FALSE(zeroStep.OnNewDocument());
+}
+
+TEST_F(DocumentTest, SetPointIntensityRaisesTheMaximumOnly)
+{
+    auto doc = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
+    ASSERT_TRUE(doc);
+    CRecordingView view(doc.get());
+    state.activeView = &view;
+    doc->SetModifiedFlag(false);
+
+    for (int value : {5, 3, 9})
+        EXPECT_TRUE(doc->SetPointIntensity(0.5f, 1.0f, value));
+    EXPECT_EQ(doc->m_nMaxIntensity, 63);
+    EXPECT_TRUE(doc->SetPointIntensity(1.0f, 0.5f, 100));
+    EXPECT_EQ(doc->m_nMaxIntensity, 100);
+    EXPECT_TRUE(doc->SetPointIntensity(1.0f, 0.5f, 80));
+    EXPECT_EQ(doc->m_nMaxIntensity, 100);
+    EXPECT_EQ(doc->m_pIntensity[doc->IndexOf(1, 0)], 9);
+    EXPECT_EQ(doc->m_pIntensity[doc->IndexOf(2, 1)], 80);
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_EQ(view.cells.size(), 5u);
+    EXPECT_EQ(view.cells.back().x, 2);
+    EXPECT_EQ(view.cells.back().y, 1);
+}
+
+TEST_F(DocumentTest, SetPointIntensityOutsideTheGridStoresNothing)
+{
+    auto doc = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
+    ASSERT_TRUE(doc);
+    CRecordingView view(doc.get());
+    state.activeView = &view;
+    const auto before = doc->m_pIntensity;
+    EXPECT_FALSE(doc->SetPointIntensity(50.0f, 0.0f, 7));
+    EXPECT_FALSE(doc->SetPointIntensity(0.0f, -40.0f, 7));
+    EXPECT_FALSE(doc->SetPointIntensity(1e30f, 0.0f, 7));
+    EXPECT_FALSE(doc->SetPointIntensity(std::numeric_limits<float>::quiet_NaN(), 0.0f, 7));
+    EXPECT_EQ(doc->m_pIntensity, before);
+    EXPECT_TRUE(view.cells.empty());
+
+    state.activeDocument = nullptr;
+    EXPECT_FALSE(doc->SetPointIntensity(0.0f, 0.0f, 7));
+}
+
+TEST_F(DocumentTest, ClearAllAndUndo)
+{
+    auto doc = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
+    ASSERT_TRUE(doc);
+    doc->m_pScanTime[1] = 900.0f;
+    doc->m_pScanTime[7] = 30.0f;
+    doc->m_pScanTime[9] = -5.0f;
+    doc->SetModifiedFlag(false);
+    const auto selection = doc->m_pScanTime;
+
+    EXPECT_EQ(doc->ScanCount(), 2);
+    EXPECT_DOUBLE_EQ(doc->TotalScanTime(), 925.0);
+
+    doc->ClearAll();
+    EXPECT_EQ(doc->ScanCount(), 0);
+    EXPECT_DOUBLE_EQ(doc->TotalScanTime(), 0.0);
+    doc->Undo();
+    EXPECT_EQ(doc->m_pScanTime, selection);
+    doc->Undo();
+    EXPECT_EQ(doc->m_pScanTime, selection);
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(DocumentTest, ClosingTheActiveDocumentWarnsWhileCollecting)
+{
+    auto doc = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
+    ASSERT_TRUE(doc);
+    state.pointsRemaining = 3;
+    int saves = 0;
+    doc->saveHandler = [&] { return ++saves, true; };
+
+    ui.answers = {IHostUi::Answer::Cancel};
+    EXPECT_FALSE(doc->SaveModified());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0],
+              "WARNING: Radiography pattern is still being collected.\n"
+              "\tOK\twill continue with command (abort data collection).\n"
+              "\tCancel\twill cancel your command (return to application).");
+
+    ui.answers = {IHostUi::Answer::Ok, IHostUi::Answer::Yes};
+    EXPECT_TRUE(doc->SaveModified());
+    ASSERT_EQ(ui.messages.size(), 3);
+    EXPECT_EQ(ui.messages[2], "Save changes to " + doc->GetTitle() + "?");
+    EXPECT_EQ(saves, 1);
+
+    ui.answers = {IHostUi::Answer::Ok, IHostUi::Answer::Cancel};
+    EXPECT_FALSE(doc->SaveModified());
+}
+
+TEST_F(DocumentTest, ClosingAnotherDocumentNeverWarns)
+{
+    auto active = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
+    auto other = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
+    state.activeDocument = active.get();
+    state.pointsRemaining = 3;
+    other->SetTitle("ORMA2");
+    other->SetPathName("/data/p.rad");
+    ui.answers = {IHostUi::Answer::No};
+    EXPECT_TRUE(other->SaveModified());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0], "Save changes to /data/p.rad?");
+
+    other->SetModifiedFlag(false);
+    EXPECT_TRUE(other->SaveModified());
+    EXPECT_EQ(ui.messages.size(), 1);
+}
+
+TEST_F(DocumentTest, CloseReleasesTheActiveStateAndTheBlinker)
+{
+    auto doc = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
+    CRecordingView view(doc.get());
+    state.activeView = &view;
+    state.pointsRemaining = 4;
+    bool stopped = false;
+    state.markerBlinker = std::make_unique<CFlagBlinker>(stopped);
+
+    doc->OnCloseDocument();
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(state.markerBlinker, nullptr);
+    EXPECT_EQ(state.activeDocument, nullptr);
+    EXPECT_EQ(state.activeView, nullptr);
+    EXPECT_EQ(state.pointsRemaining, 4);
+    EXPECT_TRUE(doc->m_pIntensity.empty());
+}
