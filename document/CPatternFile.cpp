@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <strings.h>
 
@@ -36,22 +37,30 @@ public:
     explicit CPieceReader(std::string_view text) : m_text(text) {}
 
     // The next piece, without its line feed; false at the end of the text.
-    bool Next(std::string& piece)
+    bool Next(std::string_view& piece)
     {
         if (m_pos >= m_text.size())
             return false;
-        const std::size_t rest = m_text.size() - m_pos;
-        const std::size_t window = std::min(rest, kPieceLength);
-        const std::size_t lf = m_text.substr(m_pos, window).find('\n');
+        const std::size_t window = std::min(m_text.size() - m_pos, kPieceLength);
+        piece = m_text.substr(m_pos, window);
+        const std::size_t lf = piece.find('\n');
         if (lf != std::string_view::npos) {
-            piece.assign(m_text.substr(m_pos, lf));
+            piece = piece.substr(0, lf);
             m_pos += lf + 1;
         } else {
-            piece.assign(m_text.substr(m_pos, window));
             m_pos += window;
         }
         // A NUL in the file ends the text of its line, as it did in a C buffer.
-        piece.resize(std::strlen(piece.c_str()));
+        piece = piece.substr(0, piece.find('\0'));
+        return true;
+    }
+
+    bool Next(std::string& line)
+    {
+        std::string_view piece;
+        if (!Next(piece))
+            return false;
+        line.assign(piece);
         return true;
     }
 
@@ -60,9 +69,9 @@ private:
     std::size_t m_pos = 0;
 };
 
-bool StartsWith(const std::string& line, std::string_view prefix)
+bool StartsWith(std::string_view line, std::string_view prefix)
 {
-    return std::string_view(line).substr(0, prefix.size()) == prefix;
+    return line.substr(0, prefix.size()) == prefix;
 }
 
 // What follows a keyword: its first occurrence, then the keyword and one more character
@@ -163,19 +172,19 @@ bool ReadHeaderLine(CVespiraDoc& doc, const std::string& line, GridSpec& grid)
 }
 
 // Values of one intensity line: one at its start and one after every space.
-void ReadIntensityLine(CVespiraDoc& doc, const std::string& line, std::size_t& index)
+void ReadIntensityLine(CVespiraDoc& doc, std::string_view line, std::size_t& index)
 {
     const std::size_t count = doc.m_pIntensity.size();
-    const char* p = line.c_str();
+    std::size_t p = 0;
     for (;;) {
         if (index < count) {
-            const int value = CAtol(p);
+            const int value = CAtol(line.substr(p));
             doc.m_pIntensity[index] = value;
             doc.m_nMaxIntensity = std::max(doc.m_nMaxIntensity, value);
         }
         ++index;
-        p = std::strchr(p, ' ');
-        if (p == nullptr)
+        p = line.find(' ', p);
+        if (p == std::string_view::npos)
             return;
         ++p;
     }
@@ -284,12 +293,15 @@ std::string PatternFileText(const CVespiraDoc& doc)
 PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view raw)
 {
     // Text mode: CR LF reaches the reader as LF.
-    std::string text;
-    text.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')
-            continue;
-        text += raw[i];
+    std::string converted;
+    std::string_view text = raw;
+    if (raw.find('\r') != std::string_view::npos) {
+        converted.reserve(raw.size());
+        for (std::size_t i = 0; i < raw.size(); ++i) {
+            if (raw[i] != '\r' || i + 1 == raw.size() || raw[i + 1] != '\n')
+                converted += raw[i];
+        }
+        text = converted;
     }
 
     const std::size_t titleLength = sizeof kPatternTitle - 1;
@@ -326,12 +338,12 @@ PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view raw)
         return PatternReadResult::ReadError;
 
     std::size_t index = 0;
-    for (;;) {
-        if (!reader.Next(line))
+    for (std::string_view piece;;) {
+        if (!reader.Next(piece))
             return PatternReadResult::ReadError;
-        if (StartsWith(line, "End"))
+        if (StartsWith(piece, "End"))
             break;
-        ReadIntensityLine(doc, line, index);
+        ReadIntensityLine(doc, piece, index);
     }
 
     if (!reader.Next(line))

@@ -14,7 +14,12 @@ inline constexpr char kNotPatternMessage[] = "Requested file in not a ORMA Radio
 inline constexpr char kReadErrorMessage[] =
     "Error reading requested file as a ORMA Radiography document";
 
-enum class PatternReadResult { Ok, NotPattern, ReadError };
+enum class PatternReadResult
+{
+    Ok,
+    NotPattern,
+    ReadError
+};
 
 // The whole file text for a document, lines ending in LF.
 std::string PatternFileText(const CVespiraDoc& doc);

@@ -29,7 +29,12 @@ struct CollectMarker
     int row = 0;
 };
 
-enum class DragMode { None, Selecting, ScaleAdjust };
+enum class DragMode
+{
+    None,
+    Selecting,
+    ScaleAdjust
+};
 
 struct GridPoint
 {

@@ -10,8 +10,7 @@
 
 CVespiraDoc::CVespiraDoc(CProgramState& state, QObject* parent)
     : CDocumentBase(*state.ui, parent), m_state(state)
-{
-}
+{}
 
 CVespiraDoc::~CVespiraDoc()
 {

@@ -12,9 +12,18 @@ constexpr COLORREF Rgb(int r, int g, int b)
 {
     return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int RedOf(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int GreenOf(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int BlueOf(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int RedOf(COLORREF c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GreenOf(COLORREF c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int BlueOf(COLORREF c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // The table every run starts with: 16 bands of 16 equal entries.
 ColourTable BuiltInColourTable();

@@ -9,8 +9,19 @@ class QDialog;
 class IHostUi
 {
 public:
-    enum class Buttons { Ok, OkCancel, YesNoCancel };
-    enum class Answer { Ok, Cancel, Yes, No };
+    enum class Buttons
+    {
+        Ok,
+        OkCancel,
+        YesNoCancel
+    };
+    enum class Answer
+    {
+        Ok,
+        Cancel,
+        Yes,
+        No
+    };
 
     virtual ~IHostUi() = default;
     virtual Answer ShowMessage(const QString& text, Buttons buttons = Buttons::Ok,

@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstdlib>
@@ -37,12 +38,19 @@ double CAtof(const char* text)
     return strtod_l(text, nullptr, CLocale());
 }
 
-int CAtol(const char* text)
+int CAtol(std::string_view text)
 {
-    const long value = strtol_l(text, nullptr, 10, CLocale());
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
+    // Hand-made rather than strtol: intensity blocks hold millions of values.
+    std::size_t p = 0;
+    const auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (p < text.size() && isSpace(text[p]))
+        ++p;
+    bool negative = false;
+    if (p < text.size() && (text[p] == '-' || text[p] == '+'))
+        negative = text[p++] == '-';
+    long long value = 0;
+    for (; p < text.size() && text[p] >= '0' && text[p] <= '9'; ++p)
+        value = std::min(value * 10 + (text[p] - '0'), 2147483648LL);
+    value = negative ? -value : value;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Number conversions of files and messages, always with the decimal point whatever the
 // user's locale.
@@ -14,4 +15,4 @@ std::string FormatInt(long long value);
 // first character that does not fit, no number gives 0. An integer beyond 32 bits
 // saturates.
 double CAtof(const char* text);
-int CAtol(const char* text);
+int CAtol(std::string_view text);

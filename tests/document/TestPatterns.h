@@ -29,8 +29,8 @@ struct DocFixture
     CProgramState state{ui};
 
     // A new document on a grid given like the instrument gives it.
-    std::unique_ptr<CVespiraDoc> NewDoc(float xBeg, float xEnd, float xInc, float yBeg,
-                                        float yEnd, float yInc)
+    std::unique_ptr<CVespiraDoc> NewDoc(float xBeg, float xEnd, float xInc, float yBeg, float yEnd,
+                                        float yInc)
     {
         state.pendingGrid = GridSpec{0, 0, xBeg, xEnd, xInc, yBeg, yEnd, yInc};
         ComputeGridCounts(state.pendingGrid);

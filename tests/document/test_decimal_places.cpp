@@ -14,10 +14,10 @@ TEST(DecimalPlaces, ListedSteps)
         float step;
         int decimals;
     } cases[] = {
-        {1.0f, 0},    {2.0f, 0},     {10.0f, 0},     {100.0f, 0},     {0.5f, 1},    {0.1f, 1},
-        {0.2f, 1},    {0.3f, 1},     {1.5f, 1},      {2.5f, 1},       {0.25f, 2},   {0.05f, 2},
-        {0.15f, 2},   {0.01f, 2},    {0.125f, 3},    {0.333f, 3},     {0.001f, 3},  {0.0625f, 4},
-        {0.0001f, 4}, {4e-7f, 0},    {0.0f, 0},      {-0.5f, 6},      {-1.0f, 7},
+        {1.0f, 0},    {2.0f, 0},  {10.0f, 0},  {100.0f, 0}, {0.5f, 1},   {0.1f, 1},
+        {0.2f, 1},    {0.3f, 1},  {1.5f, 1},   {2.5f, 1},   {0.25f, 2},  {0.05f, 2},
+        {0.15f, 2},   {0.01f, 2}, {0.125f, 3}, {0.333f, 3}, {0.001f, 3}, {0.0625f, 4},
+        {0.0001f, 4}, {4e-7f, 0}, {0.0f, 0},   {-0.5f, 6},  {-1.0f, 7},
     };
     for (const auto& c : cases)
         EXPECT_EQ(DecimalPlaces(c.step), c.decimals) << "step " << c.step;
@@ -34,7 +34,9 @@ TEST(DecimalPlaces, EndsForStepsTheRuleCannotFinish)
     const float odd[] = {std::numeric_limits<float>::quiet_NaN(),
                          std::numeric_limits<float>::infinity(),
                          -std::numeric_limits<float>::infinity(),
-                         std::numeric_limits<float>::max(), 1.0e-30f, 77777.77f};
+                         std::numeric_limits<float>::max(),
+                         1.0e-30f,
+                         77777.77f};
     for (float step : odd) {
         const int n = DecimalPlaces(step);
         EXPECT_GE(n, 0);

@@ -36,8 +36,7 @@ struct CFlagBlinker : IMarkerBlinker
 } // namespace
 
 class DocumentTest : public ::testing::Test, protected DocFixture
-{
-};
+{};
 
 TEST_F(DocumentTest, PointRuleFindsTheCellOfAPosition)
 {
@@ -201,10 +200,9 @@ TEST_F(DocumentTest, ClosingTheActiveDocumentWarnsWhileCollecting)
     ui.answers = {IHostUi::Answer::Cancel};
     EXPECT_FALSE(doc->SaveModified());
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0],
-              "WARNING: Radiography pattern is still being collected.\n"
-              "\tOK\twill continue with command (abort data collection).\n"
-              "\tCancel\twill cancel your command (return to application).");
+    EXPECT_EQ(ui.messages[0], "WARNING: Radiography pattern is still being collected.\n"
+                              "\tOK\twill continue with command (abort data collection).\n"
+                              "\tCancel\twill cancel your command (return to application).");
 
     ui.answers = {IHostUi::Answer::Ok, IHostUi::Answer::Yes};
     EXPECT_TRUE(doc->SaveModified());

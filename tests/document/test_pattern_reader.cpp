@@ -103,9 +103,8 @@ TEST_F(PatternReaderTest, RefusesWhatIsNotAPattern)
 {
     ASSERT_TRUE(Open(kExamplePattern));
     const auto intensities = doc.m_pIntensity;
-    for (const std::string& text :
-         {std::string("ORMA Radiography Pattern"), std::string(),
-          Replace(kExamplePattern, "Selection File", "Selection Fil_")}) {
+    for (const std::string& text : {std::string("ORMA Radiography Pattern"), std::string(),
+                                    Replace(kExamplePattern, "Selection File", "Selection Fil_")}) {
         ui.messages.clear();
         EXPECT_FALSE(Open(text));
         ASSERT_EQ(ui.messages.size(), 1);
@@ -173,8 +172,8 @@ TEST_F(PatternReaderTest, ReadsLongLinesInPiecesOf127)
         values += (i ? " " : "") + std::string("12345678");
     values += " 99 77";
     ASSERT_EQ(values.size(), 131u);
-    ASSERT_TRUE(Open(Replace(kExamplePattern, "10 11 12 13 14 20 21 22 23 24 30 31 32 33 34",
-                             values)));
+    ASSERT_TRUE(
+        Open(Replace(kExamplePattern, "10 11 12 13 14 20 21 22 23 24 30 31 32 33 34", values)));
     EXPECT_EQ(doc.m_pIntensity[13], 12345678);
     EXPECT_EQ(doc.m_pIntensity[14], 9);
     ASSERT_EQ(doc.PointCount(), 15);
@@ -182,8 +181,8 @@ TEST_F(PatternReaderTest, ReadsLongLinesInPiecesOf127)
 
 TEST_F(PatternReaderTest, CutsOverlongDateAndTimeTexts)
 {
-    ASSERT_TRUE(Open(Replace(kExamplePattern, "2003-03-02 14:20:00",
-                             "2003-03-02-and-more 14:20:00.123456789")));
+    ASSERT_TRUE(Open(
+        Replace(kExamplePattern, "2003-03-02 14:20:00", "2003-03-02-and-more 14:20:00.123456789")));
     EXPECT_STREQ(doc.m_szModifiedDate, "2003-03-02-");
     EXPECT_STREQ(doc.m_szModifiedTime, "14:20:00.12");
     EXPECT_STREQ(doc.m_szCreatedTime, " 8:07:06");
@@ -232,11 +231,11 @@ TEST_F(PatternReaderTest, DropsValuesAndTargetsOutsideTheGrid)
 
 TEST_F(PatternReaderTest, ToleratesHeaderLinesWithoutTheirKeywords)
 {
-    const std::string text = Replace(
-        Replace(Replace(kExamplePattern, "DET: dist: 105.50  x: 512.00  y: 498.25  size: 1024",
-                        "DET:"),
-                "GMT: created: 2003-03-02  8:07:06  modified: 2003-03-02 14:20:00", "GMT:"),
-        "File: sample.rad", "File");
+    const std::string text =
+        Replace(Replace(Replace(kExamplePattern,
+                                "DET: dist: 105.50  x: 512.00  y: 498.25  size: 1024", "DET:"),
+                        "GMT: created: 2003-03-02  8:07:06  modified: 2003-03-02 14:20:00", "GMT:"),
+                "File: sample.rad", "File");
     ASSERT_TRUE(Open(text));
     EXPECT_EQ(doc.m_nImageSize, 0);
     EXPECT_STREQ(doc.m_szFileName, "");

@@ -188,7 +188,8 @@ TEST_F(PatternWriterTest, SavingOverAFileKeepsItsPermissions)
     ASSERT_TRUE(doc->OnSaveDocument(path));
     ASSERT_EQ(chmod(path.toLocal8Bit().constData(), 0640), 0);
     ASSERT_TRUE(doc->OnSaveDocument(path));
-    struct stat st{};
+    struct stat st
+    {};
     ASSERT_EQ(stat(path.toLocal8Bit().constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
