@@ -9,7 +9,7 @@ packages=(
   qt6-datavisualization-dev qt6-declarative-dev libgl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri
-  clang-format
+  clang-format locales
 )
 
 missing=()
