@@ -1,0 +1,283 @@
+#include "CRemoteCommandHandler.h"
+
+#include "CMarkerBlinker.h"
+#include "CProgramState.h"
+#include "CVespiraDoc.h"
+#include "DecimalPlaces.h"
+#include "FixedText.h"
+#include "IRemoteHost.h"
+#include "NumberText.h"
+
+#include <QFile>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+// kV and mA are whole numbers: add 0.5 and truncate toward zero. Values no int can hold
+// saturate and NaN gives 0, so a garbled message cannot trigger undefined conversions.
+int RoundHalfUp(float value)
+{
+    const double rounded = static_cast<double>(value) + 0.5;
+    if (std::isnan(rounded))
+        return 0;
+    if (rounded >= 2147483647.0)
+        return 2147483647;
+    if (rounded <= -2147483648.0)
+        return -2147483647 - 1;
+    return static_cast<int>(rounded);
+}
+
+QString LocalText(std::string_view text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString PathOf(const PipeMessage& request)
+{
+    return QFile::decodeName(QByteArray(request.text));
+}
+
+} // namespace
+
+CRemoteCommandHandler::CRemoteCommandHandler(CProgramState& state, IRemoteHost& host)
+    : m_state(state), m_host(host)
+{}
+
+std::int32_t CRemoteCommandHandler::HandleRequest(const PipeMessage& request)
+{
+    Handle(request);
+    return ReplyStatus();
+}
+
+std::int32_t CRemoteCommandHandler::ReplyStatus() const
+{
+    return m_state.activeDocument == nullptr && m_state.pointsRemaining > 0 ? -1 : 0;
+}
+
+void CRemoteCommandHandler::Handle(const PipeMessage& request)
+{
+    switch (request.code) {
+    case kNewImage:
+        NewImage(request);
+        break;
+    case kLoadImage:
+        LoadImage(request);
+        break;
+    case kSaveImage:
+        SaveImage(request);
+        break;
+    case kNewPoint:
+        NewPoint(request);
+        break;
+    case kCheckPipe:
+        SetStatus("Remote CHECKPIPE command:");
+        break;
+    case kCollecting:
+        Collecting(request);
+        break;
+    case kEndCollect:
+        EndCollect();
+        break;
+    case kMeasurementParameters:
+        MeasurementParameters(request);
+        break;
+    case kBackgroundParameters:
+        BackgroundParameters(request);
+        break;
+    default:
+        ShowMessage("Vespira: Unknown named pipe command.");
+        break;
+    }
+}
+
+void CRemoteCommandHandler::ShowMessage(const char* text)
+{
+    m_state.ui->ShowMessage(QString::fromLatin1(text));
+}
+
+void CRemoteCommandHandler::SetStatus(const char* text)
+{
+    m_state.ui->SetStatusText(QString::fromLatin1(text));
+}
+
+void CRemoteCommandHandler::StopBlinker()
+{
+    if (m_state.markerBlinker) {
+        m_state.markerBlinker.reset();
+        m_state.collectMarker.on = false;
+    }
+}
+
+std::string CRemoteCommandHandler::PositionText(float x, float y) const
+{
+    return "X: " + FormatFixed(x, DecimalPlaces(m_state.pendingGrid.fXInc)) +
+           "  Y: " + FormatFixed(y, DecimalPlaces(m_state.pendingGrid.fYInc));
+}
+
+void CRemoteCommandHandler::NewImage(const PipeMessage& request)
+{
+    const GridSpec previous = m_state.pendingGrid;
+    GridSpec& grid = m_state.pendingGrid;
+    grid.fXBeg = request.param1;
+    grid.fXEnd = request.param2;
+    grid.fXInc = request.param3;
+    grid.fYBeg = request.param4;
+    grid.fYEnd = request.param5;
+    grid.fYInc = request.param6;
+    const bool valid = ComputeGridCounts(grid);
+    m_state.collectMarker.on = false;
+
+    CVespiraDoc* doc = valid ? m_host.NewDocument() : nullptr;
+    if (doc == nullptr) {
+        // The scan that follows must not land in the pattern that was active before, and
+        // a refused grid must not be left for the next Ctrl+N.
+        m_state.markerBlinker.reset();
+        m_state.activeDocument = nullptr;
+        m_state.activeView = nullptr;
+        if (!valid) {
+            m_state.pendingGrid = previous;
+            ShowMessage("Vespira: Remote NEWIMAGE command, but the grid is not valid.");
+        } else {
+            ShowMessage("Vespira: Remote NEWIMAGE command, but no new pattern could be made.");
+        }
+    }
+    SetStatus("Remote NEWIMAGE command:");
+    m_state.pointsRemaining = doc != nullptr ? doc->PointCount() : 0;
+}
+
+void CRemoteCommandHandler::LoadImage(const PipeMessage& request)
+{
+    if (CVespiraDoc* doc = m_state.activeDocument) {
+        const QString path = PathOf(request);
+        QFile probe(path);
+        if (!probe.open(QIODevice::ReadOnly)) {
+            // The reader gives no message for a file it cannot open.
+            m_state.ui->ShowMessage(
+                QStringLiteral("Vespira: Remote LOADIMAGE command, but %1 cannot be opened.")
+                    .arg(path));
+        } else {
+            probe.close();
+            doc->OnOpenDocument(path);
+            // Grid and intensities may all have changed; the reader's message box may
+            // also have let the user close the document meanwhile.
+            if (m_state.activeView != nullptr)
+                m_state.activeView->RequestRepaint();
+        }
+    } else {
+        ShowMessage("Vespira: Remote LOADIMAGE command, but no active document.");
+    }
+    SetStatus("Remote LOADIMAGE command:");
+}
+
+void CRemoteCommandHandler::SaveImage(const PipeMessage& request)
+{
+    if (CVespiraDoc* doc = m_state.activeDocument) {
+        const QString path = PathOf(request);
+        if (doc->OnSaveDocument(path)) {
+            doc->SetTitle(LocalText(TextOf(request.text)));
+        } else {
+            // A silent failure would leave the scan unsaved while everyone believes it is.
+            m_state.ui->ShowMessage(
+                QStringLiteral("Vespira: Remote SAVEIMAGE command, but %1 cannot be written.")
+                    .arg(path));
+        }
+    } else {
+        ShowMessage("Vespira: Remote SAVEIMAGE command, but no active document.");
+    }
+    SetStatus("Remote SAVEIMAGE command:");
+}
+
+void CRemoteCommandHandler::NewPoint(const PipeMessage& request)
+{
+    StopBlinker();
+    if (CVespiraDoc* doc = m_state.activeDocument) {
+        const std::string title = "Collected:  " + PositionText(request.param1, request.param2) +
+                                  "  Int: " + FormatInt(request.intParam);
+        if (m_state.pointsRemaining > 0)
+            --m_state.pointsRemaining;
+        // Outside the grid nothing is stored; the point still counts as collected.
+        doc->SetPointIntensity(request.param1, request.param2, request.intParam);
+        doc->SetTitle(QString::fromStdString(title));
+    } else {
+        ShowMessage("Vespira: Remote NEWPOINT command, but no active document.");
+    }
+    SetStatus("Remote NEWPOINT command:");
+}
+
+void CRemoteCommandHandler::Collecting(const PipeMessage& request)
+{
+    CVespiraDoc* doc = m_state.activeDocument;
+    IPatternView* view = m_state.activeView;
+    if (doc == nullptr || view == nullptr) {
+        ShowMessage("Vespira: Remote COLLECTING command, but no active document/view.");
+        m_state.remoteErrorShown = true;
+        SetStatus("Remote COLLECTING command:");
+        return;
+    }
+    StopBlinker();
+    doc->SetTitle(
+        QString::fromStdString("Collecting:  " + PositionText(request.param1, request.param2)));
+
+    CollectMarker& marker = m_state.collectMarker;
+    marker.col = doc->ColumnOf(request.param1);
+    marker.row = doc->RowOf(request.param2);
+    marker.on = true;
+    if (doc->IsInGrid(marker.col, marker.row))
+        view->DrawCollectMarker(marker.col, marker.row);
+
+    m_state.markerBlinker = std::make_unique<CMarkerBlinker>(m_state);
+    m_state.remoteErrorShown = false;
+    SetStatus("Remote COLLECTING command:");
+}
+
+void CRemoteCommandHandler::EndCollect()
+{
+    StopBlinker();
+    CVespiraDoc* doc = m_state.activeDocument;
+    IPatternView* view = m_state.activeView;
+    if (doc != nullptr && view != nullptr) {
+        doc->SetTitle(LocalText(TextOf(doc->m_szFileName)));
+        CollectMarker& marker = m_state.collectMarker;
+        marker.on = false;
+        const bool inGrid = doc->IsInGrid(marker.col, marker.row);
+        // The marker's cell goes back to its intensity colour in both cases; with the
+        // overlay shown the targets are drawn over it again afterwards.
+        if (inGrid)
+            view->DrawCell(marker.col, marker.row);
+        if (m_state.viewOverlay)
+            view->DrawAllTargets();
+    } else if (!m_state.remoteErrorShown) {
+        ShowMessage("Vespira: Remote ENDCOLLECT command, but no active document/view.");
+        m_state.remoteErrorShown = true;
+    }
+    SetStatus("Remote ENDCOLLECT command:");
+}
+
+void CRemoteCommandHandler::MeasurementParameters(const PipeMessage& request)
+{
+    CVespiraDoc* doc = m_state.activeDocument;
+    if (doc == nullptr)
+        return;
+    doc->m_fMeasTime = request.param1;
+    doc->m_nKV = RoundHalfUp(request.param2);
+    doc->m_nMA = RoundHalfUp(request.param3);
+    doc->m_fDetDistance = request.param4;
+    doc->m_fBeamX = request.param5;
+    doc->m_fBeamY = request.param6;
+    doc->m_nImageSize = request.intParam;
+}
+
+void CRemoteCommandHandler::BackgroundParameters(const PipeMessage& request)
+{
+    CVespiraDoc* doc = m_state.activeDocument;
+    if (doc == nullptr)
+        return;
+    CopyText(doc->m_szBackgroundFile, TextOf(request.text));
+    doc->m_fBackgroundX = request.param1;
+    doc->m_fBackgroundY = request.param2;
+    doc->m_nBackgroundKV = RoundHalfUp(request.param3);
+    doc->m_nBackgroundMA = RoundHalfUp(request.param4);
+    doc->m_fBackgroundTime = request.param5;
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "CFakeHostUi.h"
+#include "CProgramState.h"
+#include "CVespiraDoc.h"
+#include "IPatternView.h"
+#include "IRemoteHost.h"
+#include "PipeMessage.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Records every drawing call as "Cell 1,2", "Target 1,2", "Marker 1,2", "AllTargets".
+struct CRecordingView : IPatternView
+{
+    explicit CRecordingView(CVespiraDoc* doc) : doc(doc) {}
+    CVespiraDoc* GetDocument() const override { return doc; }
+    void DrawCell(int c, int r) override { Log("Cell", c, r); }
+    void DrawTarget(int c, int r) override { Log("Target", c, r); }
+    void DrawCollectMarker(int c, int r) override { Log("Marker", c, r); }
+    void DrawAllTargets() override { calls.push_back("AllTargets"); }
+    void DrawStatistics() override {}
+    void DrawColourScale() override {}
+    void RequestRepaint() override { calls.push_back("Repaint"); }
+    void Log(const char* what, int c, int r)
+    {
+        calls.push_back(std::string(what) + " " + std::to_string(c) + "," + std::to_string(r));
+    }
+
+    CVespiraDoc* doc;
+    std::vector<std::string> calls;
+};
+
+// The main window's New-document command as the handler sees it: a document from the
+// pending grid with one recording view, both made active.
+struct CFakeRemoteHost : IRemoteHost
+{
+    explicit CFakeRemoteHost(CProgramState& state) : state(state) {}
+    CVespiraDoc* NewDocument() override
+    {
+        ++newDocumentCalls;
+        auto doc = std::make_unique<CVespiraDoc>(state);
+        if (!doc->OnNewDocument())
+            return nullptr;
+        views.push_back(std::make_unique<CRecordingView>(doc.get()));
+        state.activeView = views.back().get();
+        docs.push_back(std::move(doc));
+        return docs.back().get();
+    }
+    CRecordingView* View() const { return views.empty() ? nullptr : views.back().get(); }
+    // Closes the active document as the window's close does.
+    void CloseActive()
+    {
+        if (state.activeDocument != nullptr)
+            state.activeDocument->OnCloseDocument();
+    }
+
+    CProgramState& state;
+    int newDocumentCalls = 0;
+    std::vector<std::unique_ptr<CVespiraDoc>> docs;
+    std::vector<std::unique_ptr<CRecordingView>> views;
+};
+
+inline PipeMessage Request(std::int32_t code, float p1 = 0, float p2 = 0, float p3 = 0,
+                           float p4 = 0, float p5 = 0, float p6 = 0, std::int32_t intParam = 0,
+                           const char* text = "")
+{
+    PipeMessage m;
+    m.code = code;
+    m.param1 = p1;
+    m.param2 = p2;
+    m.param3 = p3;
+    m.param4 = p4;
+    m.param5 = p5;
+    m.param6 = p6;
+    m.intParam = intParam;
+    SetPipeText(m, text);
+    return m;
+}
+
+// Runs the event loop until `done` holds or the time is up; true when it held.
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+inline void PumpFor(int ms)
+{
+    PumpUntil([] { return false; }, ms);
+}

@@ -1,0 +1,373 @@
+#include "CMarkerBlinker.h"
+#include "CRemoteCommandHandler.h"
+#include "LinkFakes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QString kNoDocNewPoint = "Vespira: Remote NEWPOINT command, but no active document.";
+const QString kNoDocCollecting = "Vespira: Remote COLLECTING command, but no active document/view.";
+const QString kNoDocEndCollect = "Vespira: Remote ENDCOLLECT command, but no active document/view.";
+const QString kBadGrid = "Vespira: Remote NEWIMAGE command, but the grid is not valid.";
+
+class HandlerTest : public ::testing::Test
+{
+protected:
+    CFakeHostUi ui;
+    CProgramState state{ui};
+    CFakeRemoteHost host{state};
+    CRemoteCommandHandler handler{state, host};
+
+    std::int32_t Send(const PipeMessage& m) { return handler.HandleRequest(m); }
+    // X 0..10 by 0.5 and Y 0..5 by 0.5: 21 columns, 11 rows.
+    CVespiraDoc* Scan()
+    {
+        Send(Request(kNewImage, 0, 10, 0.5f, 0, 5, 0.5f));
+        return state.activeDocument;
+    }
+    CRecordingView& View() { return *host.View(); }
+};
+
+TEST_F(HandlerTest, NewImageMakesTheDocumentAndCountsThePoints)
+{
+    state.collectMarker.on = true;
+    EXPECT_EQ(Send(Request(kNewImage, 0, 10, 0.5f, 0, 5, 0.5f)), 0);
+    ASSERT_NE(state.activeDocument, nullptr);
+    EXPECT_EQ(state.pendingGrid.nXPoints, 21);
+    EXPECT_EQ(state.pendingGrid.nYPoints, 11);
+    EXPECT_EQ(state.activeDocument->m_nXPoints, 21);
+    EXPECT_EQ(state.activeDocument->m_nYPoints, 11);
+    EXPECT_EQ(state.pointsRemaining, 231);
+    EXPECT_FALSE(state.collectMarker.on);
+    EXPECT_EQ(ui.statusText, "Remote NEWIMAGE command:");
+    EXPECT_TRUE(ui.messages.isEmpty());
+
+    Send(Request(kNewImage, 2, 2, 0.1f, -1, 1, 0.5f));
+    EXPECT_EQ(state.pendingGrid.nXPoints, 1);
+    EXPECT_EQ(state.pendingGrid.nYPoints, 5);
+    EXPECT_EQ(state.pointsRemaining, 5);
+    EXPECT_EQ(host.newDocumentCalls, 2);
+}
+
+TEST_F(HandlerTest, NewImageRefusesAGridThatCannotBeMade)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const PipeMessage bad[] = {
+        Request(kNewImage, 0, 10, 0, 0, 5, 0.5f),      // increment 0
+        Request(kNewImage, 0, 10, 0.5f, 0, nan, 0.5f), // not finite
+        Request(kNewImage, 0, inf, 0.5f, 0, 5, 0.5f),  // not finite
+        Request(kNewImage, 10, 0, 0.5f, 0, 5, 0.5f),   // end before begin: count below 1
+        Request(kNewImage, 0, 9999, 1, 0, 9999, 1),    // 100 million points
+        Request(kNewImage, 0, 1e30f, 1e-30f, 0, 5, 1), // beyond any count
+    };
+    for (const PipeMessage& m : bad) {
+        CVespiraDoc* before = Scan();
+        ASSERT_NE(before, nullptr);
+        const GridSpec good = state.pendingGrid;
+        ui.messages.clear();
+        ui.statusText.clear();
+
+        EXPECT_EQ(Send(m), 0);
+        EXPECT_EQ(state.activeDocument, nullptr) << "points would land in the old pattern";
+        EXPECT_EQ(state.activeView, nullptr);
+        EXPECT_EQ(state.pointsRemaining, 0);
+        EXPECT_EQ(ui.messages, QStringList{kBadGrid});
+        EXPECT_EQ(ui.statusText, "Remote NEWIMAGE command:");
+        EXPECT_EQ(state.pendingGrid.nXPoints, good.nXPoints) << "Ctrl+N keeps a usable grid";
+        EXPECT_EQ(state.pendingGrid.fXInc, good.fXInc);
+    }
+    EXPECT_EQ(host.newDocumentCalls, 6) << "only the good grids reach the New command";
+}
+
+TEST_F(HandlerTest, ReplyStatusTellsWhetherTheScannedPatternStillExists)
+{
+    EXPECT_EQ(Send(Request(kCheckPipe)), 0);
+    EXPECT_EQ(ui.statusText, "Remote CHECKPIPE command:");
+    state.pointsRemaining = 5;
+    EXPECT_EQ(Send(Request(kCheckPipe)), -1);
+
+    Scan();
+    EXPECT_EQ(Send(Request(kCheckPipe)), 0);
+    host.CloseActive();
+    EXPECT_EQ(state.pointsRemaining, 231) << "closing leaves the count";
+    EXPECT_EQ(Send(Request(kCheckPipe)), -1);
+    EXPECT_EQ(Send(Request(kMeasurementParameters)), -1);
+    Send(Request(kNewImage, 0, 1, 1, 0, 1, 1));
+    EXPECT_EQ(Send(Request(kCheckPipe)), 0);
+}
+
+TEST_F(HandlerTest, NewPointStoresCountsDownAndTitles)
+{
+    Send(Request(kNewImage, 0, 10, 1, 0, 5, 0.25f));
+    CVespiraDoc* doc = state.activeDocument;
+    ASSERT_NE(doc, nullptr);
+    const int total = state.pointsRemaining;
+
+    Send(Request(kNewPoint, 3, 1.25f, 0, 0, 0, 0, 77));
+    EXPECT_EQ(doc->GetTitle(), "Collected:  X: 3  Y: 1.25  Int: 77");
+    const int col = 3, row = doc->RowOf(1.25f);
+    EXPECT_EQ(doc->m_pIntensity[doc->IndexOf(col, row)], 77);
+    EXPECT_EQ(state.pointsRemaining, total - 1);
+    EXPECT_EQ(View().calls.back(), "Cell 3," + std::to_string(row));
+    EXPECT_EQ(ui.statusText, "Remote NEWPOINT command:");
+
+    // Outside the grid: nothing stored anywhere, the point still counts.
+    const std::vector<std::int32_t> before = doc->m_pIntensity;
+    Send(Request(kNewPoint, 500, -300, 0, 0, 0, 0, 9));
+    Send(Request(kNewPoint, std::nanf(""), 1, 0, 0, 0, 0, 9));
+    EXPECT_EQ(doc->m_pIntensity, before);
+    EXPECT_EQ(state.pointsRemaining, total - 3);
+
+    state.pointsRemaining = 0;
+    Send(Request(kNewPoint, 1, 1, 0, 0, 0, 0, 5));
+    EXPECT_EQ(state.pointsRemaining, 0) << "never below 0";
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(HandlerTest, CommandsThatNeedADocumentSayWhenThereIsNone)
+{
+    state.pointsRemaining = 4;
+    Send(Request(kNewPoint, 1, 1, 0, 0, 0, 0, 5));
+    EXPECT_EQ(state.pointsRemaining, 4);
+    Send(Request(kLoadImage, 0, 0, 0, 0, 0, 0, 0, "/tmp/x.rad"));
+    Send(Request(kSaveImage, 0, 0, 0, 0, 0, 0, 0, "/tmp/x.rad"));
+    EXPECT_EQ(
+        ui.messages,
+        (QStringList{kNoDocNewPoint, "Vespira: Remote LOADIMAGE command, but no active document.",
+                     "Vespira: Remote SAVEIMAGE command, but no active document."}));
+    EXPECT_EQ(ui.statusText, "Remote SAVEIMAGE command:");
+}
+
+TEST_F(HandlerTest, SaveImageWritesAndTitlesWithTheFullPath)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CVespiraDoc* doc = Scan();
+    Send(Request(kNewPoint, 1, 1, 0, 0, 0, 0, 1234));
+    const QByteArray path = QDir(dir.path()).filePath("scan.rad").toLocal8Bit();
+    EXPECT_EQ(Send(Request(kSaveImage, 0, 0, 0, 0, 0, 0, 0, path.constData())), 0);
+    EXPECT_EQ(doc->GetTitle(), QString::fromLocal8Bit(path));
+    EXPECT_STREQ(doc->m_szFileName, "scan.rad");
+    EXPECT_EQ(ui.statusText, "Remote SAVEIMAGE command:");
+    EXPECT_TRUE(ui.messages.isEmpty());
+
+    // Loading it back into a fresh pattern brings the point back.
+    Send(Request(kNewImage, 0, 1, 1, 0, 1, 1));
+    CVespiraDoc* other = state.activeDocument;
+    View().calls.clear();
+    Send(Request(kLoadImage, 0, 0, 0, 0, 0, 0, 0, path.constData()));
+    EXPECT_EQ(other->m_nXPoints, 21);
+    EXPECT_EQ(other->m_pIntensity[other->IndexOf(other->ColumnOf(1), other->RowOf(1))], 1234);
+    EXPECT_EQ(View().calls, std::vector<std::string>{"Repaint"});
+    EXPECT_EQ(ui.statusText, "Remote LOADIMAGE command:");
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(HandlerTest, FailedFileCommandsAreReportedNotPassedOffAsDone)
+{
+    CVespiraDoc* doc = Scan();
+    doc->SetTitle("ORMA1");
+    Send(Request(kSaveImage, 0, 0, 0, 0, 0, 0, 0, "/nonexistent-dir/scan.rad"));
+    EXPECT_EQ(doc->GetTitle(), "ORMA1");
+    Send(Request(kLoadImage, 0, 0, 0, 0, 0, 0, 0, "/nonexistent-dir/scan.rad"));
+    EXPECT_EQ(doc->m_nXPoints, 21);
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages[0], "Vespira: Remote SAVEIMAGE command, but /nonexistent-dir/scan.rad "
+                              "cannot be written.");
+    EXPECT_EQ(ui.messages[1], "Vespira: Remote LOADIMAGE command, but /nonexistent-dir/scan.rad "
+                              "cannot be opened.");
+    EXPECT_EQ(Send(Request(kCheckPipe)), 0);
+}
+
+TEST_F(HandlerTest, CollectingSetsTheMarkerAndStartsTheBlinker)
+{
+    Scan();
+    state.remoteErrorShown = true;
+    Send(Request(kCollecting, 1.5f, 4.0f));
+    EXPECT_EQ(state.activeDocument->GetTitle(), "Collecting:  X: 1.5  Y: 4.0");
+    EXPECT_TRUE(state.collectMarker.on);
+    EXPECT_EQ(state.collectMarker.col, 3);
+    EXPECT_EQ(state.collectMarker.row, 2);
+    EXPECT_EQ(View().calls, std::vector<std::string>{"Marker 3,2"});
+    ASSERT_NE(state.markerBlinker, nullptr);
+    EXPECT_FALSE(state.remoteErrorShown);
+    EXPECT_EQ(ui.statusText, "Remote COLLECTING command:");
+
+    // A point outside the grid turns the marker on but draws nothing.
+    View().calls.clear();
+    Send(Request(kCollecting, 100, -100));
+    EXPECT_TRUE(state.collectMarker.on);
+    EXPECT_TRUE(View().calls.empty());
+    PumpFor(300);
+    EXPECT_TRUE(View().calls.empty());
+
+    // NEWPOINT ends the blinker and the marker.
+    Send(Request(kNewPoint, 1.5f, 4.0f, 0, 0, 0, 0, 3));
+    EXPECT_EQ(state.markerBlinker, nullptr);
+    EXPECT_FALSE(state.collectMarker.on);
+}
+
+TEST_F(HandlerTest, CollectingWithoutAViewComplainsEveryTimeAndEndCollectOnce)
+{
+    Send(Request(kCollecting, 1, 1));
+    Send(Request(kCollecting, 1, 1));
+    EXPECT_EQ(ui.messages, (QStringList{kNoDocCollecting, kNoDocCollecting}));
+    EXPECT_TRUE(state.remoteErrorShown);
+    EXPECT_EQ(ui.statusText, "Remote COLLECTING command:");
+    Send(Request(kEndCollect));
+    EXPECT_EQ(ui.messages.size(), 2) << "ENDCOLLECT after a failed COLLECTING shows nothing";
+    EXPECT_EQ(ui.statusText, "Remote ENDCOLLECT command:");
+
+    state.remoteErrorShown = false;
+    Send(Request(kEndCollect));
+    Send(Request(kEndCollect));
+    EXPECT_EQ(ui.messages.size(), 3);
+    EXPECT_EQ(ui.messages.back(), kNoDocEndCollect);
+
+    // A document without a view is not enough; a running blinker is left running.
+    Scan();
+    Send(Request(kCollecting, 1, 1));
+    IPatternView* view = state.activeView;
+    state.activeView = nullptr;
+    Send(Request(kCollecting, 2, 2));
+    EXPECT_EQ(ui.messages.back(), kNoDocCollecting);
+    EXPECT_NE(state.markerBlinker, nullptr);
+    EXPECT_EQ(state.collectMarker.col, 2);
+    state.activeView = view;
+}
+
+TEST_F(HandlerTest, EndCollectRestoresTheTitleAndErasesTheMarker)
+{
+    CVespiraDoc* doc = Scan();
+    std::strcpy(doc->m_szFileName, "scan.rad");
+    doc->m_pScanTime[doc->IndexOf(0, 0)] = 900.0f;
+
+    for (bool overlay : {true, false}) {
+        state.viewOverlay = overlay;
+        Send(Request(kCollecting, 1.5f, 4.0f));
+        View().calls.clear();
+        Send(Request(kEndCollect));
+        EXPECT_EQ(doc->GetTitle(), "scan.rad");
+        EXPECT_FALSE(state.collectMarker.on);
+        EXPECT_EQ(state.markerBlinker, nullptr);
+        std::vector<std::string> expected{"Cell 3,2"};
+        if (overlay)
+            expected.push_back("AllTargets");
+        EXPECT_EQ(View().calls, expected) << "overlay " << overlay;
+        EXPECT_EQ(ui.statusText, "Remote ENDCOLLECT command:");
+    }
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(HandlerTest, ParameterCommandsFillTheHeaderAndRound)
+{
+    Send(Request(kMeasurementParameters, 10.5f, 40.5f, 29.4f, 105.5f, 512, 498.25f, 1024));
+    EXPECT_EQ(ui.statusText, "") << "without a document nothing happens";
+    EXPECT_TRUE(ui.messages.isEmpty());
+    Send(Request(kBackgroundParameters, 1, 2, 3, 4, 5, 0, 0, "bg.rad"));
+    EXPECT_TRUE(ui.messages.isEmpty());
+
+    CVespiraDoc* doc = Scan();
+    ui.statusText = "before";
+    const std::string title = doc->GetTitle().toStdString();
+    Send(Request(kMeasurementParameters, 10.5f, 40.5f, 29.4f, 105.5f, 512, 498.25f, 1024));
+    EXPECT_EQ(doc->m_fMeasTime, 10.5f);
+    EXPECT_EQ(doc->m_nKV, 41);
+    EXPECT_EQ(doc->m_nMA, 29);
+    EXPECT_EQ(doc->m_fDetDistance, 105.5f);
+    EXPECT_EQ(doc->m_fBeamX, 512.0f);
+    EXPECT_EQ(doc->m_fBeamY, 498.25f);
+    EXPECT_EQ(doc->m_nImageSize, 1024);
+
+    std::string longName(300, 'n');
+    Send(Request(kBackgroundParameters, 1.5f, -2.5f, 49.5f, -0.7f, 60, 0, 0, longName.c_str()));
+    EXPECT_EQ(std::string(doc->m_szBackgroundFile), std::string(255, 'n'));
+    EXPECT_EQ(doc->m_fBackgroundX, 1.5f);
+    EXPECT_EQ(doc->m_fBackgroundY, -2.5f);
+    EXPECT_EQ(doc->m_nBackgroundKV, 50);
+    EXPECT_EQ(doc->m_nBackgroundMA, 0) << "-0.7 + 0.5 truncates toward zero";
+    EXPECT_EQ(doc->m_fBackgroundTime, 60.0f);
+    EXPECT_EQ(ui.statusText, "before");
+    EXPECT_EQ(doc->GetTitle().toStdString(), title);
+
+    // Values no integer can hold do not become undefined conversions.
+    Send(Request(kMeasurementParameters, 0, std::nanf(""), 1e30f));
+    EXPECT_EQ(doc->m_nKV, 0);
+    EXPECT_EQ(doc->m_nMA, 2147483647);
+}
+
+TEST_F(HandlerTest, UnknownCodesAreReportedAndLeaveTheStatus)
+{
+    ui.statusText = "Remote CHECKPIPE command:";
+    for (std::int32_t code : {0, 10, -1, 17, 2147483647}) {
+        ui.messages.clear();
+        EXPECT_EQ(Send(Request(code)), 0);
+        EXPECT_EQ(ui.messages, QStringList{"Vespira: Unknown named pipe command."}) << code;
+    }
+    EXPECT_EQ(ui.statusText, "Remote CHECKPIPE command:");
+}
+
+class BlinkerTest : public HandlerTest
+{};
+
+TEST_F(BlinkerTest, AlternatesTheTwoColoursEveryQuarterSecond)
+{
+    Scan();
+    Send(Request(kCollecting, 1.5f, 4.0f));
+    ASSERT_TRUE(PumpUntil([&] { return View().calls.size() >= 3; }, 2000));
+    EXPECT_EQ(View().calls[0], "Marker 3,2");
+    EXPECT_EQ(View().calls[1], "Target 3,2");
+    EXPECT_EQ(View().calls[2], "Marker 3,2");
+}
+
+TEST_F(BlinkerTest, AStoppedBlinkerNeverDrawsAgain)
+{
+    Scan();
+    Send(Request(kCollecting, 1.5f, 4.0f));
+    auto* first = dynamic_cast<CMarkerBlinker*>(state.markerBlinker.get());
+    ASSERT_NE(first, nullptr);
+
+    // Marker off, then on again at once for another cell: the first blinker stays dead
+    // even though the flag is back on before its next tick could see it off.
+    state.collectMarker.on = false;
+    ASSERT_TRUE(PumpUntil([&] { return !first->IsRunning(); }, 1000));
+    state.collectMarker.on = true;
+    PumpFor(300);
+    EXPECT_FALSE(first->IsRunning());
+
+    // Closing the document releases the blinker; nothing is drawn afterwards.
+    Send(Request(kCollecting, 2.0f, 4.0f));
+    host.CloseActive();
+    EXPECT_EQ(state.markerBlinker, nullptr);
+    View().calls.clear();
+    PumpFor(600);
+    EXPECT_TRUE(View().calls.empty());
+}
+
+TEST_F(BlinkerTest, DrawsOnlyIntoTheActiveViewAndInsideTheGrid)
+{
+    CVespiraDoc* doc = Scan();
+    Send(Request(kCollecting, 10.0f, 0.0f)); // the last cell
+    View().calls.clear();
+    state.activeView = nullptr;
+    PumpFor(600);
+    EXPECT_TRUE(View().calls.empty());
+
+    // A smaller grid loaded meanwhile puts the marker cell outside it.
+    state.activeView = host.View();
+    GridSpec small{2, 2, 0, 1, 1, 0, 1, 1};
+    ASSERT_TRUE(doc->SetUpGrid(small));
+    PumpFor(600);
+    EXPECT_TRUE(View().calls.empty());
+}
+
+} // namespace
