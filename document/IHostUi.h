@@ -33,6 +33,13 @@ public:
     virtual int ExecDialog(QDialog& dialog);
     // The one program-wide status text (status pane 101).
     virtual void SetStatusText(const QString& text) { (void)text; }
+    // A box with an error icon and a caption of its own (a dialog's range checks); where
+    // captions are not shown it is the ordinary message.
+    virtual void ShowError(const QString& caption, const QString& text)
+    {
+        (void)caption;
+        ShowMessage(text);
+    }
 };
 
 // Writes every message as one "message: " line on standard error and gives the
