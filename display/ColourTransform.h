@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Colour.h"
+
+#include <QColor>
+
+#include <cstdint>
+
+// Fills the colour table from the look-up table with the brightness and contrast
+// transform; hue and saturation are carried but do not change the colours.
+void ApplyBrightnessContrast(const ColourTable& lut, int brightness, int contrast, int hue,
+                             int saturation, ColourTable& colours);
+
+// Index into the colour table of an intensity: linear from the minimum (0) to the
+// maximum (255). A maximum of 0 or less gives 0 instead of dividing by zero.
+inline int IntensityColourIndex(std::int32_t value, int minimum, int maximum)
+{
+    if (maximum <= 0)
+        return 0;
+    long long v = value;
+    if (v > maximum)
+        v = maximum;
+    if (v < minimum)
+        v = minimum;
+    // In double, exact: the quotient is far from the next whole number unless it is one.
+    const double index = static_cast<double>((v - minimum) * 255) / maximum;
+    return index >= 255.0 ? 255 : index <= 0.0 ? 0 : static_cast<int>(index);
+}
+
+// 0x00BBGGRR to Qt's 0xFFRRGGBB.
+constexpr QRgb ToQRgb(COLORREF c)
+{
+    return 0xFF000000u | (static_cast<QRgb>(RedOf(c)) << 16) |
+           (static_cast<QRgb>(GreenOf(c)) << 8) | static_cast<QRgb>(BlueOf(c));
+}
+inline QColor ToQColor(COLORREF c)
+{
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}

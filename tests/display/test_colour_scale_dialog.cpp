@@ -1,0 +1,191 @@
+#include "CColorScaleDlg.h"
+#include "CProgramState.h"
+#include "DisplayTestSupport.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct DialogFixture : ::testing::Test
+{
+    CCaptionUi ui;
+    CProgramState state{ui};
+    CLutDirectory dir;
+    std::unique_ptr<CColorScaleDlg> dlg;
+
+    void Open(const ColourScaleValues& values = {10, 20, 30, 40, "default"})
+    {
+        dlg = std::make_unique<CColorScaleDlg>(state, values, IndexTable());
+    }
+    template <typename T>
+    T* Child(const char* name)
+    {
+        T* child = dlg->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    QLineEdit* Edit(const char* name) { return Child<QLineEdit>(name); }
+    QScrollBar* Bar(const char* name) { return Child<QScrollBar>(name); }
+    // The colour of the preview's lowest band.
+    QRgb PreviewBottom()
+    {
+        QWidget* preview = Child<QWidget>("preview");
+        const QImage image = preview->grab().toImage();
+        return image.pixel(image.width() / 2, image.height() - 6) & 0xFFFFFF;
+    }
+};
+
+} // namespace
+
+TEST_F(DialogFixture, OpensWithTheDocumentsValuesAndTables)
+{
+    dir.WriteTable("b.lut", 64);
+    dir.WriteTable("A.lut", 64);
+    Open();
+    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Color Intensity Scale"));
+    EXPECT_EQ(Edit("brightnessEdit")->text(), QStringLiteral("10"));
+    EXPECT_EQ(Edit("contrastEdit")->text(), QStringLiteral("20"));
+    EXPECT_EQ(Edit("hueEdit")->text(), QStringLiteral("30"));
+    EXPECT_EQ(Bar("saturationBar")->value(), 40);
+    EXPECT_EQ(Bar("brightnessBar")->maximum(), 255);
+    EXPECT_FALSE(Edit("hueEdit")->isEnabled());
+    EXPECT_FALSE(Bar("saturationBar")->isEnabled());
+    QComboBox* combo = Child<QComboBox>("lutCombo");
+    ASSERT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("A.lut"));
+    EXPECT_EQ(combo->currentText(), QStringLiteral("default"));
+    EXPECT_EQ(dlg->focusWidget(), Edit("brightnessEdit"));
+}
+
+TEST_F(DialogFixture, OutOfRangeEntryIsRefusedWithItsCaption)
+{
+    Open();
+    QLineEdit* brightness = Edit("brightnessEdit");
+    brightness->setText(QStringLiteral("300"));
+    emit brightness->editingFinished();
+    ASSERT_EQ(ui.captions, QStringList{QStringLiteral("Brightness Error")});
+    EXPECT_EQ(ui.messages.value(0), QStringLiteral("Valid value is 0 to 255"));
+    EXPECT_EQ(brightness->text(), QStringLiteral("10"));
+    EXPECT_EQ(dlg->Values().brightness, 10);
+
+    QLineEdit* contrast = Edit("contrastEdit");
+    contrast->setText(QStringLiteral("-1"));
+    emit contrast->editingFinished();
+    EXPECT_EQ(ui.captions.value(1), QStringLiteral("Contrast Error"));
+}
+
+TEST_F(DialogFixture, EntryInRangeMovesTheBarAndPreview)
+{
+    Open({127, 127, 0, 0, "default"});
+    const QRgb before = PreviewBottom();
+    QLineEdit* brightness = Edit("brightnessEdit");
+    brightness->setText(QStringLiteral("255"));
+    emit brightness->editingFinished();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(Bar("brightnessBar")->value(), 255);
+    EXPECT_EQ(dlg->Values().brightness, 255);
+    // At brightness 255 even the lowest band shows the top of the table.
+    EXPECT_NE(PreviewBottom(), before);
+    EXPECT_EQ(PreviewBottom(), 0xFF0000u); // look-up entry 255 is the value 0x0000FF
+}
+
+TEST_F(DialogFixture, TextThatIsNotANumberCountsAsZero)
+{
+    Open();
+    QLineEdit* contrast = Edit("contrastEdit");
+    contrast->setText(QStringLiteral("abc"));
+    emit contrast->editingFinished();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(dlg->Values().contrast, 0);
+}
+
+TEST_F(DialogFixture, ScrollingToTheRightEndGives255)
+{
+    Open();
+    Bar("brightnessBar")->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(Edit("brightnessEdit")->text(), QStringLiteral("255"));
+    Bar("contrastBar")->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(Edit("contrastEdit")->text(), QStringLiteral("30"));
+    Bar("contrastBar")->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(dlg->Values().contrast, 29);
+    EXPECT_EQ(dlg->Values().brightness, 255);
+}
+
+TEST_F(DialogFixture, DefaultsSetBrightnessAndContrastOnScreen)
+{
+    Open();
+    Child<QPushButton>("defaultsButton")->click();
+    EXPECT_EQ(Edit("brightnessEdit")->text(), QStringLiteral("127"));
+    EXPECT_EQ(Bar("contrastBar")->value(), 127);
+    EXPECT_EQ(Edit("hueEdit")->text(), QStringLiteral("30"));
+    dlg->accept();
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    const ColourScaleValues values = dlg->Values();
+    EXPECT_EQ(values.brightness, 127);
+    EXPECT_EQ(values.contrast, 127);
+    EXPECT_EQ(values.hue, 30); // the hue edit kept what it showed
+}
+
+TEST_F(DialogFixture, OkChecksEveryValue)
+{
+    Open();
+    Edit("contrastEdit")->setText(QStringLiteral("12x"));
+    dlg->accept();
+    EXPECT_EQ(ui.messages.value(0), QStringLiteral("Please enter an integer."));
+    EXPECT_NE(dlg->result(), QDialog::Accepted);
+    Edit("contrastEdit")->setText(QStringLiteral("256"));
+    dlg->accept();
+    EXPECT_EQ(ui.messages.value(1), QStringLiteral("Please enter an integer between 0 and 255."));
+    EXPECT_NE(dlg->result(), QDialog::Accepted);
+    Edit("contrastEdit")->setText(QStringLiteral(" 200 "));
+    dlg->accept();
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(dlg->Values().contrast, 200);
+}
+
+TEST_F(DialogFixture, CancelGivesBackWhatWasOpened)
+{
+    dir.WriteTable("ramp.lut", 64);
+    Open();
+    Bar("brightnessBar")->triggerAction(QAbstractSlider::SliderToMaximum);
+    Child<QComboBox>("lutCombo")->setEditText(QStringLiteral("ramp.lut"));
+    dlg->reject();
+    const ColourScaleValues values = dlg->Values();
+    EXPECT_EQ(values.brightness, 10);
+    EXPECT_EQ(values.lutName, "default");
+}
+
+TEST_F(DialogFixture, ChosenTableIsPreviewedAndReturned)
+{
+    // Colour 0 of this table is blue, so the lowest band turns blue.
+    std::string text = "h\nh\n0 0 255\n";
+    for (int k = 1; k < 64; ++k)
+        text += "0 255 0\n";
+    dir.Write("Blue.lut", text);
+    Open({127, 127, 0, 0, "default"});
+    QComboBox* combo = Child<QComboBox>("lutCombo");
+    combo->setCurrentIndex(combo->findText(QStringLiteral("Blue.lut")));
+    EXPECT_EQ(PreviewBottom(), 0x0000FFu);
+    dlg->accept();
+    EXPECT_EQ(dlg->Values().lutName, "Blue.lut");
+}
+
+TEST_F(DialogFixture, OverlongTableNameIsRefusedNotCut)
+{
+    Open();
+    Child<QComboBox>("lutCombo")->setEditText(QString(64, QLatin1Char('n')));
+    dlg->accept();
+    EXPECT_NE(dlg->result(), QDialog::Accepted);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("63")));
+    Child<QComboBox>("lutCombo")->setEditText(QString(63, QLatin1Char('n')));
+    dlg->accept();
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(dlg->Values().lutName.size(), 63u);
+}

@@ -1,0 +1,90 @@
+#include "CProgramState.h"
+#include "CVespiraDoc.h"
+#include "ColourSettings.h"
+#include "ColourTransform.h"
+#include "DisplayTestSupport.h"
+#include "FixedText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ColourFixture : ::testing::Test
+{
+    CFakeHostUi ui;
+    CProgramState state{ui};
+    CVespiraDoc doc{state};
+    CLutDirectory dir;
+
+    void SetUp() override
+    {
+        dir.WriteTable("ramp.lut", 64);
+        CopyText(doc.m_szLutName, "default");
+        doc.m_nBrightness = doc.m_nContrast = doc.m_nHue = doc.m_nSaturation = 127;
+    }
+};
+
+} // namespace
+
+TEST_F(ColourFixture, UnchangedChoiceChangesNothing)
+{
+    const ColourTable before = doc.m_DisplayColors;
+    state.paletteRealise = false;
+    EXPECT_FALSE(ApplyColourScaleChoice(doc, state, {127, 127, 127, 127, "DEFAULT"}));
+    EXPECT_EQ(doc.m_DisplayColors, before);
+    EXPECT_FALSE(state.paletteRealise);
+    EXPECT_EQ(ui.waitCount, 0);
+}
+
+TEST_F(ColourFixture, NewTableAndValuesReachDocumentAndProgram)
+{
+    ASSERT_TRUE(ApplyColourScaleChoice(doc, state, {127, 127, 1, 2, "ramp.lut"}));
+    EXPECT_EQ(TextOf(doc.m_szLutName), "ramp.lut");
+    EXPECT_EQ(doc.m_LutColors[4], Rgb(1, 2, 3));
+    EXPECT_EQ(doc.m_DisplayColors, doc.m_LutColors); // 127/127 leaves it unchanged
+    EXPECT_EQ(doc.m_nHue, 1);
+    EXPECT_EQ(doc.m_nSaturation, 2);
+    EXPECT_EQ(TextOf(state.display.szLutName), "ramp.lut");
+    EXPECT_EQ(state.display.lutColors, doc.m_LutColors);
+    EXPECT_EQ(state.display.displayColors, doc.m_DisplayColors);
+    EXPECT_EQ(state.display.nBrightness, 127);
+    EXPECT_EQ(state.display.nHue, 1);
+    EXPECT_TRUE(state.paletteRealise);
+    EXPECT_EQ(ui.waitCount, 1);
+    EXPECT_EQ(ui.waitDepth, 0);
+}
+
+TEST_F(ColourFixture, MissingTableStillTakesTheName)
+{
+    const ColourTable lut = doc.m_LutColors;
+    ASSERT_TRUE(ApplyColourScaleChoice(doc, state, {127, 127, 127, 127, "nothing.lut"}));
+    EXPECT_EQ(TextOf(doc.m_szLutName), "nothing.lut");
+    EXPECT_EQ(doc.m_LutColors, lut);
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(ColourFixture, DragChangesColoursButNotTheProgramLookupTable)
+{
+    doc.m_LutColors = IndexTable();
+    const ColourTable programLut = state.display.lutColors;
+    SetDocumentBrightnessContrast(doc, state, 0, 127);
+    EXPECT_EQ(doc.m_nBrightness, 0);
+    EXPECT_EQ(doc.m_DisplayColors[255], 85u);
+    EXPECT_EQ(state.display.nBrightness, 0);
+    EXPECT_EQ(state.display.nContrast, 127);
+    EXPECT_EQ(state.display.displayColors, doc.m_DisplayColors);
+    EXPECT_EQ(state.display.lutColors, programLut);
+    EXPECT_TRUE(state.paletteRealise);
+}
+
+TEST_F(ColourFixture, StartupReadsTheNamedTableWithStoredSettings)
+{
+    CopyText(state.display.szLutName, "ramp.lut");
+    state.display.nBrightness = 0;
+    state.display.nContrast = 127;
+    LoadStartupColours(state);
+    EXPECT_EQ(state.display.lutColors[4], Rgb(1, 2, 3));
+    ColourTable expected{};
+    ApplyBrightnessContrast(state.display.lutColors, 0, 127, 0, 0, expected);
+    EXPECT_EQ(state.display.displayColors, expected);
+}
