@@ -1,16 +1,285 @@
 #include "CVespiraView.h"
 
+#include "CColorScaleDlg.h"
+#include "CPatternPainter.h"
 #include "CVespiraDoc.h"
+#include "ColourSettings.h"
+#include "LineRule.h"
+#include "ViewTexts.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace {
+
+const QString kStatisticsTitle = QStringLiteral("Selected Scans Statistics");
+// Text height on the printed page, in units of the 2048-unit layout (about 10 points
+// when the layout spans the width of a sheet).
+constexpr int kPrintFontPixels = 36;
+// At most this often the whole image is recoloured while a scan raises the maximum.
+constexpr int kRecolourDelayMs = 200;
+
+} // namespace
 
 CVespiraView::CVespiraView(CVespiraDoc& doc, CProgramState& state, QWidget* parent)
     : QWidget(parent), m_doc(doc), m_state(state)
 {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    m_recolour.setSingleShot(true);
+    m_recolour.setInterval(kRecolourDelayMs);
+    connect(&m_recolour, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    // The active view draws a collected point itself; other views of the pattern follow.
+    connect(&m_doc, &CVespiraDoc::cellChanged, this, [this](int col, int row) {
+        if (m_state.activeView != this)
+            DrawCell(col, row);
+    });
 }
 
-void CVespiraView::DrawCell(int, int) { update(); }
-void CVespiraView::DrawTarget(int, int) { update(); }
-void CVespiraView::DrawCollectMarker(int, int) { update(); }
-void CVespiraView::DrawAllTargets() { update(); }
-void CVespiraView::DrawStatistics() { update(); }
-void CVespiraView::DrawColourScale() { update(); }
-void CVespiraView::RequestRepaint() { update(); }
+CVespiraView::~CVespiraView()
+{
+    if (m_state.activeView == this)
+        m_state.activeView = nullptr;
+}
+
+int CVespiraView::LineHeight()
+{
+    if (m_nLineHeight < 0)
+        m_nLineHeight = fontMetrics().height() + 1;
+    return m_nLineHeight;
+}
+
+void CVespiraView::RecalcScreenLayout(int width, int height)
+{
+    if (width > 0)
+        m_doc.m_nClientWidth = width;
+    if (height > 0)
+        m_doc.m_nClientHeight = height;
+    m_window = VisibleWindowOf(m_doc);
+    m_layout = ComputeLayout(kScreenLayout, m_doc.m_nClientWidth, m_doc.m_nClientHeight,
+                             LineHeight(), fontMetrics().horizontalAdvance(kStatisticsTitle),
+                             m_window.Columns(), m_window.Rows());
+    m_doc.m_nCellSize = m_layout.cellSize;
+    m_doc.m_nImageLeft = m_layout.image.left();
+    m_doc.m_nImageRight = m_layout.image.right();
+    m_doc.m_nImageTop = m_layout.image.top();
+    m_doc.m_nImageBottom = m_layout.image.bottom();
+    m_doc.m_nBarLeft = m_layout.bar.left();
+    m_doc.m_nBarRight = m_layout.bar.right();
+    m_doc.m_nBarTop = m_layout.bar.top();
+    m_doc.m_nBarBottom = m_layout.bar.bottom();
+}
+
+void CVespiraView::SetZoom(int level)
+{
+    m_doc.m_nZoom = std::clamp(level, 1, 8);
+    const VisibleRange columns = ZoomRange(m_doc.m_nXPoints, m_doc.m_nZoom, m_doc.m_nZoomCol);
+    const VisibleRange rows = ZoomRange(m_doc.m_nYPoints, m_doc.m_nZoom, m_doc.m_nZoomRow);
+    m_doc.m_nFirstCol = columns.first;
+    m_doc.m_nLastCol = columns.last;
+    m_doc.m_nFirstRow = rows.first;
+    m_doc.m_nLastRow = rows.last;
+}
+
+ImagePlacement CVespiraView::Placement() const
+{
+    return {m_layout.image, m_layout.cellSize, m_window,
+            NormalisedOrientation(m_state.imageOrientation)};
+}
+
+QRect CVespiraView::CellRect(int col, int row) const
+{
+    if (!m_window.Contains(col, row))
+        return {};
+    return ::CellRect(Placement(), col, row);
+}
+
+bool CVespiraView::HitTestGrid(int x, int y, int& col, int& row) const
+{
+    return ::HitTestGrid(Placement(), x, y, col, row);
+}
+
+bool CVespiraView::HitTestColourScale(int x, int y, int& sx, int& sy) const
+{
+    return ::HitTestColourScale(m_layout.bar, x, y, sx, sy);
+}
+
+QString CVespiraView::FormatStatusText(const GridPoint* point) const
+{
+    return ::FormatStatusText(m_doc, m_state.dragMode, point);
+}
+
+void CVespiraView::SetCellColour(int col, int row, COLORREF colour)
+{
+    if (!m_cells.Matches(m_doc, m_state) || m_window != m_cells.Window()) {
+        update();
+        return;
+    }
+    if (m_cells.SetColour(col, row, colour))
+        update(CellRect(col, row));
+}
+
+void CVespiraView::DrawCell(int col, int row)
+{
+    if (!m_cells.Matches(m_doc, m_state) || m_window != m_cells.Window()) {
+        update();
+        return;
+    }
+    if (!m_cells.SetIntensityColour(m_doc, col, row))
+        return;
+    update(CellRect(col, row));
+    // A raised maximum changes every colour and the scale's label: recolour soon, but
+    // not once per collected point.
+    if (!m_cells.RangeMatches(m_doc) && !m_recolour.isActive())
+        m_recolour.start();
+}
+
+void CVespiraView::DrawTarget(int col, int row)
+{
+    SetCellColour(col, row, m_state.selection);
+}
+
+void CVespiraView::DrawCollectMarker(int col, int row)
+{
+    SetCellColour(col, row, m_state.activeTarget);
+}
+
+void CVespiraView::DrawAllTargets()
+{
+    if (!m_cells.Matches(m_doc, m_state)) {
+        update();
+        return;
+    }
+    for (int row = m_window.firstRow; row <= m_window.lastRow; ++row)
+        for (int col = m_window.firstCol; col <= m_window.lastCol; ++col)
+            if (m_doc.IsTarget(col, row))
+                m_cells.SetColour(col, row, m_state.selection);
+    update(m_layout.image);
+}
+
+void CVespiraView::DrawLineTargets(GridPoint a, GridPoint b)
+{
+    ForEachLinePoint(a, b, [this](int col, int row) { DrawTarget(col, row); });
+}
+
+void CVespiraView::DrawRectangleTargets(GridPoint a, GridPoint b)
+{
+    if (!m_cells.Matches(m_doc, m_state)) {
+        update();
+        return;
+    }
+    // Only the part inside the window shows; one repaint rectangle covers it.
+    const int firstCol = std::max(std::min(a.x, b.x), m_window.firstCol);
+    const int lastCol = std::min(std::max(a.x, b.x), m_window.lastCol);
+    const int firstRow = std::max(std::min(a.y, b.y), m_window.firstRow);
+    const int lastRow = std::min(std::max(a.y, b.y), m_window.lastRow);
+    if (firstCol > lastCol || firstRow > lastRow)
+        return;
+    for (int row = firstRow; row <= lastRow; ++row)
+        for (int col = firstCol; col <= lastCol; ++col)
+            m_cells.SetColour(col, row, m_state.selection);
+    update(CellRect(firstCol, firstRow).united(CellRect(lastCol, lastRow)));
+}
+
+void CVespiraView::DrawStatistics()
+{
+    update(CPatternPainter::StatisticsArea(m_layout, fontMetrics().height(), width()));
+}
+
+void CVespiraView::DrawColourScale()
+{
+    update(CPatternPainter::ColourScaleArea(m_layout, width()));
+}
+
+void CVespiraView::RequestRepaint()
+{
+    update();
+}
+
+void CVespiraView::paintEvent(QPaintEvent* event)
+{
+    if (m_state.activeDocument == &m_doc)
+        m_state.activeView = this;
+    // Each view lays itself out for its own size; the document keeps the last layout.
+    RecalcScreenLayout(width(), height());
+    // True-colour drawing needs no palette; taking it up is only acknowledged.
+    m_state.paletteRealise = false;
+
+    const bool whole = event->rect().contains(rect());
+    if (whole || !m_cells.Matches(m_doc, m_state)) {
+        m_cells.Compose(m_doc, m_state);
+        m_recolour.stop();
+        if (!whole)
+            update();
+    }
+
+    QPainter painter(this);
+    CPatternPainter page(painter, m_doc, m_state, m_layout, false, font());
+    page.SetDirty(event->rect());
+    page.FillBackground(width(), height());
+    page.DrawPage(m_cells.Image(), m_cells.Window(), m_cells.Orientation());
+}
+
+void CVespiraView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    RecalcScreenLayout(width(), height());
+}
+
+void CVespiraView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    GridPoint point;
+    const bool onGrid = HitTestGrid(p.x(), p.y(), point.x, point.y);
+    m_state.ui->SetStatusText(FormatStatusText(onGrid ? &point : nullptr));
+    QWidget::mouseMoveEvent(event);
+}
+
+void CVespiraView::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    int sx = 0;
+    int sy = 0;
+    if (event->button() == Qt::RightButton && HitTestColourScale(p.x(), p.y(), sx, sy)) {
+        OpenColourScaleDialog();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void CVespiraView::OpenColourScaleDialog()
+{
+    CColorScaleDlg dialog(m_state, ColourScaleValuesOf(m_doc), m_doc.m_LutColors, this);
+    if (m_state.ui->ExecDialog(dialog) == QDialog::Accepted &&
+        ApplyColourScaleChoice(m_doc, m_state, dialog.Values()))
+        RequestRepaint();
+}
+
+void CVespiraView::PrintPage(QPainter& painter, const QRect& page)
+{
+    QFont printFont = font();
+    printFont.setPixelSize(kPrintFontPixels);
+    const QFontMetrics metrics(printFont);
+    const CellWindow window = VisibleWindowOf(m_doc);
+    const PatternLayout layout =
+        ComputeLayout(kPrintLayout, kPrintPageSize, kPrintPageSize, metrics.height() + 1,
+                      metrics.horizontalAdvance(kStatisticsTitle), window.Columns(), window.Rows());
+    CCellImage cells;
+    cells.Compose(m_doc, m_state);
+
+    painter.save();
+    painter.translate(page.topLeft());
+    const double scale = std::min(page.width(), page.height()) / double(kPrintPageSize);
+    painter.scale(scale, scale);
+    CPatternPainter printed(painter, m_doc, m_state, layout, true, printFont);
+    printed.DrawPage(cells.Image(), cells.Window(), cells.Orientation());
+    painter.restore();
+}
+
+void CVespiraView::Print(QPaintDevice& device)
+{
+    QPainter painter(&device);
+    PrintPage(painter, QRect(0, 0, device.width(), device.height()));
+}

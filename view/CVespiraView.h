@@ -1,22 +1,32 @@
 #pragma once
 
+#include "CCellImage.h"
+#include "CProgramState.h"
 #include "IPatternView.h"
+#include "ViewLayout.h"
 
+#include <QTimer>
 #include <QWidget>
 
-class CProgramState;
 class CVespiraDoc;
+class QPaintDevice;
+class QPainter;
 
-// The pattern view. Placeholder until the drawing lands: it keeps the constructor
-// and the view operations that the rest of the program calls.
+// The pattern view: the false-colour image of one document with its frame and axis
+// values, the colour scale, the statistics and header panels, and the status text under
+// the pointer. Painting happens only in paintEvent, from an image with one pixel per
+// visible grid point; the single-cell operations change that pixel and repaint only its
+// cell, so a scan never repaints the whole view per point.
 class CVespiraView : public QWidget, public IPatternView
 {
     Q_OBJECT
 
 public:
     CVespiraView(CVespiraDoc& doc, CProgramState& state, QWidget* parent = nullptr);
+    ~CVespiraView() override;
 
     CVespiraDoc* GetDocument() const override { return &m_doc; }
+
     void DrawCell(int col, int row) override;
     void DrawTarget(int col, int row) override;
     void DrawCollectMarker(int col, int row) override;
@@ -25,7 +35,52 @@ public:
     void DrawColourScale() override;
     void RequestRepaint() override;
 
+    // The cells of a pending Line (the line rule) or Rectangle in the Selection colour;
+    // no scan time changes (SelectLineTargets commits a line).
+    void DrawLineTargets(GridPoint a, GridPoint b);
+    void DrawRectangleTargets(GridPoint a, GridPoint b);
+
+    // The inverses of the drawing, in client pixels of the last layout.
+    bool HitTestGrid(int x, int y, int& col, int& row) const;
+    bool HitTestColourScale(int x, int y, int& sx, int& sy) const;
+    // The text for a grid point, or for none (nullptr).
+    QString FormatStatusText(const GridPoint* point) const;
+
+    // The screen layout for a client size (0 or less keeps the stored one), stored in the
+    // document as well.
+    void RecalcScreenLayout(int width, int height);
+    const PatternLayout& ScreenLayout() const { return m_layout; }
+    // The visible window for a zoom level 1..8 around the document's zoom centre.
+    void SetZoom(int level);
+    // Pixels of a visible point's cell on screen; empty for other points.
+    QRect CellRect(int col, int row) const;
+
+    // The page as printed: the print layout's 2048 x 2048 units scaled onto the page
+    // rectangle, black text on white, no background fill and no Y texts.
+    void PrintPage(QPainter& painter, const QRect& page);
+    void Print(QPaintDevice& device);
+
+    // The right press on the colour scale: the Color Intensity Scale dialog, and a repaint
+    // when it changed anything.
+    void OpenColourScaleDialog();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
 private:
+    ImagePlacement Placement() const;
+    void SetCellColour(int col, int row, COLORREF colour);
+    int LineHeight();
+
     CVespiraDoc& m_doc;
     CProgramState& m_state;
+    CCellImage m_cells;
+    PatternLayout m_layout;
+    CellWindow m_window;
+    int m_nLineHeight = -1;
+    // Coalesces the repaint that recolours the image after the intensity range grew.
+    QTimer m_recolour;
 };

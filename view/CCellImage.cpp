@@ -1,0 +1,134 @@
+#include "CCellImage.h"
+
+#include "CProgramState.h"
+#include "CVespiraDoc.h"
+#include "ColourTransform.h"
+#include "LineRule.h"
+
+#include <array>
+
+namespace {
+
+using QRgbTable = std::array<QRgb, 256>;
+
+QRgbTable QtColours(const ColourTable& table)
+{
+    QRgbTable colours{};
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        colours[i] = ToQRgb(table[i]);
+    return colours;
+}
+
+// Writes the intensity colours of the window's rows into the image, mirrored as the
+// orientation asks.
+void FillIntensities(QImage& image, const CVespiraDoc& doc, const CellWindow& w, int orientation)
+{
+    const QRgbTable colours = QtColours(doc.m_DisplayColors);
+    const int min = doc.m_nMinIntensity;
+    const int max = doc.m_nMaxIntensity;
+    const bool mirrorX = MirrorsX(orientation);
+    const int columns = w.Columns();
+    for (int row = w.firstRow; row <= w.lastRow; ++row) {
+        const int dy = MirrorsY(orientation) ? w.lastRow - row : row - w.firstRow;
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(dy));
+        const std::int32_t* values =
+            doc.m_pIntensity.data() + static_cast<std::size_t>(doc.IndexOf(w.firstCol, row));
+        for (int i = 0; i < columns; ++i) {
+            const QRgb c =
+                colours[static_cast<std::size_t>(IntensityColourIndex(values[i], min, max))];
+            line[mirrorX ? columns - 1 - i : i] = c;
+        }
+    }
+}
+
+} // namespace
+
+void CCellImage::Compose(const CVespiraDoc& doc, const CProgramState& state)
+{
+    m_window = VisibleWindowOf(doc);
+    m_orientation = NormalisedOrientation(state.imageOrientation);
+    m_nx = doc.m_nXPoints;
+    m_ny = doc.m_nYPoints;
+    m_data = doc.m_pIntensity.data();
+    m_min = doc.m_nMinIntensity;
+    m_max = doc.m_nMaxIntensity;
+    if (m_window.IsEmpty()) {
+        m_image = QImage();
+        return;
+    }
+    if (m_image.width() != m_window.Columns() || m_image.height() != m_window.Rows())
+        m_image = QImage(m_window.Columns(), m_window.Rows(), QImage::Format_RGB32);
+    if (m_image.isNull()) {
+        m_window = CellWindow();
+        return;
+    }
+    FillIntensities(m_image, doc, m_window, m_orientation);
+
+    if (state.viewOverlay) {
+        for (int row = m_window.firstRow; row <= m_window.lastRow; ++row)
+            for (int col = m_window.firstCol; col <= m_window.lastCol; ++col)
+                if (doc.m_pScanTime[static_cast<std::size_t>(doc.IndexOf(col, row))] != 0.0f)
+                    SetColour(col, row, state.selection);
+    }
+    if (state.activeDocument == &doc && state.collectMarker.on)
+        SetColour(state.collectMarker.col, state.collectMarker.row, state.activeTarget);
+    if (state.dragMode == DragMode::Selecting) {
+        auto target = [&](int col, int row) { SetColour(col, row, state.selection); };
+        if (state.cursorType == 2)
+            ForEachLinePoint(state.dragAnchor, state.dragCurrent, target);
+        else if (state.cursorType == 4)
+            ForEachRectanglePoint(m_nx, m_ny, state.dragAnchor, state.dragCurrent, target);
+    }
+}
+
+bool CCellImage::Matches(const CVespiraDoc& doc, const CProgramState& state) const
+{
+    return !m_image.isNull() && m_window == VisibleWindowOf(doc) &&
+           m_orientation == NormalisedOrientation(state.imageOrientation) &&
+           m_nx == doc.m_nXPoints && m_ny == doc.m_nYPoints && m_data == doc.m_pIntensity.data();
+}
+
+bool CCellImage::RangeMatches(const CVespiraDoc& doc) const
+{
+    return m_min == doc.m_nMinIntensity && m_max == doc.m_nMaxIntensity;
+}
+
+bool CCellImage::SetIntensityColour(const CVespiraDoc& doc, int col, int row)
+{
+    if (!m_window.Contains(col, row) || m_image.isNull())
+        return false;
+    const std::int32_t value = doc.m_pIntensity[static_cast<std::size_t>(doc.IndexOf(col, row))];
+    const int index = IntensityColourIndex(value, doc.m_nMinIntensity, doc.m_nMaxIntensity);
+    return SetColour(col, row, doc.m_DisplayColors[static_cast<std::size_t>(index)]);
+}
+
+bool CCellImage::SetColour(int col, int row, COLORREF colour)
+{
+    if (!m_window.Contains(col, row) || m_image.isNull())
+        return false;
+    const QPoint step = CellStep(m_window, m_orientation, col, row);
+    reinterpret_cast<QRgb*>(m_image.scanLine(step.y()))[step.x()] = ToQRgb(colour);
+    return true;
+}
+
+QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize)
+{
+    CellWindow whole;
+    whole.lastCol = doc.m_nXPoints - 1;
+    whole.lastRow = doc.m_nYPoints - 1;
+    const std::size_t count = static_cast<std::size_t>(std::max(doc.PointCount(), 0));
+    if (whole.IsEmpty() || cellSize < 1 || doc.m_pIntensity.size() < count)
+        return {};
+    QImage points(whole.Columns(), whole.Rows(), QImage::Format_RGB32);
+    if (points.isNull())
+        return {};
+    FillIntensities(points, doc, whole, 0);
+    if (cellSize == 1)
+        return points;
+    const long long width = static_cast<long long>(whole.Columns()) * cellSize;
+    const long long height = static_cast<long long>(whole.Rows()) * cellSize;
+    if (width > 32767 || height > 32767)
+        return {};
+    return points.scaled(static_cast<int>(width), static_cast<int>(height), Qt::IgnoreAspectRatio,
+                         Qt::FastTransformation);
+}

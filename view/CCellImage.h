@@ -1,0 +1,50 @@
+#pragma once
+
+#include "CellPlacement.h"
+#include "Colour.h"
+
+#include <QImage>
+
+class CProgramState;
+class CVespiraDoc;
+
+// The image's cells as shown, one pixel per visible grid point in screen order: the
+// intensity colours with the target overlay, the collect marker and a pending Line or
+// Rectangle over them. The view draws it scaled without smoothing; single-cell changes
+// set one pixel.
+class CCellImage
+{
+public:
+    // Composes every cell from the document and the program-wide state.
+    void Compose(const CVespiraDoc& doc, const CProgramState& state);
+
+    // True when the image was composed for the document's current window, grid and the
+    // orientation; single-cell changes then go to their pixel.
+    bool Matches(const CVespiraDoc& doc, const CProgramState& state) const;
+    // True when the intensity colours were computed with the document's current range.
+    bool RangeMatches(const CVespiraDoc& doc) const;
+
+    // A visible cell in its intensity colour or in a fixed colour; false (nothing set) for
+    // a point outside the window.
+    bool SetIntensityColour(const CVespiraDoc& doc, int col, int row);
+    bool SetColour(int col, int row, COLORREF colour);
+
+    const QImage& Image() const { return m_image; }
+    const CellWindow& Window() const { return m_window; }
+    int Orientation() const { return m_orientation; }
+
+private:
+    QImage m_image;
+    CellWindow m_window;
+    int m_orientation = 0;
+    int m_nx = 0;
+    int m_ny = 0;
+    const void* m_data = nullptr;
+    int m_min = 0;
+    int m_max = 0;
+};
+
+// The pattern as the view colours it, for export: the whole grid in orientation "+X,+Y",
+// each point a square of cellSize pixels, from the document's colour table. A null image
+// when it cannot be made.
+QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize);
