@@ -1,13 +1,16 @@
 // Command-line tool on the pattern file: inspect, convert and export ".rad" files with
 // the program's own reader and writer.
+#include "CCellImage.h"
 #include "CPatternFile.h"
 #include "CProgramState.h"
 #include "CVespiraDoc.h"
 #include "DecimalPlaces.h"
 #include "FixedText.h"
+#include "LookupTable.h"
 #include "NumberText.h"
 
 #include <QFile>
+#include <QImage>
 #include <QSaveFile>
 #include <QString>
 
@@ -22,7 +25,11 @@ constexpr char kUsage[] =
     "Commands:\n"
     "  info FILE            grid, header, targets and maximum intensity of a pattern\n"
     "  convert IN OUT       read IN and write it as OUT, as File Open then Save As\n"
-    "  export IN OUT.csv    one row per grid point: column, row, X, Y, intensity, scan time\n";
+    "  export IN OUT.csv    one row per grid point: column, row, X, Y, intensity, scan time\n"
+    "  export IN OUT.png [--lut NAME] [--cell N]\n"
+    "                       the pattern as the view colours it, N x N pixels a point\n"
+    "                       (1 to 64, default 1), from the built-in colours or the\n"
+    "                       look-up table NAME in $ORMA_SYSDATA\n";
 
 int Usage(int status)
 {
@@ -122,6 +129,57 @@ int ExportCsv(CVespiraDoc& doc, const char* in, const char* out)
     return 0;
 }
 
+int ExportPng(CVespiraDoc& doc, int argc, char** argv)
+{
+    const char* in = argv[2];
+    const char* out = argv[3];
+    const char* lutName = nullptr;
+    int cell = 1;
+    for (int i = 4; i < argc; i += 2) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc || (option != "--lut" && option != "--cell"))
+            return Usage(2);
+        if (option == "--lut") {
+            lutName = argv[i + 1];
+            continue;
+        }
+        const std::string value = argv[i + 1];
+        cell = CAtol(value);
+        if (value.find_first_not_of("0123456789") != std::string::npos || cell < 1 || cell > 64) {
+            std::fprintf(stderr, "vespira-rad: --cell takes a whole number from 1 to 64\n");
+            return 2;
+        }
+    }
+    if (!Read(doc, in))
+        return 1;
+    if (lutName != nullptr) {
+        ColourTable lut = doc.m_LutColors;
+        const int result = ReadLookupTable(lutName, lut);
+        if (result == kLutNoDirectory) {
+            std::fprintf(stderr, "vespira-rad: set ORMA_SYSDATA to the look-up-table folder\n");
+            return 1;
+        }
+        if (result != kLutDone) {
+            std::fprintf(stderr, "vespira-rad: cannot read look-up table %s (%s)\n", lutName,
+                         result == kLutCannotOpen ? "cannot open it" : "fewer than 64 colours");
+            return 1;
+        }
+        // Brightness and contrast 127 leave a table as it is.
+        doc.m_DisplayColors = lut;
+    }
+    const QImage image = RenderPatternImage(doc, cell);
+    QSaveFile file(QString::fromLocal8Bit(out));
+    if (image.isNull()) {
+        std::fprintf(stderr, "vespira-rad: the image would be too large; use a smaller --cell\n");
+        return 1;
+    }
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+        std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
+        return 1;
+    }
+    return 0;
+}
+
 bool EndsWith(const std::string& text, const char* suffix)
 {
     const std::string s(suffix);
@@ -148,5 +206,7 @@ int main(int argc, char** argv)
         return Convert(doc, argv[2], argv[3]);
     if (command == "export" && argc == 4 && EndsWith(argv[3], ".csv"))
         return ExportCsv(doc, argv[2], argv[3]);
+    if (command == "export" && argc >= 4 && EndsWith(argv[3], ".png"))
+        return ExportPng(doc, argc, argv);
     return Usage(2);
 }
