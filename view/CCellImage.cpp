@@ -5,7 +5,9 @@
 #include "ColourTransform.h"
 #include "LineRule.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -19,23 +21,46 @@ QRgbTable QtColours(const ColourTable& table)
     return colours;
 }
 
-// Writes the intensity colours of the window's rows into the image, mirrored as the
-// orientation asks.
-void FillIntensities(QImage& image, const CVespiraDoc& doc, const CellWindow& w, int orientation)
+// The colour of every value from the minimum to the maximum, when that range is small
+// enough to be cheaper than a division per point; empty otherwise.
+std::vector<QRgb> ColoursByValue(const QRgbTable& colours, int min, int max)
+{
+    constexpr long long kMaxValues = 1 << 20;
+    const long long span = static_cast<long long>(max) - min + 1;
+    if (max <= 0 || span < 1 || span > kMaxValues)
+        return {};
+    std::vector<QRgb> byValue(static_cast<std::size_t>(span));
+    for (long long k = 0; k < span; ++k)
+        byValue[static_cast<std::size_t>(k)] = colours[static_cast<std::size_t>(
+            IntensityColourIndex(static_cast<std::int32_t>(min + k), min, max))];
+    return byValue;
+}
+
+// Writes the colours of the window's points into the image, mirrored as the orientation
+// asks; with an overlay colour, targets take it.
+void FillCells(QImage& image, const CVespiraDoc& doc, const CellWindow& w, int orientation,
+               const QRgb* overlay)
 {
     const QRgbTable colours = QtColours(doc.m_DisplayColors);
     const int min = doc.m_nMinIntensity;
     const int max = doc.m_nMaxIntensity;
+    const std::vector<QRgb> byValue = ColoursByValue(colours, min, max);
+    auto colourOf = [&](std::int32_t v) {
+        if (byValue.empty())
+            return colours[static_cast<std::size_t>(IntensityColourIndex(v, min, max))];
+        return byValue[static_cast<std::size_t>(static_cast<long long>(std::clamp(v, min, max)) -
+                                                min)];
+    };
     const bool mirrorX = MirrorsX(orientation);
     const int columns = w.Columns();
     for (int row = w.firstRow; row <= w.lastRow; ++row) {
         const int dy = MirrorsY(orientation) ? w.lastRow - row : row - w.firstRow;
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(dy));
-        const std::int32_t* values =
-            doc.m_pIntensity.data() + static_cast<std::size_t>(doc.IndexOf(w.firstCol, row));
+        const std::size_t first = static_cast<std::size_t>(doc.IndexOf(w.firstCol, row));
+        const std::int32_t* values = doc.m_pIntensity.data() + first;
+        const float* times = doc.m_pScanTime.data() + first;
         for (int i = 0; i < columns; ++i) {
-            const QRgb c =
-                colours[static_cast<std::size_t>(IntensityColourIndex(values[i], min, max))];
+            const QRgb c = overlay != nullptr && times[i] != 0.0f ? *overlay : colourOf(values[i]);
             line[mirrorX ? columns - 1 - i : i] = c;
         }
     }
@@ -62,14 +87,8 @@ void CCellImage::Compose(const CVespiraDoc& doc, const CProgramState& state)
         m_window = CellWindow();
         return;
     }
-    FillIntensities(m_image, doc, m_window, m_orientation);
-
-    if (state.viewOverlay) {
-        for (int row = m_window.firstRow; row <= m_window.lastRow; ++row)
-            for (int col = m_window.firstCol; col <= m_window.lastCol; ++col)
-                if (doc.m_pScanTime[static_cast<std::size_t>(doc.IndexOf(col, row))] != 0.0f)
-                    SetColour(col, row, state.selection);
-    }
+    const QRgb selection = ToQRgb(state.selection);
+    FillCells(m_image, doc, m_window, m_orientation, state.viewOverlay ? &selection : nullptr);
     if (state.activeDocument == &doc && state.collectMarker.on)
         SetColour(state.collectMarker.col, state.collectMarker.row, state.activeTarget);
     if (state.dragMode == DragMode::Selecting) {
@@ -122,7 +141,7 @@ QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize)
     QImage points(whole.Columns(), whole.Rows(), QImage::Format_RGB32);
     if (points.isNull())
         return {};
-    FillIntensities(points, doc, whole, 0);
+    FillCells(points, doc, whole, 0, nullptr);
     if (cellSize == 1)
         return points;
     const long long width = static_cast<long long>(whole.Columns()) * cellSize;

@@ -377,3 +377,34 @@ TEST_F(DrawingFixture, PrintsToPdf)
     EXPECT_GT(file.size(), 1000);
     EXPECT_TRUE(file.read(5).startsWith("%PDF"));
 }
+
+TEST_F(DrawingFixture, HugeIntensityRangeColoursAsTheRuleSays)
+{
+    // A range too wide for the table of every value takes the division per point.
+    for (int row = 0; row < 5; ++row)
+        for (int col = 0; col < 7; ++col)
+            SetIntensity(col, row, (row * 7 + col) * 60000000);
+    doc->m_nMaxIntensity = 34 * 60000000;
+    ExpectIntensityColours(Render());
+    doc->m_nMaxIntensity = 20 * 60000000; // and values above it take colour 255
+    ExpectIntensityColours(Render());
+}
+
+TEST_F(DrawingFixture, ExportImageHasTheViewsColoursAtAnyCellSize)
+{
+    state.viewOverlay = true;
+    SetTime(2, 2, 900.0f); // targets are not part of the exported pattern
+    const QImage one = RenderPatternImage(*doc, 1);
+    ASSERT_EQ(one.size(), QSize(7, 5));
+    const QImage three = RenderPatternImage(*doc, 3);
+    ASSERT_EQ(three.size(), QSize(21, 15));
+    for (int row = 0; row < 5; ++row)
+        for (int col = 0; col < 7; ++col) {
+            ASSERT_EQ(Rgb24(one.pixel(col, row)), IntensityColour(col, row));
+            ASSERT_EQ(Rgb24(three.pixel(col * 3, row * 3 + 2)), IntensityColour(col, row));
+        }
+    EXPECT_TRUE(RenderPatternImage(*doc, 0).isNull());
+    EXPECT_TRUE(RenderPatternImage(*doc, 5000).isNull());
+    CVespiraDoc empty(state);
+    EXPECT_TRUE(RenderPatternImage(empty, 1).isNull());
+}
