@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
