@@ -91,7 +91,8 @@ void CPatternPainter::DrawAxisTexts(const CellWindow& window, int orientation)
     const QFontMetrics metrics = m_painter.fontMetrics();
     const AxisTexts texts = MakeAxisTexts(m_doc, window, orientation);
 
-    const QRect below(0, image.bottom() + 1, image.right() + 1 + metrics.height(),
+    // A caption too wide for a small image reaches past its right edge.
+    const QRect below(0, image.bottom() + 1, std::max(m_painter.device()->width(), image.right()),
                       3 + 2 * metrics.height() + 1);
     if (Needs(below)) {
         const XAxisSizes sizes{

@@ -102,8 +102,3 @@ TEST(IntensityColour, NegativeMinimumStaysInsideTheTable)
     EXPECT_EQ(IntensityColourIndex(100, -100, 100), 255);
     EXPECT_EQ(IntensityColourIndex(-100, -100, 100), 0);
 }
-
-TEST(IntensityColour, QtColourHasRedAndBlueSwapped)
-{
-    EXPECT_EQ(ToQRgb(Rgb(0x12, 0x34, 0x56)), 0xFF123456u);
-}
