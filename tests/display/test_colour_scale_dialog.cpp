@@ -2,7 +2,9 @@
 #include "CProgramState.h"
 #include "DisplayTestSupport.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -188,4 +190,16 @@ TEST_F(DialogFixture, OverlongTableNameIsRefusedNotCut)
     dlg->accept();
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_EQ(dlg->Values().lutName.size(), 63u);
+}
+
+TEST_F(DialogFixture, ReturnOnAWrongValueKeepsTheDialogOpen)
+{
+    Open();
+    QLineEdit* brightness = Edit("brightnessEdit");
+    brightness->setText(QStringLiteral("999"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(brightness, &enter);
+    EXPECT_EQ(ui.captions, QStringList{QStringLiteral("Brightness Error")});
+    EXPECT_NE(dlg->result(), QDialog::Accepted);
+    EXPECT_EQ(brightness->text(), QStringLiteral("10"));
 }
