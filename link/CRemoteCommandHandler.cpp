@@ -9,6 +9,7 @@
 #include "NumberText.h"
 
 #include <QFile>
+#include <QVariant>
 
 #include <cmath>
 #include <string>
@@ -28,6 +29,9 @@ int RoundHalfUp(float value)
         return -2147483647 - 1;
     return static_cast<int>(rounded);
 }
+
+// Where a pattern keeps the title it had before the scan titles replaced it.
+constexpr char kTitleBeforeScan[] = "vespiraTitleBeforeScan";
 
 QString LocalText(std::string_view text)
 {
@@ -108,6 +112,13 @@ void CRemoteCommandHandler::StopBlinker()
         m_state.markerBlinker.reset();
         m_state.collectMarker.on = false;
     }
+}
+
+void CRemoteCommandHandler::SetScanTitle(CVespiraDoc& doc, const std::string& title)
+{
+    if (!doc.property(kTitleBeforeScan).isValid())
+        doc.setProperty(kTitleBeforeScan, doc.GetTitle());
+    doc.SetTitle(QString::fromStdString(title));
 }
 
 std::string CRemoteCommandHandler::PositionText(float x, float y) const
@@ -199,7 +210,7 @@ void CRemoteCommandHandler::NewPoint(const PipeMessage& request)
             --m_state.pointsRemaining;
         // Outside the grid nothing is stored; the point still counts as collected.
         doc->SetPointIntensity(request.param1, request.param2, request.intParam);
-        doc->SetTitle(QString::fromStdString(title));
+        SetScanTitle(*doc, title);
     } else {
         ShowMessage("Vespira: Remote NEWPOINT command, but no active document.");
     }
@@ -217,8 +228,7 @@ void CRemoteCommandHandler::Collecting(const PipeMessage& request)
         return;
     }
     StopBlinker();
-    doc->SetTitle(
-        QString::fromStdString("Collecting:  " + PositionText(request.param1, request.param2)));
+    SetScanTitle(*doc, "Collecting:  " + PositionText(request.param1, request.param2));
 
     CollectMarker& marker = m_state.collectMarker;
     marker.col = doc->ColumnOf(request.param1);
@@ -238,7 +248,14 @@ void CRemoteCommandHandler::EndCollect()
     CVespiraDoc* doc = m_state.activeDocument;
     IPatternView* view = m_state.activeView;
     if (doc != nullptr && view != nullptr) {
-        doc->SetTitle(LocalText(TextOf(doc->m_szFileName)));
+        // The stored file name; a pattern never saved has none and gets back the title
+        // it had before the scan (ORMA1, ...) rather than an empty caption.
+        const QVariant before = doc->property(kTitleBeforeScan);
+        if (doc->m_szFileName[0] != '\0' || !before.isValid())
+            doc->SetTitle(LocalText(TextOf(doc->m_szFileName)));
+        else
+            doc->SetTitle(before.toString());
+        doc->setProperty(kTitleBeforeScan, QVariant());
         CollectMarker& marker = m_state.collectMarker;
         marker.on = false;
         const bool inGrid = doc->IsInGrid(marker.col, marker.row);

@@ -6,6 +6,7 @@
 #include <string>
 
 class CProgramState;
+class CVespiraDoc;
 class IRemoteHost;
 
 // Carries out the instrument's remote commands on the GUI thread: the active document
@@ -35,6 +36,8 @@ private:
     void StopBlinker();
     void ShowMessage(const char* text);
     void SetStatus(const char* text);
+    // Sets a scan title, keeping the pattern's own title for ENDCOLLECT.
+    void SetScanTitle(CVespiraDoc& doc, const std::string& title);
     // "X: ... Y: ..." with the decimals of the pending grid's increments.
     std::string PositionText(float x, float y) const;
 

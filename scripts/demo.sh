@@ -1,5 +1,81 @@
 #!/usr/bin/env bash
-# Shows what Vespira does on a fresh machine.
+# Shows Vespira receiving a scan from the instrument simulator: a 51 x 51 pattern filled
+# at about 200 points a second. Without a display it runs on a virtual one and leaves
+# the saved pattern and a screenshot in demo-output/.
 set -euo pipefail
 build=${1:-build}
-"$build"/tools/vespira-rad/vespira-rad info examples/disc.rad
+vespira="$build/app/vespira"
+sim="$build/tools/orma-sim/orma-sim"
+out="$PWD/demo-output"
+
+for program in "$vespira" "$sim"; do
+  if [ ! -x "$program" ]; then
+    echo "demo: $program is missing; build first (make build)" >&2
+    exit 1
+  fi
+done
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${VESPIRA_DEMO_HEADLESS:-}" ]; then
+  if ! command -v xvfb-run >/dev/null; then
+    echo "demo: no display and no xvfb-run (Debian package xvfb)" >&2
+    exit 1
+  fi
+  echo "demo: no display, running on a virtual one (xvfb-run)"
+  VESPIRA_DEMO_HEADLESS=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$build"
+fi
+
+mkdir -p "$out"
+# A private pipe directory and settings, so the demo meets no other running copy and
+# leaves the user's settings alone.
+work=$(mktemp -d /tmp/vespira-demo.XXXXXX)
+chmod 700 "$work"
+export VESPIRA_PIPE_DIR="$work"
+export XDG_CONFIG_HOME="$work/config"
+
+pid=
+cleanup() {
+  if [ -n "$pid" ]; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$vespira" /NOS >"$out/vespira.log" 2>&1 &
+pid=$!
+
+# The listener is up once a CHECKPIPE gets its reply.
+up=
+for _ in $(seq 1 30); do
+  if ! kill -0 "$pid" 2>/dev/null; then
+    echo "demo: vespira ended early; see $out/vespira.log" >&2
+    exit 1
+  fi
+  if "$sim" send --connect-timeout 1 --reply-timeout 5 5 >/dev/null 2>&1; then
+    up=1
+    break
+  fi
+done
+if [ -z "$up" ]; then
+  echo "demo: vespira's listener did not come up within 30 s" >&2
+  exit 1
+fi
+
+echo "demo: scanning a 51 x 51 sample at 200 points per second..."
+rm -f "$out/scan.rad"
+"$sim" scan --x -5:5:0.2 --y -5:5:0.2 --rate 200 --save "$out/scan.rad"
+
+if [ -n "${VESPIRA_DEMO_HEADLESS:-}" ]; then
+  sleep 1 # let the last cells reach the screen
+  if command -v import >/dev/null; then
+    import -window root "$out/screenshot.png"
+    echo "demo: screenshot in $out/screenshot.png"
+  else
+    echo "demo: no screenshot: 'import' (Debian package imagemagick) is not installed" >&2
+  fi
+else
+  echo "demo: the pattern stays on screen for 10 s"
+  sleep 10
+fi
+echo "demo: pattern saved to $out/scan.rad"

@@ -268,6 +268,24 @@ TEST_F(HandlerTest, EndCollectRestoresTheTitleAndErasesTheMarker)
     EXPECT_TRUE(ui.messages.isEmpty());
 }
 
+TEST_F(HandlerTest, EndCollectGivesAPatternNeverSavedItsOwnTitleBack)
+{
+    CVespiraDoc* doc = Scan();
+    doc->SetTitle("ORMA1");
+    Send(Request(kCollecting, 1, 1));
+    Send(Request(kNewPoint, 1, 1, 0, 0, 0, 0, 5));
+    Send(Request(kEndCollect));
+    EXPECT_EQ(doc->GetTitle(), "ORMA1");
+
+    // Once saved, the file name is the title.
+    QTemporaryDir dir;
+    const QByteArray path = QDir(dir.path()).filePath("p.rad").toLocal8Bit();
+    Send(Request(kCollecting, 1, 1));
+    Send(Request(kSaveImage, 0, 0, 0, 0, 0, 0, 0, path.constData()));
+    Send(Request(kEndCollect));
+    EXPECT_EQ(doc->GetTitle(), "p.rad");
+}
+
 TEST_F(HandlerTest, ParameterCommandsFillTheHeaderAndRound)
 {
     Send(Request(kMeasurementParameters, 10.5f, 40.5f, 29.4f, 105.5f, 512, 498.25f, 1024));
