@@ -9,11 +9,21 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
+
+// Readable QStrings in failure messages.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 // Records every drawing call as "Cell 1,2", "Target 1,2", "Marker 1,2", "AllTargets".
 struct CRecordingView : IPatternView
@@ -92,6 +102,8 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
         if (timer.elapsed() > timeoutMs)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        // As the top-level event loop would: objects closed with deleteLater go.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     return true;
 }
