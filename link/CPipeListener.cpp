@@ -43,8 +43,9 @@ void CPipeListener::Pause(int ms)
 
 void CPipeListener::Run()
 {
+    CPipeSocket next;
     while (!m_stop) {
-        CPipeSocket socket = CPipeSocket::Connect(m_socketPath);
+        CPipeSocket socket = next.IsValid() ? std::move(next) : CPipeSocket::Connect(m_socketPath);
         if (!socket.IsValid() || !socket.PeerIsOwnUser()) {
             socket.Close();
             Pause(kRetryMs);
@@ -53,6 +54,9 @@ void CPipeListener::Run()
         std::size_t size = 0;
         if (socket.Receive(m_pipeRequest, size, -1, m_wakeFd) != CPipeSocket::Result::Ok)
             continue;
+        // The next connection waits in the instrument's queue while this request is
+        // handled, so the instrument can send again as soon as it has the reply.
+        next = CPipeSocket::Connect(m_socketPath);
 
         const PipeMessage request = DecodePipeMessage(m_pipeRequest);
         bool handled = false;

@@ -133,6 +133,10 @@ int RunBench(const QStringList& args)
         Rate(count / 10 + 1, exchange, CheckPipe);
         bare = Rate(count, exchange, CheckPipe);
     }
+    if (bare == 0.0) {
+        SimError("the bare socket measurement failed");
+        return kExitLink;
+    }
     PrintRate("bare socket limit", bare, 0.0);
 
     CSimLink link(stop);
