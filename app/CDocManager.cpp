@@ -1,0 +1,425 @@
+#include "CDocManager.h"
+
+#include "CChildFrame.h"
+#include "CProgramState.h"
+#include "CVespiraDoc.h"
+#include "CVespiraView.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+QString NormalisedPath(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+bool SamePath(const QString& a, const QString& b)
+{
+    return !a.isEmpty() && !b.isEmpty() && NormalisedPath(a) == NormalisedPath(b);
+}
+
+} // namespace
+
+CDocManager::CDocManager(CProgramState& state, IHostUi& ui, QObject* parent)
+    : QObject(parent), m_state(state), m_ui(ui)
+{
+    promptOpenFileName = [this](const QString& suggested) {
+        QFileDialog dialog(DialogParent(), QStringLiteral("Open"), suggested, FileDialogFilter());
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        if (m_ui.ExecDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
+    };
+    promptSaveFileName = [this](const QString& suggested) {
+        QFileDialog dialog(DialogParent(), QStringLiteral("Save As"), QString(),
+                           FileDialogFilter());
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(QStringLiteral("rad"));
+        dialog.selectFile(suggested);
+        if (m_ui.ExecDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
+    };
+}
+
+CDocManager::~CDocManager()
+{
+    // Windows first: their views refer to the documents.
+    for (CChildFrame* frame : m_frames) {
+        if (auto* view = frame->GetView(); view && m_state.activeView == view)
+            m_state.activeView = nullptr;
+    }
+    const QList<CChildFrame*> frames = m_frames;
+    m_frames.clear();
+    for (CChildFrame* frame : frames)
+        delete frame;
+    for (const QPointer<QObject>& pending : std::as_const(m_pendingDeletes))
+        delete pending.data();
+    m_docs.clear();
+}
+
+void CDocManager::SetMdiArea(QMdiArea* area)
+{
+    m_pMdiArea = area;
+}
+
+QWidget* CDocManager::DialogParent() const
+{
+    return m_pMdiArea ? m_pMdiArea->window() : nullptr;
+}
+
+QString CDocManager::FileDialogFilter()
+{
+    return QString::fromLatin1(kFilterName) + QStringLiteral(";;All Files (*)");
+}
+
+std::vector<CVespiraDoc*> CDocManager::Documents() const
+{
+    std::vector<CVespiraDoc*> docs;
+    docs.reserve(m_docs.size());
+    for (const auto& doc : m_docs)
+        docs.push_back(doc.get());
+    return docs;
+}
+
+QList<CChildFrame*> CDocManager::FramesOf(const CVespiraDoc* doc) const
+{
+    QList<CChildFrame*> frames;
+    for (CChildFrame* frame : m_frames)
+        if (frame->GetDocument() == doc)
+            frames << frame;
+    return frames;
+}
+
+CChildFrame* CDocManager::ActiveFrame() const
+{
+    if (!m_pMdiArea)
+        return nullptr;
+    auto* frame = qobject_cast<CChildFrame*>(m_pMdiArea->currentSubWindow());
+    if (frame == nullptr || !m_frames.contains(frame))
+        frame = qobject_cast<CChildFrame*>(m_pMdiArea->activeSubWindow());
+    return frame != nullptr && m_frames.contains(frame) ? frame : nullptr;
+}
+
+CVespiraDoc* CDocManager::Adopt(std::unique_ptr<CVespiraDoc> owned)
+{
+    CVespiraDoc* doc = owned.get();
+    doc->saveHandler = [this, doc]() { return DoFileSave(doc); };
+    connect(doc, &CVespiraDoc::titleChanged, this, [this, doc]() {
+        UpdateFrameTitles(doc);
+        emit titleChanged(doc);
+    });
+    m_docs.push_back(std::move(owned));
+    return doc;
+}
+
+CChildFrame* CDocManager::CreateFrame(CVespiraDoc* doc)
+{
+    auto* frame = new CChildFrame(*doc, m_state, *this);
+    m_frames << frame;
+    if (m_pMdiArea) {
+        m_pMdiArea->addSubWindow(frame);
+        // A new child takes about three quarters of the client area, as the system's
+        // default placement of an MDI child did.
+        const QSize area = m_pMdiArea->viewport()->size();
+        if (area.width() > 100 && area.height() > 100)
+            frame->resize(area.width() * 3 / 4, area.height() * 3 / 4);
+        else
+            frame->resize(480, 400);
+    }
+    UpdateFrameTitles(doc);
+    frame->show();
+    if (m_pMdiArea)
+        m_pMdiArea->setActiveSubWindow(frame);
+    frame->widget()->setFocus();
+    emit documentsChanged();
+    return frame;
+}
+
+CVespiraDoc* CDocManager::OnFileNew()
+{
+    auto owned = std::make_unique<CVespiraDoc>(m_state);
+    owned->SetTitle(QString::fromLatin1(kDocName) + QString::number(m_nUntitledCount + 1));
+    if (!owned->OnNewDocument())
+        return nullptr; // refused silently: no document, no window
+    ++m_nUntitledCount;
+    CVespiraDoc* doc = Adopt(std::move(owned));
+    CChildFrame* frame = CreateFrame(doc);
+    // The remote COLLECTING that follows NEWIMAGE needs the view now, not at its first
+    // repaint.
+    if (m_state.activeDocument == doc)
+        m_state.activeView = frame->GetView();
+    return doc;
+}
+
+CVespiraDoc* CDocManager::OnFileOpen()
+{
+    const QString path = promptOpenFileName(QString());
+    if (path.isEmpty())
+        return nullptr;
+    return OpenDocumentFile(path);
+}
+
+CVespiraDoc* CDocManager::OpenDocumentFile(const QString& path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    const QString full = NormalisedPath(path);
+    for (const auto& doc : m_docs) {
+        if (SamePath(doc->GetPathName(), full)) {
+            const QList<CChildFrame*> frames = FramesOf(doc.get());
+            if (!frames.isEmpty() && m_pMdiArea) {
+                frames.constFirst()->show();
+                m_pMdiArea->setActiveSubWindow(frames.constFirst());
+            }
+            return doc.get();
+        }
+    }
+
+    auto owned = std::make_unique<CVespiraDoc>(m_state);
+    if (!owned->OnOpenDocument(full))
+        return nullptr; // the new document is discarded
+    owned->SetModifiedFlag(false);
+    owned->SetPathName(full);
+    owned->SetTitle(QFileInfo(full).fileName());
+    CVespiraDoc* doc = Adopt(std::move(owned));
+    AddToRecentFiles(full);
+    CreateFrame(doc);
+    return doc;
+}
+
+bool CDocManager::DoFileSave(CVespiraDoc* doc)
+{
+    if (doc == nullptr)
+        return false;
+    const QString path = doc->GetPathName();
+    const QFileInfo info(path);
+    if (path.isEmpty() || (info.exists() && !info.isWritable()))
+        return DoSave(doc, QString());
+    return DoSave(doc, path);
+}
+
+bool CDocManager::OnFileSaveAs(CVespiraDoc* doc)
+{
+    return doc != nullptr && DoSave(doc, QString());
+}
+
+bool CDocManager::DoSave(CVespiraDoc* doc, const QString& path)
+{
+    QString target = path;
+    if (target.isEmpty()) {
+        QString suggested = doc->GetPathName();
+        if (suggested.isEmpty()) {
+            suggested = doc->GetTitle();
+            // Cut at the first character that cannot be in a file name.
+            const qsizetype bad =
+                suggested.indexOf(QRegularExpression(QStringLiteral("[#%;/\\\\:*?\"<>|]")));
+            if (bad >= 0)
+                suggested.truncate(bad);
+            suggested = suggested.trimmed();
+            if (!suggested.isEmpty() && QFileInfo(suggested).suffix().isEmpty())
+                suggested += QLatin1String(kExtension);
+        }
+        target = promptSaveFileName(suggested);
+        if (target.isEmpty())
+            return false;
+    }
+    if (!doc->OnSaveDocument(target))
+        return false;
+    const QString full = NormalisedPath(target);
+    doc->SetPathName(full);
+    doc->SetTitle(QFileInfo(full).fileName());
+    AddToRecentFiles(full);
+    return true;
+}
+
+bool CDocManager::OnFileClose(CVespiraDoc* doc)
+{
+    if (doc == nullptr)
+        return false;
+    if (!doc->SaveModified())
+        return false;
+    CloseDocument(doc);
+    return true;
+}
+
+CChildFrame* CDocManager::OnWindowNew(CVespiraDoc* doc)
+{
+    if (doc == nullptr)
+        return nullptr;
+    return CreateFrame(doc);
+}
+
+bool CDocManager::OnCloseFrame(CChildFrame* frame)
+{
+    if (m_bClosingDocument || !m_frames.contains(frame))
+        return true;
+    CVespiraDoc* doc = frame->GetDocument();
+    if (FramesOf(doc).size() <= 1) {
+        // The last window of the document: the document closes with it.
+        if (!doc->SaveModified())
+            return false;
+        CloseDocument(doc);
+        return true;
+    }
+    DetachFrame(frame);
+    DeleteLater(frame);
+    emit documentsChanged();
+    return true;
+}
+
+void CDocManager::FrameDestroyed(CChildFrame* frame)
+{
+    if (!m_frames.contains(frame))
+        return;
+    if (CVespiraView* view = frame->GetView();
+        view != nullptr && m_state.activeView == static_cast<IPatternView*>(view))
+        m_state.activeView = nullptr;
+    m_frames.removeAll(frame);
+}
+
+void CDocManager::DetachFrame(CChildFrame* frame)
+{
+    m_frames.removeAll(frame);
+    CVespiraDoc* doc = frame->GetDocument();
+    if (CVespiraView* view = frame->GetView();
+        view != nullptr && m_state.activeView == static_cast<IPatternView*>(view)) {
+        // Another window of the active document takes over as the active view.
+        const QList<CChildFrame*> rest = FramesOf(doc);
+        m_state.activeView = (m_state.activeDocument == doc && !rest.isEmpty())
+                                 ? rest.constFirst()->GetView()
+                                 : nullptr;
+    }
+    // The framework deletes a closed window itself; the frame goes at the next turn of
+    // the event loop, so it may be the one whose close is being handled.
+    frame->setAttribute(Qt::WA_DeleteOnClose, false);
+    frame->hide();
+    // Out of the MDI area at once, so its list of windows is right before the deletion.
+    if (m_pMdiArea && frame->mdiArea() == m_pMdiArea)
+        m_pMdiArea->removeSubWindow(frame);
+    UpdateFrameTitles(doc);
+}
+
+void CDocManager::DeleteLater(QObject* object)
+{
+    m_pendingDeletes.removeAll(nullptr);
+    m_pendingDeletes << object;
+    object->deleteLater();
+}
+
+void CDocManager::CloseDocument(CVespiraDoc* doc)
+{
+    const auto it = std::find_if(m_docs.begin(), m_docs.end(),
+                                 [doc](const auto& owned) { return owned.get() == doc; });
+    if (it == m_docs.end())
+        return;
+    doc->OnCloseDocument();
+
+    m_bClosingDocument = true;
+    for (CChildFrame* frame : FramesOf(doc)) {
+        DetachFrame(frame);
+        DeleteLater(frame);
+    }
+    m_bClosingDocument = false;
+
+    // The document outlives its windows: it is deleted after them.
+    std::unique_ptr<CVespiraDoc> owned = std::move(*it);
+    m_docs.erase(it);
+    owned->saveHandler = nullptr;
+    disconnect(owned.get(), nullptr, this, nullptr);
+    DeleteLater(owned.release());
+    emit documentsChanged();
+}
+
+bool CDocManager::SaveAllModified()
+{
+    for (CVespiraDoc* doc : Documents())
+        if (!doc->SaveModified())
+            return false;
+    return true;
+}
+
+void CDocManager::CloseAllDocuments()
+{
+    for (CVespiraDoc* doc : Documents())
+        CloseDocument(doc);
+}
+
+void CDocManager::UpdateFrameTitles(const CVespiraDoc* doc)
+{
+    const QList<CChildFrame*> frames = FramesOf(doc);
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        QString title = doc->GetTitle();
+        if (frames.size() > 1)
+            title += QStringLiteral(":%1").arg(i + 1);
+        frames[i]->setWindowTitle(title);
+    }
+}
+
+void CDocManager::SetRecentFiles(const QStringList& files)
+{
+    m_recentFiles.clear();
+    for (const QString& file : files)
+        if (!file.isEmpty() && !m_recentFiles.contains(file) &&
+            m_recentFiles.size() < kRecentFileCount)
+            m_recentFiles << file;
+    emit recentFilesChanged();
+}
+
+void CDocManager::AddToRecentFiles(const QString& path)
+{
+    const QString full = NormalisedPath(path);
+    m_recentFiles.removeIf([&full](const QString& f) { return SamePath(f, full) || f == full; });
+    m_recentFiles.prepend(full);
+    while (m_recentFiles.size() > kRecentFileCount)
+        m_recentFiles.removeLast();
+    emit recentFilesChanged();
+}
+
+CVespiraDoc* CDocManager::OpenRecentFile(int index)
+{
+    if (index < 0 || index >= m_recentFiles.size())
+        return nullptr;
+    const QString path = m_recentFiles[index];
+    CVespiraDoc* doc = OpenDocumentFile(path);
+    if (doc == nullptr) {
+        m_recentFiles.removeAll(path);
+        emit recentFilesChanged();
+    }
+    return doc;
+}
+
+QString CDocManager::RecentFileMenuText(int index) const
+{
+    if (index < 0 || index >= m_recentFiles.size())
+        return QString();
+    const QString path = m_recentFiles[index];
+    const QFileInfo info(path);
+    QString shown;
+    if (QDir::cleanPath(info.absolutePath()) == QDir::cleanPath(QDir::currentPath())) {
+        shown = info.fileName();
+    } else {
+        shown = QDir::toNativeSeparators(path);
+        // Long paths keep their first folder and the file name.
+        constexpr int kMaxShown = 30;
+        if (shown.size() > kMaxShown) {
+            const QString first = shown.section(QLatin1Char('/'), 0, 1);
+            const QString candidate = first + QStringLiteral("/.../") + info.fileName();
+            if (candidate.size() < shown.size())
+                shown = candidate;
+        }
+    }
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QStringLiteral("&%1 %2").arg(index + 1).arg(shown);
+}

@@ -1,0 +1,123 @@
+#include "CQtHostUi.h"
+
+#include "CMainFrame.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <cstdio>
+
+IHostUi::Answer CQtHostUi::ShowMessage(const QString& text, Buttons buttons, Answer defaultAnswer)
+{
+    std::fprintf(stderr, "%s\n", MessageLine(text).toLocal8Bit().constData());
+    std::fflush(stderr);
+
+    QWidget* parent = m_pMainFrame ? static_cast<QWidget*>(m_pMainFrame.data()) : nullptr;
+    if (QWidget* modal = QApplication::activeModalWidget())
+        parent = modal;
+    QMessageBox box(parent);
+    box.setWindowTitle(QString::fromLatin1(kCaption));
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    QMessageBox::StandardButtons set;
+    QMessageBox::StandardButton escape = QMessageBox::Ok;
+    switch (buttons) {
+    case Buttons::Ok:
+        set = QMessageBox::Ok;
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Buttons::OkCancel:
+        set = QMessageBox::Ok | QMessageBox::Cancel;
+        escape = QMessageBox::Cancel;
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Buttons::YesNoCancel:
+        set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        escape = QMessageBox::Cancel;
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    box.setStandardButtons(set);
+    box.setEscapeButton(escape);
+    QMessageBox::StandardButton def = QMessageBox::Ok;
+    switch (defaultAnswer) {
+    case Answer::Ok:
+        def = QMessageBox::Ok;
+        break;
+    case Answer::Cancel:
+        def = QMessageBox::Cancel;
+        break;
+    case Answer::Yes:
+        def = QMessageBox::Yes;
+        break;
+    case Answer::No:
+        def = QMessageBox::No;
+        break;
+    }
+    if (set.testFlag(def))
+        box.setDefaultButton(def);
+
+    // A message box shows the normal pointer even while a wait cursor is up.
+    const bool wait = QApplication::overrideCursor() != nullptr;
+    if (wait)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    if (wait)
+        QApplication::restoreOverrideCursor();
+
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    default:
+        break;
+    }
+    // Closed without a button: the escape answer.
+    return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+void CQtHostUi::BeginWaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void CQtHostUi::EndWaitCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+int CQtHostUi::ExecDialog(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+void CQtHostUi::SetStatusText(const QString& text)
+{
+    if (m_pMainFrame) {
+        m_pMainFrame->SetStatusText(text);
+        return;
+    }
+    m_strPendingStatus = text;
+    m_bStatusPending = true;
+}
+
+void CQtHostUi::SetMainFrame(CMainFrame* frame)
+{
+    m_pMainFrame = frame;
+    if (frame && m_bStatusPending) {
+        frame->SetStatusText(m_strPendingStatus);
+        m_bStatusPending = false;
+    }
+}
+
+CMainFrame* CQtHostUi::MainFrame() const
+{
+    return m_pMainFrame.data();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "IHostUi.h"
+
+#include <QPointer>
+#include <QString>
+
+class CMainFrame;
+class QWidget;
+
+// The user interface the model and the instrument link see in the running program.
+// Every message box goes through ShowMessage: a QMessageBox with the caption
+// "ORMA Radiography", after the "message: " line of the text on standard error.
+class CQtHostUi : public IHostUi
+{
+public:
+    static constexpr char kCaption[] = "ORMA Radiography";
+
+    Answer ShowMessage(const QString& text, Buttons buttons = Buttons::Ok,
+                       Answer defaultAnswer = Answer::Ok) override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    int ExecDialog(QDialog& dialog) override;
+    // Goes to status pane 101 of the main frame (cut at 255 characters there).
+    void SetStatusText(const QString& text) override;
+
+    void SetMainFrame(CMainFrame* frame);
+    CMainFrame* MainFrame() const;
+
+private:
+    QPointer<CMainFrame> m_pMainFrame;
+    QString m_strPendingStatus;
+    bool m_bStatusPending = false;
+};

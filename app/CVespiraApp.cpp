@@ -1,0 +1,192 @@
+#include "CVespiraApp.h"
+
+#include "CMainFrame.h"
+#include "CSingleInstance.h"
+#include "CSplashWnd.h"
+#include "PipeDirectory.h"
+#include "Resources.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QPalette>
+
+#include <clocale>
+#include <cstdio>
+
+CVespiraApp::CVespiraApp(QString settingsPath, QObject* parent)
+    : QObject(parent), m_state(m_ui), m_settings(std::move(settingsPath)), m_docs(m_state, m_ui)
+{}
+
+CVespiraApp::~CVespiraApp()
+{
+    m_ui.SetMainFrame(nullptr);
+    // The windows go before the documents they show.
+    m_pMainFrame.reset();
+}
+
+IRemoteHost* CVespiraApp::RemoteHost() const
+{
+    return m_pMainFrame.get();
+}
+
+void CVespiraApp::SetStartupValues(CProgramState& state)
+{
+    state.pendingGrid = GridSpec{};
+    state.cursorType = 1;
+    state.viewOverlay = true;
+    const QPalette palette = QApplication::palette();
+    const QColor window = palette.color(QPalette::Active, QPalette::Base);
+    const QColor text = palette.color(QPalette::Active, QPalette::Text);
+    state.background = Rgb(window.red(), window.green(), window.blue());
+    state.foreground = Rgb(text.red(), text.green(), text.blue());
+    state.display = DisplaySettings{};
+    state.activeDocument = nullptr;
+    state.activeView = nullptr;
+    state.pointsRemaining = 0;
+    state.border = Rgb(128, 0, 0);
+    state.selection = Rgb(0, 255, 255);
+    state.activeTarget = Rgb(255, 0, 0);
+    state.plot3d = Plot3DSettings{};
+    state.placement = WindowPlacement{};
+}
+
+CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& commandLine)
+{
+    // 1. The command line's splash switch.
+    CSplashWnd::EnableSplashScreen(commandLine.splash);
+
+    // 2. Single instance: a running copy takes the file and comes to the front.
+    if (m_bSingleInstanceCheck) {
+        const PipeDirectoryResult dir = PipeDirectory();
+        if (!dir.ok()) {
+            m_ui.ShowMessage(dir.error);
+        } else {
+            m_pInstance = std::make_unique<CSingleInstance>(dir.path + QLatin1Char('/') +
+                                                            QLatin1String(kInstanceSocketName));
+            const QString file = commandLine.fileName.isEmpty()
+                                     ? QString()
+                                     : QFileInfo(commandLine.fileName).absoluteFilePath();
+            if (m_pInstance->Start(file) == CSingleInstance::Result::HandedOver) {
+                m_pInstance.reset();
+                return StartResult::HandedOver;
+            }
+        }
+    }
+
+    // 3. The program's icon (the window class of the original).
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vespira.png")));
+
+    // 5. The framework's profile: the recent-file list of 3 entries.
+    m_docs.SetRecentFiles(m_settings.ReadRecentFiles());
+
+    // 7. Start-up values.
+    SetStartupValues(m_state);
+
+    // 8. The settings, and the look-up table they name.
+    const SettingsReadResult read = m_settings.Read(m_state, m_startShow);
+    m_showState = read.showState;
+    if (m_startShow == ShowState::Minimized)
+        m_showState = ShowState::Minimized;
+    if (read.keyOpened)
+        LoadLookupTable();
+
+    // 9, 10. Palette, Border pen and rotated font: drawn with QPainter from the state.
+
+    // 11. The main window, with its placement; it shows the splash.
+    m_pMainFrame = std::make_unique<CMainFrame>(m_state, m_docs, m_ui);
+    m_pMainFrame->ApplyPlacement(m_state.placement);
+    m_ui.SetMainFrame(m_pMainFrame.get());
+    connect(m_pMainFrame.get(), &CMainFrame::closed, qApp, &QCoreApplication::quit,
+            Qt::QueuedConnection);
+    if (m_pInstance) {
+        connect(m_pInstance.get(), &CSingleInstance::activateRequested, m_pMainFrame.get(),
+                &CMainFrame::ActivateFromOtherInstance);
+    }
+
+    // 12. Dropped files are taken by the main window; the .desktop file and the MIME type
+    // installed with the program stand for the shell registration.
+
+    // 13. A file named on the command line is opened; it does not become the active
+    // document.
+    if (!commandLine.fileName.isEmpty())
+        m_docs.OpenDocumentFile(commandLine.fileName);
+
+    // 14. Show the main window.
+    m_pMainFrame->ShowWithState(m_showState);
+
+    // 15. Last: the pipe listener.
+    StartPipeListener();
+    return StartResult::Run;
+}
+
+void CVespiraApp::LoadLookupTable()
+{
+    // Part 5.1 (display/): ReadLookupTable(m_state.display.szLutName,
+    // m_state.display.lutColors), then ApplyBrightnessContrast into
+    // m_state.display.displayColors with the stored brightness and contrast.
+}
+
+void CVespiraApp::StartPipeListener()
+{
+    // Part 2.1 (link/): start the pipe listener here, last of all start-up steps, and
+    // connect its requests to the remote command handler of the main window
+    // (MainFrame(), RemoteHost() and State() give what it needs).
+}
+
+void CVespiraApp::ExitInstance()
+{
+    m_settings.Write(m_state);
+    m_settings.WriteRecentFiles(m_docs.RecentFiles());
+    m_pInstance.reset();
+}
+
+int CVespiraApp::Run(const CommandLineInfo& commandLine)
+{
+    switch (InitInstance(commandLine)) {
+    case StartResult::HandedOver:
+        return 0;
+    case StartResult::Failed:
+        return 1;
+    case StartResult::Run:
+        break;
+    }
+    const int status = QApplication::exec();
+    if (m_pMainFrame && m_pMainFrame->IsClosed())
+        ExitInstance();
+    return status;
+}
+
+int VespiraMain(int argc, char** argv)
+{
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    const CommandLineInfo early = ParseCommandLine(raw);
+    if (early.showHelp) {
+        std::fputs(UsageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (early.showVersion) {
+        std::fputs(VersionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    // Numbers in files and on the pipes use the decimal point whatever the locale.
+    std::setlocale(LC_NUMERIC, "C");
+    QCoreApplication::setOrganizationName(QStringLiteral("Merovant"));
+    QCoreApplication::setApplicationName(QStringLiteral("ORMA Radiography"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kAboutVersion));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vespira"));
+    InitVespiraResources();
+
+    // Qt's own switches (-platform, -style, ...) are gone from arguments() now.
+    QStringList args = QCoreApplication::arguments();
+    if (!args.isEmpty())
+        args.removeFirst();
+    const CommandLineInfo commandLine = ParseCommandLine(args);
+
+    CVespiraApp vespira;
+    return vespira.Run(commandLine);
+}

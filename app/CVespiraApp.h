@@ -1,0 +1,88 @@
+#pragma once
+
+#include "CDocManager.h"
+#include "CProgramState.h"
+#include "CQtHostUi.h"
+#include "CSettings.h"
+#include "CommandLine.h"
+
+#include <QObject>
+
+#include <memory>
+
+class CMainFrame;
+class CSingleInstance;
+class IRemoteHost;
+
+// The application object: owns the settings, the program-wide state, the document
+// manager and the main window for the whole run; starts the program in the order of
+// Part 1.1 (InitInstance) and writes the settings at a normal exit (ExitInstance).
+// A QApplication must exist before it is made.
+class CVespiraApp : public QObject
+{
+    Q_OBJECT
+
+public:
+    // settingsPath: the settings file (default: $XDG_CONFIG_HOME/Merovant/ORMA Radiography.conf).
+    explicit CVespiraApp(QString settingsPath = CSettings::DefaultFilePath(),
+                         QObject* parent = nullptr);
+    ~CVespiraApp() override;
+
+    enum class StartResult
+    {
+        Run,        // the main window is up: run the event loop
+        HandedOver, // another copy runs and took the file: end with status 0
+        Failed      // the main window could not be made: end with status 1
+    };
+
+    // Start-up, steps 1 to 15 of Part 1.1.
+    StartResult InitInstance(const CommandLineInfo& commandLine);
+    // Shutdown: writes the settings and the recent-file list; errors are ignored.
+    void ExitInstance();
+    // InitInstance, the event loop, ExitInstance; the process's exit status.
+    int Run(const CommandLineInfo& commandLine);
+
+    // How the shell asked the program to show its main window (a start minimised
+    // keeps it minimised whatever "WndMaximized" says).
+    void SetStartShowState(ShowState state) { m_startShow = state; }
+    // Skips the single-instance check (tests that run several application objects).
+    void SetSingleInstanceCheck(bool enabled) { m_bSingleInstanceCheck = enabled; }
+
+    CProgramState& State() { return m_state; }
+    CQtHostUi& HostUi() { return m_ui; }
+    CSettings& Settings() { return m_settings; }
+    CDocManager& DocManager() { return m_docs; }
+    CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
+    IRemoteHost* RemoteHost() const;
+    CSingleInstance* SingleInstance() const { return m_pInstance.get(); }
+    ShowState MainShowState() const { return m_showState; }
+
+    // The start-up values of step 7 (those that depend on the desktop: Foreground and
+    // Background from the system's text and window colours).
+    static void SetStartupValues(CProgramState& state);
+
+private:
+    // Step 8's second half: the look-up table named by "LUT filename" and the colour
+    // table computed from it with the stored brightness and contrast. The display
+    // code (display/: ReadLookupTable, ApplyBrightnessContrast, Part 5.1) fills it in;
+    // until then the built-in table stays in use.
+    void LoadLookupTable();
+    // Step 15, the last step of start-up: the instrument link's pipe listener (Part
+    // 2.1) starts here, and the main window's remote command handler is connected to
+    // it. Empty until the instrument link lands.
+    void StartPipeListener();
+
+    CQtHostUi m_ui;
+    CProgramState m_state;
+    CSettings m_settings;
+    CDocManager m_docs;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+    std::unique_ptr<CSingleInstance> m_pInstance;
+    ShowState m_startShow = ShowState::Default;
+    ShowState m_showState = ShowState::Default;
+    bool m_bSingleInstanceCheck = true;
+};
+
+// The program: parses the command line (--help and --version without a display),
+// makes the QApplication and the application object, and runs it.
+int VespiraMain(int argc, char** argv);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks of a start.
+struct CommandLineInfo
+{
+    bool splash = true;       // false for "/NOS" (first four characters) or --nosplash
+    bool showHelp = false;    // --help: print the usage and end
+    bool showVersion = false; // --version: print the version and end
+    QString fileName;         // the pattern to open, as given; empty for none
+    QStringList ignored;      // switches that mean nothing here, and extra file names
+};
+
+// Parses the arguments after the program name. "/NOS" counts only as the first four
+// characters of the command line (any case). A word beginning with "-" is a switch; so
+// is a word beginning with "/" unless it is a path (it holds a second "/" or names
+// something that exists). Unknown switches are ignored, as the original's framework
+// ignored flags it did not know. The first other word is the file to open; after "--"
+// every word is a file name.
+CommandLineInfo ParseCommandLine(const QStringList& args);
+
+QString UsageText();
+QString VersionText();
+
+// The version texts of the program.
+inline constexpr char kSplashVersion[] = "1.1.00";
+inline constexpr char kAboutVersion[] = "1.1.01";
+inline constexpr char kAboutDate[] = "20 Nov 2003";

@@ -1,0 +1,15 @@
+#include "Resources.h"
+
+#include <QDir>
+#include <QtCore/qglobal.h>
+
+static void InitResourcesOnce()
+{
+    Q_INIT_RESOURCE(vespira);
+}
+
+void InitVespiraResources()
+{
+    static const bool done = (InitResourcesOnce(), true);
+    (void)done;
+}

@@ -1,0 +1,6 @@
+#include "CVespiraApp.h"
+
+int main(int argc, char** argv)
+{
+    return VespiraMain(argc, argv);
+}

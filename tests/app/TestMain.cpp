@@ -1,0 +1,28 @@
+#include "CSplashWnd.h"
+#include "Resources.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+
+// Every test runs with the offscreen platform, its settings in a temporary
+// XDG_CONFIG_HOME and its sockets in a temporary pipe directory.
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    QTemporaryDir pipes;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    qputenv("VESPIRA_PIPE_DIR", (pipes.path() + QStringLiteral("/pipes")).toLocal8Bit());
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    InitVespiraResources();
+    CSplashWnd::EnableSplashScreen(false);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,91 @@
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CommandLineInfo Parse(std::initializer_list<const char*> words)
+{
+    QStringList args;
+    for (const char* w : words)
+        args << QString::fromUtf8(w);
+    return ParseCommandLine(args);
+}
+
+} // namespace
+
+TEST(CommandLine, EmptyShowsSplashAndOpensNothing)
+{
+    const CommandLineInfo info = Parse({});
+    EXPECT_TRUE(info.splash);
+    EXPECT_TRUE(info.fileName.isEmpty());
+    EXPECT_FALSE(info.showHelp);
+    EXPECT_FALSE(info.showVersion);
+}
+
+TEST(CommandLine, NosInAnyCaseSwitchesTheSplashOff)
+{
+    EXPECT_FALSE(Parse({"/NOS"}).splash);
+    EXPECT_FALSE(Parse({"/nos"}).splash);
+    EXPECT_FALSE(Parse({"/NoSplash"}).splash);
+    EXPECT_FALSE(Parse({"--nosplash"}).splash);
+    EXPECT_FALSE(Parse({"a.rad", "--nosplash"}).splash);
+}
+
+TEST(CommandLine, NosFollowedByAFileOpensTheFile)
+{
+    const CommandLineInfo info = Parse({"/NOS", "scan.rad"});
+    EXPECT_FALSE(info.splash);
+    EXPECT_EQ(info.fileName, QStringLiteral("scan.rad"));
+    EXPECT_TRUE(info.ignored.isEmpty());
+}
+
+TEST(CommandLine, NosCountsOnlyAsTheFirstFourCharacters)
+{
+    const CommandLineInfo dash = Parse({"-NOS"});
+    EXPECT_TRUE(dash.splash);
+    EXPECT_TRUE(dash.fileName.isEmpty());
+    EXPECT_EQ(dash.ignored, QStringList{QStringLiteral("-NOS")});
+
+    const CommandLineInfo after = Parse({"scan.rad", "/NOS"});
+    EXPECT_TRUE(after.splash);
+    EXPECT_EQ(after.fileName, QStringLiteral("scan.rad"));
+}
+
+TEST(CommandLine, UnknownSwitchesAreIgnored)
+{
+    const CommandLineInfo info = Parse({"/p", "-x", "--whatever", "scan.rad"});
+    EXPECT_TRUE(info.splash);
+    EXPECT_EQ(info.fileName, QStringLiteral("scan.rad"));
+    EXPECT_EQ(info.ignored.size(), 3);
+}
+
+TEST(CommandLine, AbsolutePathsAreFilesNotSwitches)
+{
+    const CommandLineInfo info = Parse({"/home/user/patterns/scan.rad"});
+    EXPECT_EQ(info.fileName, QStringLiteral("/home/user/patterns/scan.rad"));
+    EXPECT_TRUE(info.splash);
+    // An existing top-level entry is a path too.
+    EXPECT_EQ(Parse({"/tmp"}).fileName, QStringLiteral("/tmp"));
+}
+
+TEST(CommandLine, DoubleDashEndsTheSwitches)
+{
+    const CommandLineInfo info = Parse({"--", "-odd-name.rad"});
+    EXPECT_EQ(info.fileName, QStringLiteral("-odd-name.rad"));
+}
+
+TEST(CommandLine, FirstFileWinsTheRestIsIgnored)
+{
+    const CommandLineInfo info = Parse({"a.rad", "b.rad"});
+    EXPECT_EQ(info.fileName, QStringLiteral("a.rad"));
+    EXPECT_EQ(info.ignored, QStringList{QStringLiteral("b.rad")});
+}
+
+TEST(CommandLine, HelpAndVersion)
+{
+    EXPECT_TRUE(Parse({"--help"}).showHelp);
+    EXPECT_TRUE(Parse({"--version"}).showVersion);
+    EXPECT_TRUE(UsageText().contains(QStringLiteral("/NOS")));
+    EXPECT_TRUE(VersionText().contains(QStringLiteral("1.1.01")));
+}

@@ -1,0 +1,319 @@
+#include "CPatternFile.h"
+#include "CVespiraDoc.h"
+#include "CVespiraView.h"
+#include "CommandIds.h"
+#include "ShellFixture.h"
+
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+const QString kCollectingWarning =
+    QStringLiteral("WARNING: Radiography pattern is still being collected.\n"
+                   "\tOK\twill continue with command (abort data collection).\n"
+                   "\tCancel\twill cancel your command (return to application).");
+
+} // namespace
+
+TEST_F(ShellTest, NewMakesAnEmpty51By51PatternTitledOrma1)
+{
+    CVespiraDoc* doc = frame->NewDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("ORMA1"));
+    EXPECT_EQ(doc->m_nXPoints, 51);
+    EXPECT_EQ(doc->m_nYPoints, 51);
+    EXPECT_FLOAT_EQ(doc->m_fXBeg, -5.0f);
+    EXPECT_FLOAT_EQ(doc->m_fYEnd, 5.0f);
+    EXPECT_FLOAT_EQ(doc->m_fXInc, 0.2f);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(state.activeDocument, doc);
+    // The view is the active view at once, before any repaint.
+    ASSERT_NE(frame->ActiveView(), nullptr);
+    EXPECT_EQ(state.activeView, static_cast<IPatternView*>(frame->ActiveView()));
+    EXPECT_EQ(frame->ActiveView()->GetDocument(), doc);
+    EXPECT_EQ(docs.FramesOf(doc).size(), 1);
+    EXPECT_EQ(docs.FramesOf(doc)[0]->windowTitle(), QStringLiteral("ORMA1"));
+
+    CVespiraDoc* second = frame->NewDocument();
+    EXPECT_EQ(second->GetTitle(), QStringLiteral("ORMA2"));
+    EXPECT_EQ(state.activeDocument, second);
+    EXPECT_EQ(state.activeView, static_cast<IPatternView*>(docs.FramesOf(second)[0]->GetView()));
+}
+
+TEST_F(ShellTest, NewIsRefusedSilentlyForAnEmptyGrid)
+{
+    state.pendingGrid.nXPoints = 0;
+    EXPECT_EQ(frame->NewDocument(), nullptr);
+    EXPECT_TRUE(docs.Documents().empty());
+    EXPECT_TRUE(docs.Frames().isEmpty());
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(state.activeDocument, nullptr);
+    // The refused one took no number.
+    state.pendingGrid = GridSpec{};
+    EXPECT_EQ(frame->NewDocument()->GetTitle(), QStringLiteral("ORMA1"));
+}
+
+TEST_F(ShellTest, SaveAsWritesARadFileAndTakesItsName)
+{
+    CVespiraDoc* doc = frame->NewDocument();
+    doc->m_pIntensity[5] = 1234;
+    const QString path = TempPath(QStringLiteral("first.rad"));
+    saveAnswers << path;
+    frame->Action(ID_FILE_SAVE_AS)->trigger();
+    EXPECT_EQ(suggestedNames, QStringList{QStringLiteral("ORMA1.rad")});
+    ASSERT_TRUE(QFile::exists(path));
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("first.rad"));
+    EXPECT_EQ(doc->GetPathName(), path);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_STREQ(doc->m_szFileName, "first.rad");
+    EXPECT_GE(ui.waitCount, 1); // the wait cursor
+    EXPECT_EQ(docs.RecentFiles(), QStringList{path});
+    Settle();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - first.rad"));
+
+    // The file reads back as the same pattern.
+    CProgramState other(ui);
+    CVespiraDoc copy(other);
+    ASSERT_TRUE(ReadPatternFile(copy, path));
+    EXPECT_EQ(copy.m_nXPoints, 51);
+    EXPECT_EQ(copy.m_pIntensity[5], 1234);
+
+    // Save (Ctrl+S) of a document with a file writes without asking.
+    doc->SetModifiedFlag(true);
+    frame->Action(ID_FILE_SAVE)->trigger();
+    EXPECT_EQ(suggestedNames.size(), 1);
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(ShellTest, SaveOfANewPatternAsksForAName)
+{
+    CVespiraDoc* doc = frame->NewDocument();
+    frame->Action(ID_FILE_SAVE)->trigger(); // cancelled in the dialog
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(suggestedNames.size(), 1);
+    saveAnswers << TempPath(QStringLiteral("named.rad"));
+    frame->Action(ID_FILE_SAVE)->trigger();
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("named.rad"));
+}
+
+TEST_F(ShellTest, OpenMakesADocumentThatIsNotActive)
+{
+    CVespiraDoc* made = frame->NewDocument();
+    const QString path = QStringLiteral(VESPIRA_EXAMPLES "/small.rad");
+    openAnswers << path;
+    frame->Action(ID_FILE_OPEN)->trigger();
+    ASSERT_EQ(docs.Documents().size(), 2u);
+    CVespiraDoc* opened = docs.Documents()[1];
+    EXPECT_EQ(opened->GetTitle(), QStringLiteral("small.rad"));
+    EXPECT_FALSE(opened->IsModified());
+    EXPECT_EQ(state.activeDocument, made);
+    Settle();
+    EXPECT_EQ(frame->ActiveChildDocument(), opened);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - small.rad"));
+    // Opening the same file again only brings its window forward.
+    EXPECT_EQ(docs.OpenDocumentFile(path), opened);
+    EXPECT_EQ(docs.Documents().size(), 2u);
+}
+
+TEST_F(ShellTest, AFailedReadDiscardsTheNewDocument)
+{
+    const QString path = TempPath(QStringLiteral("bad.rad"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a pattern at all\n");
+    f.close();
+    EXPECT_EQ(docs.OpenDocumentFile(path), nullptr);
+    EXPECT_TRUE(docs.Documents().empty());
+    EXPECT_TRUE(docs.Frames().isEmpty());
+    EXPECT_EQ(ui.messages,
+              QStringList{QStringLiteral("Requested file in not a ORMA Radiography document")});
+    EXPECT_TRUE(docs.RecentFiles().isEmpty());
+    // A missing file: no document, no message.
+    EXPECT_EQ(docs.OpenDocumentFile(TempPath(QStringLiteral("missing.rad"))), nullptr);
+    EXPECT_EQ(ui.messages.size(), 1);
+}
+
+TEST_F(ShellTest, CloseAsksToSaveANewPattern)
+{
+    CVespiraDoc* doc = frame->NewDocument();
+    ui.answers << IHostUi::Answer::Cancel;
+    frame->Action(ID_FILE_CLOSE)->trigger();
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Save changes to ORMA1?")});
+    EXPECT_EQ(ui.buttonSets, QList<IHostUi::Buttons>{IHostUi::Buttons::YesNoCancel});
+    EXPECT_EQ(docs.Documents().size(), 1u);
+
+    ui.answers << IHostUi::Answer::No;
+    frame->Action(ID_FILE_CLOSE)->trigger();
+    EXPECT_TRUE(docs.Documents().empty());
+    EXPECT_EQ(state.activeDocument, nullptr);
+    EXPECT_EQ(state.activeView, nullptr);
+    Settle();
+    (void)doc;
+    EXPECT_FALSE(frame->ShowsDocumentMenus());
+}
+
+TEST_F(ShellTest, YesSavesBeforeClosing)
+{
+    frame->NewDocument();
+    ui.answers << IHostUi::Answer::Yes;
+    const QString path = TempPath(QStringLiteral("kept.rad"));
+    saveAnswers << path;
+    frame->Action(ID_FILE_CLOSE)->trigger();
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_TRUE(docs.Documents().empty());
+    // Yes, then a cancelled file dialog: the document stays.
+    frame->NewDocument();
+    ui.answers << IHostUi::Answer::Yes;
+    frame->Action(ID_FILE_CLOSE)->trigger();
+    EXPECT_EQ(docs.Documents().size(), 1u);
+}
+
+TEST_F(ShellTest, WarningWhileTheActivePatternIsCollected)
+{
+    frame->NewDocument();
+    state.pointsRemaining = 3;
+    ui.answers << IHostUi::Answer::Cancel;
+    frame->ActiveChild()->close();
+    Settle();
+    EXPECT_EQ(ui.messages, QStringList{kCollectingWarning});
+    EXPECT_EQ(ui.buttonSets, QList<IHostUi::Buttons>{IHostUi::Buttons::OkCancel});
+    EXPECT_EQ(docs.Documents().size(), 1u);
+    EXPECT_EQ(docs.Frames().size(), 1);
+
+    ui.messages.clear();
+    ui.answers << IHostUi::Answer::Ok << IHostUi::Answer::No;
+    frame->ActiveChild()->close();
+    Settle();
+    EXPECT_EQ(ui.messages,
+              (QStringList{kCollectingWarning, QStringLiteral("Save changes to ORMA1?")}));
+    EXPECT_TRUE(docs.Documents().empty());
+    EXPECT_EQ(state.pointsRemaining, 3); // unchanged by the close
+}
+
+TEST_F(ShellTest, ANonActiveDocumentIsNeverWarnedAbout)
+{
+    frame->NewDocument();
+    CVespiraDoc* active = frame->NewDocument();
+    state.pointsRemaining = 5;
+    CChildFrame* first = docs.Frames()[0];
+    ASSERT_NE(first->GetDocument(), active);
+    ui.answers << IHostUi::Answer::No;
+    first->close();
+    Settle();
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Save changes to ORMA1?")});
+    EXPECT_EQ(state.activeDocument, active);
+}
+
+TEST_F(ShellTest, ExitAsksEveryDocumentAndCancelKeepsTheWindow)
+{
+    frame->NewDocument();
+    frame->NewDocument();
+    ui.answers << IHostUi::Answer::No << IHostUi::Answer::Cancel;
+    frame->close();
+    EXPECT_FALSE(frame->IsClosed());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(ui.messages, (QStringList{"Save changes to ORMA1?", "Save changes to ORMA2?"}));
+    EXPECT_EQ(docs.Documents().size(), 2u);
+
+    ui.answers << IHostUi::Answer::No << IHostUi::Answer::No;
+    frame->Action(ID_APP_EXIT)->trigger();
+    EXPECT_TRUE(frame->IsClosed());
+    EXPECT_TRUE(docs.Documents().empty());
+}
+
+TEST_F(ShellTest, NewWindowSharesTheDocument)
+{
+    CVespiraDoc* doc = frame->NewDocument();
+    CChildFrame* original = docs.FramesOf(doc)[0];
+    frame->Action(ID_WINDOW_NEW)->trigger();
+    Settle();
+    const QList<CChildFrame*> frames = docs.FramesOf(doc);
+    ASSERT_EQ(frames.size(), 2);
+    EXPECT_EQ(frames[0]->windowTitle(), QStringLiteral("ORMA1:1"));
+    EXPECT_EQ(frames[1]->windowTitle(), QStringLiteral("ORMA1:2"));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - ORMA1:2"));
+
+    // Closing one of two windows asks nothing; the active view moves to the other.
+    // (A view that paints itself while its document is active becomes the active view.)
+    state.activeView = original->GetView();
+    original->close();
+    Settle();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    ASSERT_EQ(docs.FramesOf(doc).size(), 1);
+    EXPECT_EQ(state.activeView, static_cast<IPatternView*>(docs.FramesOf(doc)[0]->GetView()));
+    EXPECT_EQ(docs.FramesOf(doc)[0]->windowTitle(), QStringLiteral("ORMA1"));
+
+    ui.answers << IHostUi::Answer::No;
+    docs.FramesOf(doc)[0]->close();
+    Settle();
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Save changes to ORMA1?")});
+    EXPECT_TRUE(docs.Documents().empty());
+}
+
+TEST_F(ShellTest, TitleChangesReachTheCaptions)
+{
+    CVespiraDoc* doc = frame->NewDocument();
+    Settle();
+    doc->SetTitle(QStringLiteral("Collecting X: 1.0 Y: 2.0"));
+    Settle();
+    EXPECT_EQ(docs.FramesOf(doc)[0]->windowTitle(), QStringLiteral("Collecting X: 1.0 Y: 2.0"));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - Collecting X: 1.0 Y: 2.0"));
+}
+
+TEST_F(ShellTest, RecentFilesKeepThreeNewestFirst)
+{
+    QStringList paths;
+    for (int i = 1; i <= 4; ++i) {
+        CVespiraDoc* doc = frame->NewDocument();
+        paths << TempPath(QStringLiteral("p%1.rad").arg(i));
+        saveAnswers << paths.last();
+        docs.OnFileSaveAs(doc);
+    }
+    EXPECT_EQ(docs.RecentFiles(), (QStringList{paths[3], paths[2], paths[1]}));
+    docs.AddToRecentFiles(paths[1]);
+    EXPECT_EQ(docs.RecentFiles(), (QStringList{paths[1], paths[3], paths[2]}));
+    Settle();
+    const QStringList file = Texts(Menu("&File"));
+    EXPECT_FALSE(file.contains(QStringLiteral("Recent File")));
+    const qsizetype at = file.indexOf(docs.RecentFileMenuText(0));
+    EXPECT_TRUE(docs.RecentFileMenuText(0).startsWith(QStringLiteral("&1 ")));
+    EXPECT_TRUE(docs.RecentFileMenuText(0).endsWith(QStringLiteral("p2.rad")));
+    ASSERT_GE(at, 0) << file.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(file[at + 1].startsWith(QStringLiteral("&2 ")));
+    EXPECT_TRUE(file[at + 2].startsWith(QStringLiteral("&3 ")));
+
+    // An entry that no longer opens leaves the list.
+    const QString gone = TempPath(QStringLiteral("gone.rad"));
+    docs.AddToRecentFiles(gone);
+    EXPECT_EQ(docs.RecentFiles(), (QStringList{gone, paths[1], paths[3]}));
+    EXPECT_EQ(docs.OpenRecentFile(0), nullptr);
+    EXPECT_EQ(docs.RecentFiles(), (QStringList{paths[1], paths[3]}));
+}
+
+TEST_F(ShellTest, DroppedRadFilesAreOpened)
+{
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(QStringLiteral(VESPIRA_EXAMPLES "/small.rad")),
+                   QUrl::fromLocalFile(QStringLiteral(VESPIRA_EXAMPLES "/lut"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &drop);
+    ASSERT_EQ(docs.Documents().size(), 1u);
+    EXPECT_EQ(docs.Documents()[0]->GetTitle(), QStringLiteral("small.rad"));
+    delete mime;
+}
+
+TEST_F(ShellTest, AnotherStartHandsItsFileOver)
+{
+    frame->ActivateFromOtherInstance(QStringLiteral(VESPIRA_EXAMPLES "/small.rad"));
+    ASSERT_EQ(docs.Documents().size(), 1u);
+    EXPECT_NE(state.activeDocument, docs.Documents()[0]);
+    frame->ActivateFromOtherInstance(QString());
+    EXPECT_EQ(docs.Documents().size(), 1u);
+}

@@ -1,0 +1,259 @@
+#include "CQtHostUi.h"
+#include "CVespiraDoc.h"
+#include "CVespiraView.h"
+#include "CommandTable.h"
+#include "ShellFixture.h"
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+TEST_F(ShellTest, NoDocumentMenus)
+{
+    EXPECT_FALSE(frame->ShowsDocumentMenus());
+    EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&Edit", "&View", "&Help"}));
+    EXPECT_EQ(Texts(Menu("&File")), (QStringList{"&Open...\tCtrl+O", "-", "P&rint Setup...", "-",
+                                                 "Recent File", "-", "E&xit"}));
+    EXPECT_EQ(Texts(Menu("&Edit")), (QStringList{"&Options", "Orientation"}));
+    EXPECT_EQ(Texts(Menu("&View")), (QStringList{"&Toolbar", "&Status Bar"}));
+    EXPECT_EQ(Texts(Menu("&Help")),
+              (QStringList{"&Help Topics", "-", "&About ORMA Radiography..."}));
+    EXPECT_EQ(frame->menuBar()->actions().size(), 4);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira"));
+}
+
+TEST_F(ShellTest, DocumentMenusWhileAPatternWindowIsActive)
+{
+    ASSERT_NE(frame->NewDocument(), nullptr);
+    Settle();
+    EXPECT_TRUE(frame->ShowsDocumentMenus());
+    EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&Edit", "&View", "&Tools", "&Window", "&Help"}));
+    EXPECT_EQ(Texts(Menu("&File")),
+              (QStringList{"&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...", "-",
+                           "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
+                           "Recent File", "-", "E&xit"}));
+    EXPECT_EQ(Texts(Menu("&Edit")),
+              (QStringList{"&Undo\tCtrl+Z", "Clear All\tCtrl+DEL", "-", "&Copy\tCtrl+C", "-",
+                           "Zoom &In\t+", "Zoom &Out\t-", "Zoom &Reset\tEsc", "-", "&Options",
+                           "Orientation", "-", "&Send targets\tEnd"}));
+    EXPECT_EQ(Texts(Menu("&View")), (QStringList{"&Overlay of targets", "&Header Information", "-",
+                                                 "&Toolbar", "&Status Bar"}));
+    EXPECT_EQ(Texts(Menu("&Tools")), (QStringList{"&Arrow\tF9", "&Line\tF10", "&Curve\tF11",
+                                                  "&Rectangle\tF12", "-", "&Eraser\tDel"}));
+    QStringList window = Texts(Menu("&Window"));
+    EXPECT_EQ(window.mid(0, 4),
+              (QStringList{"&New Window", "&Cascade", "&Tile", "&Arrange Icons"}));
+    EXPECT_EQ(Texts(Menu("&Help")), (QStringList{"&Help Topics", "-", "&About Vespira..."}));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - ORMA1"));
+
+    // Closing the last pattern window brings the first menus back.
+    ui.answers << IHostUi::Answer::No;
+    frame->ActiveChild()->close();
+    Settle();
+    EXPECT_FALSE(frame->ShowsDocumentMenus());
+    EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&Edit", "&View", "&Help"}));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira"));
+}
+
+TEST_F(ShellTest, MenusAndCaptionFollowTheActiveChild)
+{
+    frame->NewDocument();
+    frame->NewDocument();
+    Settle();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - ORMA2"));
+    const QList<CChildFrame*> frames = docs.Frames();
+    ASSERT_EQ(frames.size(), 2);
+    frame->MdiArea()->setActiveSubWindow(frames[0]);
+    Settle();
+    EXPECT_EQ(frame->ActiveChild(), frames[0]);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - ORMA1"));
+    // The window list of the Window menu.
+    QMenu* window = Menu("&Window");
+    emit window->aboutToShow();
+    const QStringList texts = Texts(window);
+    EXPECT_TRUE(texts.contains(QStringLiteral("&1 ORMA1")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("&2 ORMA2")));
+}
+
+TEST_F(ShellTest, AcceleratorTable)
+{
+    auto keys = [this](int id) { return frame->Action(id)->shortcuts(); };
+    EXPECT_EQ(keys(ID_EDIT_COPY),
+              (QList<QKeySequence>{QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Ins")}));
+    EXPECT_EQ(keys(ID_FILE_NEW), QList<QKeySequence>{QKeySequence("Ctrl+N")});
+    EXPECT_EQ(keys(ID_FILE_OPEN), QList<QKeySequence>{QKeySequence("Ctrl+O")});
+    EXPECT_EQ(keys(ID_FILE_PRINT), QList<QKeySequence>{QKeySequence("Ctrl+P")});
+    EXPECT_EQ(keys(ID_FILE_SAVE), QList<QKeySequence>{QKeySequence("Ctrl+S")});
+    EXPECT_EQ(keys(ID_EDIT_UNDO),
+              (QList<QKeySequence>{QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
+    EXPECT_EQ(keys(ID_EDIT_CUT),
+              (QList<QKeySequence>{QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")}));
+    EXPECT_EQ(keys(ID_EDIT_PASTE),
+              (QList<QKeySequence>{QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")}));
+    EXPECT_EQ(keys(ID_ZOOM_IN),
+              QList<QKeySequence>{QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)});
+    EXPECT_EQ(keys(ID_ZOOM_OUT),
+              QList<QKeySequence>{QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)});
+    EXPECT_EQ(keys(ID_ZOOM_RESET), QList<QKeySequence>{QKeySequence("Esc")});
+    EXPECT_EQ(keys(ID_SEND_TARGETS), QList<QKeySequence>{QKeySequence("End")});
+    EXPECT_EQ(keys(ID_TOOL_ERASER), QList<QKeySequence>{QKeySequence("Del")});
+    EXPECT_EQ(keys(ID_TOOL_ARROW), QList<QKeySequence>{QKeySequence("F9")});
+    EXPECT_EQ(keys(ID_TOOL_LINE), QList<QKeySequence>{QKeySequence("F10")});
+    EXPECT_EQ(keys(ID_TOOL_CURVE), QList<QKeySequence>{QKeySequence("F11")});
+    EXPECT_EQ(keys(ID_TOOL_RECTANGLE), QList<QKeySequence>{QKeySequence("F12")});
+    EXPECT_EQ(keys(ID_HELP), QList<QKeySequence>{QKeySequence("F1")});
+    EXPECT_EQ(keys(ID_CONTEXT_HELP), QList<QKeySequence>{QKeySequence("Shift+F1")});
+    EXPECT_EQ(keys(ID_NEXT_PANE), QList<QKeySequence>{QKeySequence("F6")});
+    EXPECT_EQ(keys(ID_PREV_PANE), QList<QKeySequence>{QKeySequence("Shift+F6")});
+    EXPECT_TRUE(keys(ID_CLEAR_ALL).isEmpty()); // the label shows a key it does not have
+}
+
+TEST_F(ShellTest, CtrlNKeyMakesAPattern)
+{
+    QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
+    Settle();
+    ASSERT_EQ(docs.Documents().size(), 1u);
+    EXPECT_EQ(docs.Documents()[0]->GetTitle(), QStringLiteral("ORMA1"));
+}
+
+TEST_F(ShellTest, ToolbarInItsOrderWithTipsAndWhatsThis)
+{
+    QList<int> ids;
+    for (QAction* a : frame->ToolBar()->actions())
+        ids << (a->isSeparator() ? 0 : a->data().toInt());
+    const std::vector<int>& expected = ToolbarButtons();
+    EXPECT_EQ(ids, QList<int>(expected.begin(), expected.end()));
+    EXPECT_EQ(ids, (QList<int>{57601, 57603, 0, 32779, 32780, 32781, 0,     57607, 57664, 57669,
+                               0,     32772, 0, 32773, 32774, 32775, 32776, 32777, 0,     32788}));
+    EXPECT_GE(frame->ToolBar()->iconSize().width(), 16);
+    EXPECT_GE(frame->ToolBar()->iconSize().height(), 15);
+    for (QAction* a : frame->ToolBar()->actions()) {
+        if (a->isSeparator())
+            continue;
+        EXPECT_FALSE(a->icon().isNull()) << a->data().toInt();
+        EXPECT_FALSE(a->whatsThis().isEmpty()) << a->data().toInt();
+        EXPECT_FALSE(a->toolTip().isEmpty()) << a->data().toInt();
+        auto* button = qobject_cast<QToolButton*>(frame->ToolBar()->widgetForAction(a));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->whatsThis(), a->whatsThis());
+    }
+    EXPECT_EQ(frame->Action(ID_ZOOM_IN)->toolTip(), QStringLiteral("Zoom In"));
+    EXPECT_EQ(frame->Action(ID_ZOOM_IN)->statusTip(),
+              QStringLiteral("Zoom active document (enlarge)"));
+    EXPECT_EQ(frame->Action(ID_VIEW_HEADER)->statusTip(),
+              QStringLiteral("Display full header information in document view"));
+    EXPECT_EQ(frame->Action(ID_VIEW_HEADER)->toolTip(),
+              QStringLiteral("Toggle header information"));
+    EXPECT_EQ(frame->Action(ID_SEND_TARGETS)->toolTip(), QStringLiteral("Send tagets"));
+}
+
+TEST_F(ShellTest, CommandsWithoutHandlersAreDisabledViewCommandsNeedAView)
+{
+    frame->UpdateCommandUi();
+    EXPECT_TRUE(frame->Action(ID_FILE_OPEN)->isEnabled());
+    EXPECT_TRUE(frame->Action(ID_APP_ABOUT)->isEnabled());
+    EXPECT_FALSE(frame->Action(ID_FILE_SAVE)->isEnabled());
+    EXPECT_FALSE(frame->Action(ID_ZOOM_IN)->isEnabled());
+    // A later part gives the command a handler: enabled while a view is active.
+    int zoomed = 0;
+    frame->SetCommandHandler(ID_ZOOM_IN, [&zoomed]() { ++zoomed; });
+    frame->UpdateCommandUi();
+    EXPECT_FALSE(frame->Action(ID_ZOOM_IN)->isEnabled());
+    frame->NewDocument();
+    Settle();
+    frame->UpdateCommandUi();
+    EXPECT_TRUE(frame->Action(ID_ZOOM_IN)->isEnabled());
+    EXPECT_TRUE(frame->Action(ID_FILE_SAVE)->isEnabled());
+    frame->Action(ID_ZOOM_IN)->trigger();
+    EXPECT_EQ(zoomed, 1);
+    // The context menu shares the commands.
+    QMenu menu;
+    frame->FillContextMenu(menu);
+    EXPECT_EQ(Texts(&menu), (QStringList{"Copy", "-", "Zoom In", "Zoom Out", "Zoom Reset", "-",
+                                         "3D Plot", "-", "Properties"}));
+    menu.actions()[2]->trigger();
+    EXPECT_EQ(zoomed, 2);
+}
+
+TEST_F(ShellTest, CheckMarksFollowTheProgramState)
+{
+    frame->NewDocument();
+    Settle();
+    state.cursorType = 4;
+    state.viewOverlay = false;
+    state.viewHeader = true;
+    frame->UpdateCommandUi();
+    EXPECT_TRUE(frame->Action(ID_TOOL_RECTANGLE)->isChecked());
+    EXPECT_FALSE(frame->Action(ID_TOOL_ARROW)->isChecked());
+    EXPECT_FALSE(frame->Action(ID_VIEW_OVERLAY)->isChecked());
+    EXPECT_TRUE(frame->Action(ID_VIEW_HEADER)->isChecked());
+    state.cursorType = -1;
+    frame->UpdateCommandUi();
+    EXPECT_TRUE(frame->Action(ID_TOOL_ERASER)->isChecked());
+}
+
+TEST_F(ShellTest, ToolbarAndStatusBarToggles)
+{
+    EXPECT_TRUE(frame->ToolBar()->isVisible());
+    frame->Action(ID_VIEW_TOOLBAR)->trigger();
+    EXPECT_FALSE(frame->ToolBar()->isVisible());
+    frame->UpdateCommandUi();
+    EXPECT_FALSE(frame->Action(ID_VIEW_TOOLBAR)->isChecked());
+    frame->Action(ID_VIEW_STATUS_BAR)->trigger();
+    EXPECT_FALSE(frame->statusBar()->isVisible());
+    frame->Action(ID_VIEW_STATUS_BAR)->trigger();
+    EXPECT_TRUE(frame->statusBar()->isVisible());
+}
+
+TEST_F(ShellTest, StatusPaneStartsWithQuestionMarks)
+{
+    Settle();
+    QLabel* pane = frame->StatusPane(ID_INDICATOR_STAT);
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->text(), QStringLiteral("X: ?  Y: ?  Int: ?  Time: ?"));
+    EXPECT_EQ(pane->width(), pane->fontMetrics().horizontalAdvance(pane->text()));
+    EXPECT_EQ(frame->StatusPane(0)->text(), QStringLiteral("For Help, press F1"));
+}
+
+TEST_F(ShellTest, StatusPaneIsAsWideAsItsText)
+{
+    frame->SetStatusText(QStringLiteral("Remote NEWPOINT command:"));
+    Settle();
+    QLabel* pane = frame->StatusPane(ID_INDICATOR_STAT);
+    EXPECT_EQ(pane->text(), QStringLiteral("Remote NEWPOINT command:"));
+    const int wide = pane->width();
+    EXPECT_EQ(wide,
+              pane->fontMetrics().horizontalAdvance(QStringLiteral("Remote NEWPOINT command:")));
+    frame->SetStatusText(QStringLiteral("X: 1"));
+    Settle();
+    EXPECT_LT(pane->width(), wide);
+    EXPECT_EQ(pane->width(), pane->fontMetrics().horizontalAdvance(QStringLiteral("X: 1")));
+}
+
+TEST_F(ShellTest, StatusTextIsCutAt255)
+{
+    frame->SetStatusText(QString(300, QLatin1Char('x')));
+    EXPECT_EQ(frame->StatusText().size(), 255);
+    Settle();
+    EXPECT_EQ(frame->StatusPane(ID_INDICATOR_STAT)->text().size(), 255);
+}
+
+TEST_F(ShellTest, HostStatusTextReachesPane101)
+{
+    CQtHostUi host;
+    host.SetStatusText(QStringLiteral("before the frame"));
+    host.SetMainFrame(frame.get());
+    EXPECT_EQ(frame->StatusText(), QStringLiteral("before the frame"));
+    host.SetStatusText(QStringLiteral("Remote COLLECTING command:"));
+    Settle();
+    EXPECT_EQ(frame->StatusPane(ID_INDICATOR_STAT)->text(),
+              QStringLiteral("Remote COLLECTING command:"));
+}
+
+TEST_F(ShellTest, LockIndicatorPanesExist)
+{
+    for (int id : {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL})
+        ASSERT_NE(frame->StatusPane(id), nullptr);
+}

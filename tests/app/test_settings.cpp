@@ -1,0 +1,336 @@
+#include "CDocManager.h"
+#include "CMainFrame.h"
+#include "CProgramState.h"
+#include "CSettings.h"
+#include "CVespiraApp.h"
+#include "FakeHostUi.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+class SettingsTest : public ::testing::Test
+{
+protected:
+    QString Path() const
+    {
+        return m_dir.path() + QStringLiteral("/Merovant/ORMA Radiography.conf");
+    }
+    void WriteFile(const QByteArray& text)
+    {
+        QDir().mkpath(m_dir.path() + QStringLiteral("/Merovant"));
+        QFile f(Path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+        f.flush();
+        // A new time for every write, so no cached copy of the file is taken for it.
+        static int s_nWrites = 0;
+        f.setFileTime(QDateTime::currentDateTime().addSecs(++s_nWrites),
+                      QFileDevice::FileModificationTime);
+    }
+    QByteArray ReadFile() const
+    {
+        QFile f(Path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_dir;
+    FakeHostUi m_ui;
+};
+
+void ExpectStartupValues(const CProgramState& s)
+{
+    EXPECT_EQ(s.border, Rgb(128, 0, 0));
+    EXPECT_EQ(s.selection, Rgb(0, 255, 255));
+    EXPECT_EQ(s.activeTarget, Rgb(255, 0, 0));
+    EXPECT_EQ(s.display.nBrightness, 0);
+    EXPECT_EQ(s.display.nContrast, 0);
+    EXPECT_STREQ(s.display.szLutName, "default");
+    EXPECT_EQ(s.cursorType, 1);
+    EXPECT_TRUE(s.viewOverlay);
+    EXPECT_FALSE(s.viewHeader);
+    EXPECT_FALSE(s.placement.maximized);
+    EXPECT_EQ(s.placement.left, -1);
+    EXPECT_EQ(s.plot3d.contourLevels, 10);
+    EXPECT_FALSE(s.plot3d.present);
+    EXPECT_EQ(s.plot3d.zRotation, 0.0);
+    EXPECT_EQ(s.imageOrientation, 0);
+    EXPECT_EQ(s.pendingGrid.nXPoints, 51);
+    EXPECT_EQ(s.pendingGrid.nYPoints, 51);
+}
+
+} // namespace
+
+TEST_F(SettingsTest, DefaultFileIsUnderXdgConfigHome)
+{
+    const QString home = qEnvironmentVariable("XDG_CONFIG_HOME");
+    ASSERT_FALSE(home.isEmpty());
+    EXPECT_EQ(CSettings::DefaultFilePath(),
+              home + QStringLiteral("/Merovant/ORMA Radiography.conf"));
+}
+
+TEST_F(SettingsTest, FirstRunKeepsTheStartupValues)
+{
+    CProgramState state(m_ui);
+    CVespiraApp::SetStartupValues(state);
+    const SettingsReadResult r = CSettings(Path()).Read(state);
+    EXPECT_FALSE(r.keyOpened);
+    EXPECT_FALSE(r.unreadable);
+    EXPECT_EQ(r.showState, ShowState::Default);
+    ExpectStartupValues(state);
+    // Foreground and Background come from the desktop's text and window colours.
+    const QColor base = QApplication::palette().color(QPalette::Base);
+    EXPECT_EQ(state.background, Rgb(base.red(), base.green(), base.blue()));
+}
+
+TEST_F(SettingsTest, FullRoundTrip)
+{
+    CProgramState out(m_ui);
+    out.border = Rgb(1, 2, 3);
+    out.selection = Rgb(4, 5, 6);
+    out.activeTarget = Rgb(7, 8, 9);
+    out.foreground = Rgb(10, 11, 12);
+    out.background = Rgb(250, 251, 252);
+    out.display.nBrightness = -17;
+    out.display.nContrast = 23;
+    std::strcpy(out.display.szLutName, "rainbow");
+    out.cursorType = -1;
+    out.viewOverlay = false;
+    out.viewHeader = true;
+    out.placement = {true, 40, 30, 700, 500};
+    out.plot3d = {true, 7, 0.25, 12.5, -30.0, 45.75};
+    out.imageOrientation = 3;
+    ASSERT_TRUE(CSettings(Path()).Write(out));
+
+    const QByteArray text = ReadFile();
+    EXPECT_TRUE(text.contains("[Settings]"));
+    EXPECT_TRUE(text.contains("Border=197121\n")) << text.constData(); // 0x030201
+    EXPECT_TRUE(text.contains("Brightness=-17\n"));
+    EXPECT_TRUE(text.contains("LUT%20filename=rainbow\n") ||
+                text.contains("LUT filename=rainbow\n"));
+    EXPECT_TRUE(text.contains("WndLeft=40\n"));
+    EXPECT_TRUE(text.contains("ZRotation=45.75\n"));
+    EXPECT_TRUE(text.contains("ContourLevels=7\n"));
+
+    CProgramState in(m_ui);
+    CVespiraApp::SetStartupValues(in);
+    const SettingsReadResult r = CSettings(Path()).Read(in);
+    EXPECT_TRUE(r.keyOpened);
+    EXPECT_EQ(r.showState, ShowState::Maximized);
+    EXPECT_EQ(in.border, out.border);
+    EXPECT_EQ(in.selection, out.selection);
+    EXPECT_EQ(in.activeTarget, out.activeTarget);
+    EXPECT_EQ(in.foreground, out.foreground);
+    EXPECT_EQ(in.background, out.background);
+    EXPECT_EQ(in.display.nBrightness, -17);
+    EXPECT_EQ(in.display.nContrast, 23);
+    EXPECT_STREQ(in.display.szLutName, "rainbow");
+    EXPECT_EQ(in.cursorType, -1);
+    EXPECT_FALSE(in.viewOverlay);
+    EXPECT_TRUE(in.viewHeader);
+    EXPECT_TRUE(in.placement.maximized);
+    EXPECT_EQ(in.placement.left, 40);
+    EXPECT_EQ(in.placement.top, 30);
+    EXPECT_EQ(in.placement.width, 700);
+    EXPECT_EQ(in.placement.height, 500);
+    EXPECT_TRUE(in.plot3d.present);
+    EXPECT_EQ(in.plot3d.contourLevels, 7);
+    EXPECT_DOUBLE_EQ(in.plot3d.perspective, 0.25);
+    EXPECT_DOUBLE_EQ(in.plot3d.xRotation, 12.5);
+    EXPECT_DOUBLE_EQ(in.plot3d.yRotation, -30.0);
+    EXPECT_DOUBLE_EQ(in.plot3d.zRotation, 45.75);
+    EXPECT_EQ(in.imageOrientation, 3);
+}
+
+TEST_F(SettingsTest, ThreeDValuesAreWrittenOnlyWhileTheFlagIsSet)
+{
+    CProgramState out(m_ui);
+    out.plot3d.present = false;
+    out.plot3d.contourLevels = 4;
+    ASSERT_TRUE(CSettings(Path()).Write(out));
+    const QByteArray text = ReadFile();
+    EXPECT_FALSE(text.contains("ZRotation"));
+    EXPECT_FALSE(text.contains("Perspective"));
+    EXPECT_FALSE(text.contains("ContourLevels"));
+    EXPECT_TRUE(text.contains("ImageOrientation=0"));
+
+    CProgramState in(m_ui);
+    CSettings(Path()).Read(in);
+    EXPECT_FALSE(in.plot3d.present);
+    EXPECT_EQ(in.plot3d.contourLevels, 10);
+}
+
+TEST_F(SettingsTest, ZRotationReadSetsTheFlagContourLevelsDoesNot)
+{
+    WriteFile("[Settings]\nContourLevels=5\nXRotation=2.5\n");
+    CProgramState a(m_ui);
+    CSettings(Path()).Read(a);
+    EXPECT_FALSE(a.plot3d.present);
+    EXPECT_EQ(a.plot3d.contourLevels, 5);
+    EXPECT_DOUBLE_EQ(a.plot3d.xRotation, 2.5);
+
+    WriteFile("[Settings]\nZRotation=30.5\n");
+    CProgramState b(m_ui);
+    CSettings(Path()).Read(b);
+    EXPECT_TRUE(b.plot3d.present);
+    EXPECT_DOUBLE_EQ(b.plot3d.zRotation, 30.5);
+
+    // A value that does not read leaves the scratch value unused.
+    WriteFile("[Settings]\nZRotation=abc\nContourLevels=x\nPerspective=\n");
+    CProgramState c(m_ui);
+    CSettings(Path()).Read(c);
+    EXPECT_FALSE(c.plot3d.present);
+    EXPECT_EQ(c.plot3d.contourLevels, 10);
+    EXPECT_EQ(c.plot3d.perspective, 0.0);
+
+    // Once set, the flag writes the values back at exit.
+    b.plot3d.contourLevels = 12;
+    ASSERT_TRUE(CSettings(Path()).Write(b));
+    EXPECT_TRUE(ReadFile().contains("ContourLevels=12"));
+}
+
+TEST_F(SettingsTest, WindowValuesReadingRules)
+{
+    WriteFile("[Settings]\nWndTop=5\n");
+    CProgramState a(m_ui);
+    a.placement.left = 99;
+    SettingsReadResult r = CSettings(Path()).Read(a);
+    EXPECT_EQ(a.placement.left, -1); // absent: -1
+    EXPECT_EQ(a.placement.top, 5);
+    EXPECT_EQ(r.showState, ShowState::Default); // not read: the start's own show state
+
+    WriteFile("[Settings]\nWndMaximized=0\n");
+    CProgramState b(m_ui);
+    EXPECT_EQ(CSettings(Path()).Read(b).showState, ShowState::Normal);
+
+    WriteFile("[Settings]\nWndMaximized=1\n");
+    CProgramState c(m_ui);
+    EXPECT_EQ(CSettings(Path()).Read(c).showState, ShowState::Maximized);
+    // Started minimised by the shell: it stays so.
+    CProgramState d(m_ui);
+    EXPECT_EQ(CSettings(Path()).Read(d, ShowState::Minimized).showState, ShowState::Default);
+}
+
+TEST_F(SettingsTest, LutNameIsCutToItsBuffer)
+{
+    WriteFile("[Settings]\nLUT%20filename=" + QByteArray(100, 'a') + "\n");
+    CProgramState s(m_ui);
+    CSettings(Path()).Read(s);
+    EXPECT_EQ(std::strlen(s.display.szLutName), 63u);
+}
+
+TEST_F(SettingsTest, CorruptFileGivesStartupValuesAndIsReplacedAtExit)
+{
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(static_cast<char>((i * 7919 + 13) & 0xFF));
+    WriteFile("[Settings]\nBorder=not a number\nCursorType=1,2\n\x01\x02[[[\n" + garbage);
+    CProgramState s(m_ui);
+    CVespiraApp::SetStartupValues(s);
+    CSettings(Path()).Read(s);
+    ExpectStartupValues(s);
+
+    s.cursorType = 3;
+    CSettings(Path()).Write(s);
+    CProgramState again(m_ui);
+    CSettings(Path()).Read(again);
+    EXPECT_EQ(again.cursorType, 3);
+}
+
+TEST_F(SettingsTest, UnreadableAndUnwritableFileIsSkippedSilently)
+{
+    // A folder where the file should be can be neither read nor written, even by root.
+    QDir().mkpath(Path());
+    CProgramState s(m_ui);
+    CVespiraApp::SetStartupValues(s);
+    const SettingsReadResult r = CSettings(Path()).Read(s);
+    EXPECT_FALSE(r.keyOpened);
+    EXPECT_TRUE(r.unreadable);
+    ExpectStartupValues(s);
+    EXPECT_FALSE(CSettings(Path()).Write(s));
+    EXPECT_FALSE(CSettings(Path()).WriteRecentFiles({QStringLiteral("/x.rad")}));
+    EXPECT_TRUE(m_ui.messages.isEmpty());
+}
+
+TEST_F(SettingsTest, RecentFilesShareTheFile)
+{
+    CSettings settings(Path());
+    ASSERT_TRUE(
+        settings.WriteRecentFiles({QStringLiteral("/a/one.rad"), QStringLiteral("/b/two.rad")}));
+    CProgramState s(m_ui);
+    ASSERT_TRUE(settings.Write(s));
+    EXPECT_EQ(settings.ReadRecentFiles(),
+              (QStringList{QStringLiteral("/a/one.rad"), QStringLiteral("/b/two.rad")}));
+    const QByteArray text = ReadFile();
+    EXPECT_TRUE(text.contains("[Recent%20File%20List]")) << text.constData();
+    EXPECT_TRUE(text.contains("File1=/a/one.rad"));
+    // Fewer entries later: the old ones go.
+    ASSERT_TRUE(settings.WriteRecentFiles({QStringLiteral("/c/three.rad")}));
+    EXPECT_EQ(settings.ReadRecentFiles(), QStringList{QStringLiteral("/c/three.rad")});
+}
+
+// Start, show, close and write, as a run of the program does, three times: the stored
+// placement must not drift.
+TEST_F(SettingsTest, PlacementIsStableOverThreeRestarts)
+{
+    WriteFile("[Settings]\nWndMaximized=0\nWndLeft=40\nWndTop=30\nWndWidth=700\nWndHeight=500\n");
+    QList<WindowPlacement> runs;
+    for (int run = 0; run < 3; ++run) {
+        CProgramState state(m_ui);
+        CVespiraApp::SetStartupValues(state);
+        CSettings settings(Path());
+        const SettingsReadResult r = settings.Read(state);
+        CDocManager docs(state, m_ui);
+        {
+            CMainFrame frame(state, docs, m_ui);
+            frame.ApplyPlacement(state.placement);
+            frame.ShowWithState(r.showState);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+            QApplication::processEvents();
+            frame.close();
+            EXPECT_TRUE(frame.IsClosed());
+        }
+        ASSERT_TRUE(settings.Write(state));
+        runs << state.placement;
+    }
+    for (const WindowPlacement& p : runs) {
+        EXPECT_FALSE(p.maximized);
+        EXPECT_EQ(p.left, 40);
+        EXPECT_EQ(p.top, 30);
+        EXPECT_EQ(p.width, 700);
+        EXPECT_EQ(p.height, 500);
+    }
+}
+
+TEST_F(SettingsTest, MaximizedWindowKeepsItsNormalPlacement)
+{
+    WriteFile("[Settings]\nWndMaximized=1\nWndLeft=50\nWndTop=60\nWndWidth=640\nWndHeight=480\n");
+    for (int run = 0; run < 2; ++run) {
+        CProgramState state(m_ui);
+        CSettings settings(Path());
+        const SettingsReadResult r = settings.Read(state);
+        EXPECT_EQ(r.showState, ShowState::Maximized);
+        CDocManager docs(state, m_ui);
+        CMainFrame frame(state, docs, m_ui);
+        frame.ApplyPlacement(state.placement);
+        frame.ShowWithState(r.showState);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        QApplication::processEvents();
+        frame.close();
+        settings.Write(state);
+        EXPECT_TRUE(state.placement.maximized);
+        EXPECT_EQ(state.placement.left, 50);
+        EXPECT_EQ(state.placement.top, 60);
+        EXPECT_EQ(state.placement.width, 640);
+        EXPECT_EQ(state.placement.height, 480);
+    }
+}
