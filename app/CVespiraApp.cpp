@@ -1,6 +1,8 @@
 #include "CVespiraApp.h"
 
 #include "CMainFrame.h"
+#include "CPipeListener.h"
+#include "CRemoteCommandHandler.h"
 #include "CSingleInstance.h"
 #include "CSplashWnd.h"
 #include "PipeDirectory.h"
@@ -8,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QIcon>
 #include <QPalette>
 
@@ -20,6 +23,9 @@ CVespiraApp::CVespiraApp(QString settingsPath, QObject* parent)
 
 CVespiraApp::~CVespiraApp()
 {
+    // No remote command may reach a main window that is going.
+    m_pPipeListener.reset();
+    m_pRemoteHandler.reset();
     m_ui.SetMainFrame(nullptr);
     // The windows go before the documents they show.
     m_pMainFrame.reset();
@@ -129,9 +135,20 @@ void CVespiraApp::LoadLookupTable()
 
 void CVespiraApp::StartPipeListener()
 {
-    // Part 2.1 (link/): start the pipe listener here, last of all start-up steps, and
-    // connect its requests to the remote command handler of the main window
-    // (MainFrame(), RemoteHost() and State() give what it needs).
+    const PipeDirectoryResult dir = PipeDirectory();
+    if (!dir.ok()) {
+        // Without a safe directory there is no instrument link; step 2 has shown why.
+        std::fprintf(stderr, "%s\n", MessageLine(dir.error).toLocal8Bit().constData());
+        return;
+    }
+    m_pRemoteHandler = std::make_unique<CRemoteCommandHandler>(m_state, *m_pMainFrame);
+    const QString socket = dir.path + QLatin1Char('/') + QLatin1String(kCommandSocketName);
+    m_pPipeListener = std::make_unique<CPipeListener>(
+        QFile::encodeName(socket).toStdString(),
+        [handler = m_pRemoteHandler.get()](const PipeMessage& request) {
+            return handler->HandleRequest(request);
+        });
+    m_pPipeListener->Start();
 }
 
 void CVespiraApp::ExitInstance()

@@ -12,6 +12,8 @@
 
 class CMainFrame;
 class CSingleInstance;
+class CPipeListener;
+class CRemoteCommandHandler;
 class IRemoteHost;
 
 // The application object: owns the settings, the program-wide state, the document
@@ -67,9 +69,8 @@ private:
     // code (display/: ReadLookupTable, ApplyBrightnessContrast, Part 5.1) fills it in;
     // until then the built-in table stays in use.
     void LoadLookupTable();
-    // Step 15, the last step of start-up: the instrument link's pipe listener (Part
-    // 2.1) starts here, and the main window's remote command handler is connected to
-    // it. Empty until the instrument link lands.
+    // Step 15, the last step of start-up: the instrument link's pipe listener, whose
+    // requests the remote command handler carries out in the main window.
     void StartPipeListener();
 
     CQtHostUi m_ui;
@@ -78,6 +79,8 @@ private:
     CDocManager m_docs;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<CSingleInstance> m_pInstance;
+    std::unique_ptr<CRemoteCommandHandler> m_pRemoteHandler;
+    std::unique_ptr<CPipeListener> m_pPipeListener;
     ShowState m_startShow = ShowState::Default;
     ShowState m_showState = ShowState::Default;
     bool m_bSingleInstanceCheck = true;
