@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, only when
+# Installs the Debian packages the build, the tests and the demo (imagemagick for its
+# headless screenshot) need, only when
 # one is missing; silent when everything is already there.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri
   clang-format locales
+  imagemagick
 )
 
 missing=()
