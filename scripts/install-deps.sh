@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo (imagemagick for its
-# headless screenshot) need, only when
-# one is missing; silent when everything is already there.
+# Installs the Debian packages that the build, the tests and the demo need (imagemagick
+# takes the headless demo's screenshot), only those missing; silent when all are there.
 set -euo pipefail
 
 packages=(
