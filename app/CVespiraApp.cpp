@@ -5,6 +5,7 @@
 #include "CRemoteCommandHandler.h"
 #include "CSingleInstance.h"
 #include "CSplashWnd.h"
+#include "ColourSettings.h"
 #include "PipeDirectory.h"
 #include "Resources.h"
 
@@ -128,9 +129,9 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
 
 void CVespiraApp::LoadLookupTable()
 {
-    // Part 5.1 (display/): ReadLookupTable(m_state.display.szLutName,
-    // m_state.display.lutColors), then ApplyBrightnessContrast into
-    // m_state.display.displayColors with the stored brightness and contrast.
+    // Part 5.1: the table named by "LUT filename", and the colour table made from it with
+    // the stored brightness and contrast.
+    LoadStartupColours(m_state);
 }
 
 void CVespiraApp::StartPipeListener()

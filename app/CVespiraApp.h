@@ -64,10 +64,9 @@ public:
     static void SetStartupValues(CProgramState& state);
 
 private:
-    // Step 8's second half: the look-up table named by "LUT filename" and the colour
-    // table computed from it with the stored brightness and contrast. The display
-    // code (display/: ReadLookupTable, ApplyBrightnessContrast, Part 5.1) fills it in;
-    // until then the built-in table stays in use.
+    // Step 8's second half, only when stored settings existed: the look-up table named
+    // by "LUT filename" and the colour table computed from it with the stored brightness
+    // and contrast (display/: LoadStartupColours, Part 5.1).
     void LoadLookupTable();
     // Step 15, the last step of start-up: the instrument link's pipe listener, whose
     // requests the remote command handler carries out in the main window.

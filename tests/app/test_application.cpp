@@ -1,0 +1,66 @@
+#include "CMainFrame.h"
+#include "CSplashWnd.h"
+#include "CVespiraApp.h"
+#include "CVespiraDoc.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// Start-up and a normal exit in process: the command-line file opens without becoming
+// the active document, the settings and the recent files written at exit are those the
+// next start reads.
+TEST(VespiraApp, StartExitAndRestart)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.path() + QStringLiteral("/ORMA Radiography.conf");
+    CommandLineInfo commandLine;
+    commandLine.splash = false;
+    commandLine.fileName = QStringLiteral(VESPIRA_EXAMPLES "/small.rad");
+    {
+        CVespiraApp app(settings);
+        app.SetSingleInstanceCheck(false);
+        ASSERT_EQ(app.InitInstance(commandLine), CVespiraApp::StartResult::Run);
+        CMainFrame* frame = app.MainFrame();
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(app.RemoteHost(), static_cast<IRemoteHost*>(frame));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
+        ASSERT_EQ(app.DocManager().Documents().size(), 1u);
+        EXPECT_EQ(app.State().activeDocument, nullptr);
+        EXPECT_EQ(frame->StatusText(), QStringLiteral("X: ?  Y: ?  Int: ?  Time: ?"));
+
+        // The instrument's New: a document that is active with its view at once.
+        CVespiraDoc* made = app.RemoteHost()->NewDocument();
+        ASSERT_NE(made, nullptr);
+        EXPECT_EQ(app.State().activeDocument, made);
+        EXPECT_NE(app.State().activeView, nullptr);
+        made->SetModifiedFlag(false); // no save question at exit
+
+        app.State().cursorType = 3;
+        app.State().imageOrientation = 2;
+        frame->close();
+        ASSERT_TRUE(frame->IsClosed());
+        app.ExitInstance();
+    }
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("CursorType=3"));
+    EXPECT_TRUE(text.contains("small.rad"));
+    {
+        CVespiraApp app(settings);
+        app.SetSingleInstanceCheck(false);
+        CommandLineInfo plain;
+        plain.splash = false;
+        ASSERT_EQ(app.InitInstance(plain), CVespiraApp::StartResult::Run);
+        EXPECT_EQ(app.State().cursorType, 3);
+        EXPECT_EQ(app.State().imageOrientation, 2);
+        ASSERT_EQ(app.DocManager().RecentFiles().size(), 1);
+        EXPECT_TRUE(app.DocManager().RecentFiles()[0].endsWith(QStringLiteral("small.rad")));
+        EXPECT_TRUE(app.DocManager().Documents().empty());
+        app.MainFrame()->close();
+    }
+    CSplashWnd::EnableSplashScreen(false);
+}
