@@ -10,7 +10,8 @@
 
 namespace {
 
-bool g_bSplashEnabled = true;
+// Off until start-up enables it, so windows made by tests show no splash.
+bool g_bSplashEnabled = false;
 QPointer<CSplashWnd> g_pSplash;
 
 } // namespace
