@@ -129,7 +129,7 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
 
 void CVespiraApp::LoadLookupTable()
 {
-    // Part 5.1: the table named by "LUT filename", and the colour table made from it with
+    // The table named by "LUT filename", and the colour table made from it with
     // the stored brightness and contrast.
     LoadStartupColours(m_state);
 }

@@ -17,8 +17,8 @@ class CRemoteCommandHandler;
 class IRemoteHost;
 
 // The application object: owns the settings, the program-wide state, the document
-// manager and the main window for the whole run; starts the program in the order of
-// Part 1.1 (InitInstance) and writes the settings at a normal exit (ExitInstance).
+// manager and the main window for the whole run; starts the program in its fixed start-up
+// order (InitInstance) and writes the settings at a normal exit (ExitInstance).
 // A QApplication must exist before it is made.
 class CVespiraApp : public QObject
 {
@@ -37,7 +37,7 @@ public:
         Failed      // the main window could not be made: end with status 1
     };
 
-    // Start-up, steps 1 to 15 of Part 1.1.
+    // Start-up, steps 1 to 15.
     StartResult InitInstance(const CommandLineInfo& commandLine);
     // Shutdown: writes the settings and the recent-file list; errors are ignored.
     void ExitInstance();
@@ -66,7 +66,7 @@ public:
 private:
     // Step 8's second half, only when stored settings existed: the look-up table named
     // by "LUT filename" and the colour table computed from it with the stored brightness
-    // and contrast (display/: LoadStartupColours, Part 5.1).
+    // and contrast (display/: LoadStartupColours).
     void LoadLookupTable();
     // Step 15, the last step of start-up: the instrument link's pipe listener, whose
     // requests the remote command handler carries out in the main window.

@@ -18,7 +18,7 @@ namespace {
 
 QString g_dir;
 
-// The 16-colour band table the program starts with (Part 1.1).
+// The 16-colour band table the program starts with.
 const QColor kBands[16] = {{0, 0, 0},     {0, 0, 127},     {0, 0, 255},     {0, 255, 255},
                            {0, 255, 0},   {0, 127, 0},     {127, 127, 0},   {255, 255, 0},
                            {127, 0, 0},   {255, 0, 0},     {255, 0, 255},   {127, 0, 127},
