@@ -474,17 +474,20 @@ QLabel* CMainFrame::StatusPane(int id) const
 
 void CMainFrame::SetStatusText(const QString& text)
 {
+    // Every remote command sets the text: only the panes follow, the command states
+    // wait for the idle update, so a scan does not pay for them per point.
     m_strStatusText = text.left(kMaxStatusText);
-    ScheduleUpdate();
+    UpdateStatusPanes();
 }
 
 void CMainFrame::UpdateStatusPanes()
 {
-    if (m_pStatusPane->text() != m_strStatusText)
+    // Measured only when the text changes: a scan sets the same text at every point.
+    if (m_pStatusPane->text() != m_strStatusText || m_pStatusPane->minimumWidth() == 0) {
         m_pStatusPane->setText(m_strStatusText);
-    const int width = m_pStatusPane->fontMetrics().horizontalAdvance(m_strStatusText);
-    if (m_pStatusPane->width() != width || m_pStatusPane->minimumWidth() != width)
-        m_pStatusPane->setFixedWidth(width);
+        m_pStatusPane->setFixedWidth(
+            m_pStatusPane->fontMetrics().horizontalAdvance(m_strStatusText));
+    }
     m_pStatusPane->setEnabled(true);
     m_pCapsPane->setText(m_bCapsLock ? QStringLiteral("CAP") : QString());
     m_pNumPane->setText(m_bNumLock ? QStringLiteral("NUM") : QString());

@@ -40,17 +40,19 @@ double CAtof(const char* text)
 
 int CAtol(std::string_view text)
 {
-    // Hand-made rather than strtol: intensity blocks hold millions of values.
+    // Not strtol: intensity blocks hold millions of values, and from_chars is locale-free
+    // and fast. It takes no '+' and no leading white space, so those are skipped here.
     std::size_t p = 0;
-    const auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (p < text.size() && isSpace(text[p]))
+    while (p < text.size() && (text[p] == ' ' || (text[p] >= '\t' && text[p] <= '\r')))
         ++p;
-    bool negative = false;
-    if (p < text.size() && (text[p] == '-' || text[p] == '+'))
-        negative = text[p++] == '-';
-    long long value = 0;
-    for (; p < text.size() && text[p] >= '0' && text[p] <= '9'; ++p)
-        value = std::min(value * 10 + (text[p] - '0'), 2147483648LL);
-    value = negative ? -value : value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    const bool plus = p < text.size() && text[p] == '+';
+    const char* first = text.data() + p + (plus ? 1 : 0);
+    const char* last = text.data() + text.size();
+    if (plus && first < last && *first == '-')
+        return 0;
+    int value = 0;
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (ec == std::errc::result_out_of_range)
+        return *first == '-' ? INT_MIN : INT_MAX;
+    return value;
 }

@@ -4,11 +4,11 @@ set -euo pipefail
 build=${1:-build-release}
 export QT_QPA_PLATFORM=offscreen
 for b in "$build"/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   "$b"
 done
 # Throughput of the instrument link against a running program, where it is built.
-if [ -x scripts/bench-link.sh ]; then
+if [ -f scripts/bench-link.sh ]; then
   bash scripts/bench-link.sh "$build"
 fi

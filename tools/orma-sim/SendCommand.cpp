@@ -37,7 +37,8 @@ int RunSend(const QStringList& args)
                         &request.param4, &request.param5, &request.param6};
     for (int i = 1; i < positional.size(); ++i) {
         if (!ParseFloat(positional[i], *params[i - 1])) {
-            SimError("'" + positional[i].toStdString() + "' is not a number");
+            const std::string text = positional[i].toStdString();
+            SimError("'" + text + "' is not a number");
             return kExitUsage;
         }
     }
