@@ -11,27 +11,8 @@ if [ ! -x "$vespira" ] || [ ! -x "$sim" ]; then
   exit 1
 fi
 
-work=$(mktemp -d /tmp/vespira-bench.XXXXXX)
-chmod 700 "$work"
-export VESPIRA_PIPE_DIR="$work"
-export XDG_CONFIG_HOME="$work/config"
-pid=
-cleanup() {
-  if [ -n "$pid" ]; then
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-QT_QPA_PLATFORM=offscreen "$vespira" /NOS >"$work/vespira.log" 2>&1 &
-pid=$!
-for _ in $(seq 1 30); do
-  if "$sim" send --connect-timeout 1 --reply-timeout 5 5 >/dev/null 2>&1; then
-    break
-  fi
-done
+source "$(dirname "$0")/vespira-session.sh"
+QT_QPA_PLATFORM=offscreen start_session "$session_dir/vespira.log"
 
 echo "== remote command link (orma-sim bench, 1000 x 1000 pattern)"
 "$sim" bench --grid 1000 --count "${BENCH_LINK_COUNT:-20000}"

@@ -25,42 +25,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${VESPIRA_DEMO_HEADLESS:-}" ]; then
 fi
 
 mkdir -p "$out"
-# A private pipe directory and settings, so the demo meets no other running copy and
-# leaves the user's settings alone.
-work=$(mktemp -d /tmp/vespira-demo.XXXXXX)
-chmod 700 "$work"
-export VESPIRA_PIPE_DIR="$work"
-export XDG_CONFIG_HOME="$work/config"
-
-pid=
-cleanup() {
-  if [ -n "$pid" ]; then
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$vespira" /NOS >"$out/vespira.log" 2>&1 &
-pid=$!
-
-# The listener is up once a CHECKPIPE gets its reply.
-up=
-for _ in $(seq 1 30); do
-  if ! kill -0 "$pid" 2>/dev/null; then
-    echo "demo: vespira ended early; see $out/vespira.log" >&2
-    exit 1
-  fi
-  if "$sim" send --connect-timeout 1 --reply-timeout 5 5 >/dev/null 2>&1; then
-    up=1
-    break
-  fi
-done
-if [ -z "$up" ]; then
-  echo "demo: vespira's listener did not come up within 30 s" >&2
-  exit 1
-fi
+source "$(dirname "$0")/vespira-session.sh"
+start_session "$out/vespira.log"
 
 echo "demo: scanning a 51 x 51 sample at 200 points per second..."
 rm -f "$out/scan.rad"
