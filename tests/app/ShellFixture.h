@@ -2,10 +2,10 @@
 
 #include "CChildFrame.h"
 #include "CDocManager.h"
+#include "CFakeHostUi.h"
 #include "CMainFrame.h"
 #include "CProgramState.h"
 #include "CVespiraApp.h"
-#include "FakeHostUi.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -75,7 +75,7 @@ protected:
     }
     QString TempPath(const QString& name) const { return tmp.path() + QLatin1Char('/') + name; }
 
-    FakeHostUi ui;
+    CFakeHostUi ui;
     CProgramState state{ui};
     CDocManager docs{state, ui};
     std::unique_ptr<CMainFrame> frame;

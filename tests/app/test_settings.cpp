@@ -1,9 +1,9 @@
 #include "CDocManager.h"
+#include "CFakeHostUi.h"
 #include "CMainFrame.h"
 #include "CProgramState.h"
 #include "CSettings.h"
 #include "CVespiraApp.h"
-#include "FakeHostUi.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -44,7 +44,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    FakeHostUi m_ui;
+    CFakeHostUi m_ui;
 };
 
 void ExpectStartupValues(const CProgramState& s)

@@ -6,6 +6,7 @@
 #include "CommandIds.h"
 #include "ShellFixture.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -142,8 +143,13 @@ TEST(About, Texts)
 
 TEST_F(ShellTest, AboutCommandRunsTheAboutBox)
 {
+    QStringList titles;
+    ui.dialogHandler = [&](QDialog& dialog) {
+        titles << dialog.windowTitle();
+        return 0;
+    };
     frame->Action(ID_APP_ABOUT)->trigger();
-    EXPECT_EQ(ui.dialogs, QStringList{QStringLiteral("About Vespira")});
+    EXPECT_EQ(titles, QStringList{QStringLiteral("About Vespira")});
 }
 
 TEST_F(ShellTest, F1OpensTheUserGuide)

@@ -1,34 +1,39 @@
 #pragma once
 
 #include "IHostUi.h"
+#include "QtPrinters.h"
 
+#include <QList>
 #include <QStringList>
 
-#include <deque>
 #include <functional>
 
 // Records every message and answers from a script (the default answer when the script is
-// empty), so tests never meet a real modal box.
+// empty), so tests never meet a real modal box. Dialogs are answered by dialogHandler,
+// else rejected.
 class CFakeHostUi : public IHostUi
 {
 public:
-    Answer ShowMessage(const QString& text, Buttons, Answer defaultAnswer) override
+    Answer ShowMessage(const QString& text, Buttons buttons, Answer defaultAnswer) override
     {
         messages << text;
-        if (answers.empty())
-            return defaultAnswer;
-        const Answer answer = answers.front();
-        answers.pop_front();
-        return answer;
+        buttonSets << buttons;
+        return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
     }
     void BeginWaitCursor() override { ++waitDepth, ++waitCount; }
     void EndWaitCursor() override { --waitDepth; }
-    int ExecDialog(QDialog& dialog) override { return dialogHandler ? dialogHandler(dialog) : 0; }
+    int ExecDialog(QDialog& dialog) override
+    {
+        ++dialogCount;
+        return dialogHandler ? dialogHandler(dialog) : 0;
+    }
     void SetStatusText(const QString& text) override { statusText = text; }
 
     QStringList messages;
-    std::deque<Answer> answers;
+    QList<Buttons> buttonSets;
+    QList<Answer> answers;
     std::function<int(QDialog&)> dialogHandler;
+    int dialogCount = 0;
     QString statusText;
     int waitDepth = 0;
     int waitCount = 0;

@@ -1,3 +1,4 @@
+#include "CRecordingView.h"
 #include "FixedText.h"
 #include "TestPatterns.h"
 
@@ -9,22 +10,6 @@
 #include <vector>
 
 namespace {
-
-struct CRecordingView : IPatternView
-{
-    explicit CRecordingView(CVespiraDoc* doc) : doc(doc) {}
-    CVespiraDoc* GetDocument() const override { return doc; }
-    void DrawCell(int col, int row) override { cells.push_back({col, row}); }
-    void DrawTarget(int, int) override {}
-    void DrawCollectMarker(int, int) override {}
-    void DrawAllTargets() override {}
-    void DrawStatistics() override {}
-    void DrawColourScale() override {}
-    void RequestRepaint() override {}
-
-    CVespiraDoc* doc;
-    std::vector<GridPoint> cells;
-};
 
 struct CFlagBlinker : IMarkerBlinker
 {
@@ -143,9 +128,8 @@ TEST_F(DocumentTest, SetPointIntensityRaisesTheMaximumOnly)
     EXPECT_EQ(doc->m_pIntensity[doc->IndexOf(1, 0)], 9);
     EXPECT_EQ(doc->m_pIntensity[doc->IndexOf(2, 1)], 80);
     EXPECT_TRUE(doc->IsModified());
-    ASSERT_EQ(view.cells.size(), 5u);
-    EXPECT_EQ(view.cells.back().x, 2);
-    EXPECT_EQ(view.cells.back().y, 1);
+    ASSERT_EQ(view.calls.size(), 5u);
+    EXPECT_EQ(view.calls.back(), "Cell 2,1");
 }
 
 TEST_F(DocumentTest, SetPointIntensityOutsideTheGridStoresNothing)
@@ -160,7 +144,7 @@ TEST_F(DocumentTest, SetPointIntensityOutsideTheGridStoresNothing)
     EXPECT_FALSE(doc->SetPointIntensity(1e30f, 0.0f, 7));
     EXPECT_FALSE(doc->SetPointIntensity(std::numeric_limits<float>::quiet_NaN(), 0.0f, 7));
     EXPECT_EQ(doc->m_pIntensity, before);
-    EXPECT_TRUE(view.cells.empty());
+    EXPECT_TRUE(view.calls.empty());
 
     state.activeDocument = nullptr;
     EXPECT_FALSE(doc->SetPointIntensity(0.0f, 0.0f, 7));

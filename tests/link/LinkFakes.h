@@ -2,8 +2,8 @@
 
 #include "CFakeHostUi.h"
 #include "CProgramState.h"
+#include "CRecordingView.h"
 #include "CVespiraDoc.h"
-#include "IPatternView.h"
 #include "IRemoteHost.h"
 #include "PipeMessage.h"
 
@@ -12,39 +12,10 @@
 #include <QEvent>
 
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
-
-// Readable QStrings in failure messages.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
-
-// Records every drawing call as "Cell 1,2", "Target 1,2", "Marker 1,2", "AllTargets".
-struct CRecordingView : IPatternView
-{
-    explicit CRecordingView(CVespiraDoc* doc) : doc(doc) {}
-    CVespiraDoc* GetDocument() const override { return doc; }
-    void DrawCell(int c, int r) override { Log("Cell", c, r); }
-    void DrawTarget(int c, int r) override { Log("Target", c, r); }
-    void DrawCollectMarker(int c, int r) override { Log("Marker", c, r); }
-    void DrawAllTargets() override { calls.push_back("AllTargets"); }
-    void DrawStatistics() override {}
-    void DrawColourScale() override {}
-    void RequestRepaint() override { calls.push_back("Repaint"); }
-    void Log(const char* what, int c, int r)
-    {
-        calls.push_back(std::string(what) + " " + std::to_string(c) + "," + std::to_string(r));
-    }
-
-    CVespiraDoc* doc;
-    std::vector<std::string> calls;
-};
 
 // The main window's New-document command as the handler sees it: a document from the
 // pending grid with one recording view, both made active.
