@@ -319,13 +319,8 @@ PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view raw)
 
     CPieceReader reader(text);
     std::string line;
-    GridSpec grid;
-    grid.fXBeg = doc.m_fXBeg;
-    grid.fXEnd = doc.m_fXEnd;
-    grid.fXInc = doc.m_fXInc;
-    grid.fYBeg = doc.m_fYBeg;
-    grid.fYEnd = doc.m_fYEnd;
-    grid.fYInc = doc.m_fYInc;
+    // Axes the file does not give keep the document's.
+    GridSpec grid = doc.Grid();
     for (;;) {
         if (!reader.Next(line))
             return PatternReadResult::ReadError;

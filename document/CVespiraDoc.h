@@ -110,6 +110,10 @@ public:
     double XOf(int col) const;
     double YOf(int row) const;
 
+    GridSpec Grid() const
+    {
+        return {m_nXPoints, m_nYPoints, m_fXBeg, m_fXEnd, m_fXInc, m_fYBeg, m_fYEnd, m_fYInc};
+    }
     // Installs a grid: counts and axes, the initial intensity range, the view state, three
     // zeroed arrays and a copy of the current display settings. False (nothing changed)
     // for a grid that cannot be allocated.

@@ -129,26 +129,27 @@ std::string CRemoteCommandHandler::PositionText(float x, float y) const
 
 void CRemoteCommandHandler::NewImage(const PipeMessage& request)
 {
-    const GridSpec previous = m_state.pendingGrid;
-    GridSpec& grid = m_state.pendingGrid;
-    grid.fXBeg = request.param1;
-    grid.fXEnd = request.param2;
-    grid.fXInc = request.param3;
-    grid.fYBeg = request.param4;
-    grid.fYEnd = request.param5;
-    grid.fYInc = request.param6;
+    GridSpec grid{0,
+                  0,
+                  request.param1,
+                  request.param2,
+                  request.param3,
+                  request.param4,
+                  request.param5,
+                  request.param6};
+    // A refused grid is not kept: the next Ctrl+N still has the last good one.
     const bool valid = ComputeGridCounts(grid);
+    if (valid)
+        m_state.pendingGrid = grid;
     m_state.collectMarker.on = false;
 
     CVespiraDoc* doc = valid ? m_host.NewDocument() : nullptr;
     if (doc == nullptr) {
-        // The scan that follows must not land in the pattern that was active before, and
-        // a refused grid must not be left for the next Ctrl+N.
+        // The scan that follows must not land in the pattern that was active before.
         m_state.markerBlinker.reset();
         m_state.activeDocument = nullptr;
         m_state.activeView = nullptr;
         if (!valid) {
-            m_state.pendingGrid = previous;
             ShowMessage("Vespira: Remote NEWIMAGE command, but the grid is not valid.");
         } else {
             ShowMessage("Vespira: Remote NEWIMAGE command, but no new pattern could be made.");

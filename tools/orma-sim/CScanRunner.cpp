@@ -63,13 +63,7 @@ void CScanRunner::Progress(long done, long total, bool last)
 SimExit CScanRunner::Run(const ScanPlan& plan)
 {
     m_terminal = ::isatty(STDERR_FILENO) == 1;
-    GridSpec grid;
-    grid.fXBeg = plan.xBeg;
-    grid.fXEnd = plan.xEnd;
-    grid.fXInc = plan.xInc;
-    grid.fYBeg = plan.yBeg;
-    grid.fYEnd = plan.yEnd;
-    grid.fYInc = plan.yInc;
+    GridSpec grid{0, 0, plan.xBeg, plan.xEnd, plan.xInc, plan.yBeg, plan.yEnd, plan.yInc};
     if (!ComputeGridCounts(grid)) {
         SimError("the grid has no points or too many; check begin, end and increment");
         return kExitUsage;
