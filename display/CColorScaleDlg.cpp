@@ -211,10 +211,10 @@ void CColorScaleDlg::DrawPreview(QPainter& painter)
     const int bottom = top + kPreviewHeight;
     painter.fillRect(m_preview->rect(), ToQColor(m_state.background));
 
-    // Frame as around the image: a 3-pixel line one pixel outside, the corners set apart.
-    const QColor border = ToQColor(m_state.border);
-    painter.fillRect(QRect(QPoint(left - 2, top - 2), QPoint(right + 2, bottom + 2)), border);
-    painter.fillRect(QRect(QPoint(left, top), QPoint(right, bottom)), ToQColor(m_state.background));
+    // The 3-pixel Border pen centred one pixel outside the rectangle also covers its edge
+    // pixels; the bands leave the right column and the top row to it, so no gap shows.
+    painter.fillRect(QRect(QPoint(left - 2, top - 2), QPoint(right + 2, bottom + 2)),
+                     ToQColor(m_state.border));
 
     ApplyBrightnessContrast(m_LutColors, m_values[kBrightness], m_values[kContrast], m_values[kHue],
                             m_values[kSaturation], m_previewColours);

@@ -203,3 +203,26 @@ TEST_F(DialogFixture, ReturnOnAWrongValueKeepsTheDialogOpen)
     EXPECT_NE(dlg->result(), QDialog::Accepted);
     EXPECT_EQ(brightness->text(), QStringLiteral("10"));
 }
+
+TEST_F(DialogFixture, PreviewFrameTouchesTheBandsWithoutAGap)
+{
+    state.border = Rgb(0, 128, 0);
+    state.background = Rgb(250, 250, 250);
+    Open({127, 127, 0, 0, "default"});
+    const QImage image = Child<QWidget>("preview")->grab().toImage();
+    auto at = [&](int x, int y) { return image.pixel(x, y) & 0xFFFFFFu; };
+    const int cx = image.width() / 2;
+    const int top = 3; // the bands fill 30 pixels from cx - 15, rows top + 1 to top + 128
+    const QRgb border = 0x008000u;
+    const QRgb band64 = 0x800000u; // entry 128 of the unchanged index table
+    EXPECT_EQ(at(cx - 15, top + 64), band64);
+    EXPECT_EQ(at(cx + 14, top + 64), band64);
+    // The pen one pixel outside covers the edge pixels the bands leave: the right column
+    // and the top row show the Border colour, never the background.
+    EXPECT_EQ(at(cx + 15, top + 64), border);
+    EXPECT_EQ(at(cx, top), border);
+    EXPECT_EQ(at(cx + 17, top + 64), border);
+    EXPECT_EQ(at(cx - 17, top + 64), border);
+    EXPECT_EQ(at(cx, top + 130), border);
+    EXPECT_EQ(at(cx + 18, top + 64), 0xFAFAFAu);
+}
