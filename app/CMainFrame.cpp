@@ -546,9 +546,10 @@ void CMainFrame::OnDocumentsChanged()
 
 void CMainFrame::UpdateCaption()
 {
+    // The document's own title: a second window's ":2" belongs to its child caption only.
     QString caption = QString::fromLatin1(kCaption);
-    if (CChildFrame* child = ActiveChild())
-        caption += QStringLiteral(" - ") + child->windowTitle();
+    if (CVespiraDoc* doc = ActiveChildDocument())
+        caption += QStringLiteral(" - ") + doc->GetTitle();
     if (windowTitle() != caption)
         setWindowTitle(caption);
 }
