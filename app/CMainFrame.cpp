@@ -547,9 +547,11 @@ void CMainFrame::OnDocumentsChanged()
 void CMainFrame::UpdateCaption()
 {
     // The document's own title: a second window's ":2" belongs to its child caption only.
+    // A maximised child's caption is added by the MDI area itself, as " - [title]".
     QString caption = QString::fromLatin1(kCaption);
-    if (CVespiraDoc* doc = ActiveChildDocument())
-        caption += QStringLiteral(" - ") + doc->GetTitle();
+    CChildFrame* child = ActiveChild();
+    if (child != nullptr && !child->isMaximized())
+        caption += QStringLiteral(" - ") + child->GetDocument()->GetTitle();
     if (windowTitle() != caption)
         setWindowTitle(caption);
 }
@@ -685,6 +687,10 @@ void CMainFrame::ActivateFromOtherInstance(const QString& file)
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    // Maximising or restoring a child decides who shows its title in the caption; the
+    // MDI area sets its own caption first, so this one follows afterwards.
+    if (event->type() == QEvent::WindowStateChange && qobject_cast<CChildFrame*>(watched))
+        QTimer::singleShot(0, this, &CMainFrame::UpdateCaption);
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         auto* key = static_cast<QKeyEvent*>(event);
         const quint32 native = key->nativeModifiers();

@@ -257,3 +257,18 @@ TEST_F(ShellTest, LockIndicatorPanesExist)
     for (int id : {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL})
         ASSERT_NE(frame->StatusPane(id), nullptr);
 }
+
+TEST_F(ShellTest, MaximisedChildShowsItsTitleOnceInTheCaption)
+{
+    CVespiraDoc* doc = frame->NewDocument();
+    Settle();
+    frame->ActiveChild()->showMaximized();
+    Settle();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - [ORMA1]"));
+    doc->SetTitle(QStringLiteral("Collecting:  X: 1  Y: 2"));
+    Settle();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - [Collecting:  X: 1  Y: 2]"));
+    frame->ActiveChild()->showNormal();
+    Settle();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - Collecting:  X: 1  Y: 2"));
+}
