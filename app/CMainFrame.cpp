@@ -550,9 +550,13 @@ void CMainFrame::UpdateCaption()
     // A maximised child's caption is added by the MDI area itself, as " - [title]".
     QString caption = QString::fromLatin1(kCaption);
     CChildFrame* child = ActiveChild();
-    if (child != nullptr && !child->isMaximized())
+    const bool maximised = child != nullptr && child->isMaximized();
+    if (child != nullptr && !maximised)
         caption += QStringLiteral(" - ") + child->GetDocument()->GetTitle();
-    if (windowTitle() != caption)
+    // Each title set reaches the window manager: a scan retitles at every point.
+    const QString shown =
+        maximised ? caption + QStringLiteral(" - [%1]").arg(child->windowTitle()) : caption;
+    if (windowTitle() != shown)
         setWindowTitle(caption);
 }
 
