@@ -249,12 +249,12 @@ void CRemoteCommandHandler::EndCollect()
     CVespiraDoc* doc = m_state.activeDocument;
     IPatternView* view = m_state.activeView;
     if (doc != nullptr && view != nullptr) {
-        // The stored file name; a pattern never saved has none and gets back the title
-        // it had before the scan (ORMA1, ...) rather than an empty caption.
+        // The stored file name; a pattern never saved has none and keeps, or gets back,
+        // the title it had before the scan (ORMA1, ...) rather than an empty caption.
         const QVariant before = doc->property(kTitleBeforeScan);
-        if (doc->m_szFileName[0] != '\0' || !before.isValid())
+        if (doc->m_szFileName[0] != '\0')
             doc->SetTitle(LocalText(TextOf(doc->m_szFileName)));
-        else
+        else if (before.isValid())
             doc->SetTitle(before.toString());
         doc->setProperty(kTitleBeforeScan, QVariant());
         CollectMarker& marker = m_state.collectMarker;

@@ -276,6 +276,9 @@ TEST_F(HandlerTest, EndCollectGivesAPatternNeverSavedItsOwnTitleBack)
     Send(Request(kNewPoint, 1, 1, 0, 0, 0, 0, 5));
     Send(Request(kEndCollect));
     EXPECT_EQ(doc->GetTitle(), "ORMA1");
+    // A scan stopped before its first point never changed the title: it stays.
+    Send(Request(kEndCollect));
+    EXPECT_EQ(doc->GetTitle(), "ORMA1");
 
     // Once saved, the file name is the title.
     QTemporaryDir dir;
