@@ -235,8 +235,12 @@ bool CDocManager::DoSave(CVespiraDoc* doc, const QString& path)
         if (target.isEmpty())
             return false;
     }
-    if (!doc->OnSaveDocument(target))
+    if (!doc->OnSaveDocument(target)) {
+        // The document keeps its changes; the user must know they are not on disk.
+        m_ui.ShowMessage(QStringLiteral("The pattern could not be saved as %1.")
+                             .arg(QDir::toNativeSeparators(target)));
         return false;
+    }
     const QString full = NormalisedPath(target);
     doc->SetPathName(full);
     doc->SetTitle(QFileInfo(full).fileName());

@@ -1,5 +1,7 @@
 #include "CDocumentBase.h"
 
+#include <QFileInfo>
+
 CDocumentBase::CDocumentBase(IHostUi& ui, QObject* parent) : QObject(parent), m_ui(ui) {}
 
 void CDocumentBase::SetTitle(const QString& title)
@@ -30,7 +32,8 @@ bool CDocumentBase::SaveModified()
 {
     if (!IsModified())
         return true;
-    const QString name = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
+    // A saved document is named by its file name, a new one by its title.
+    const QString name = m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
     switch (m_ui.ShowMessage(QStringLiteral("Save changes to %1?").arg(name),
                              IHostUi::Buttons::YesNoCancel, IHostUi::Answer::Yes)) {
     case IHostUi::Answer::Yes:

@@ -156,6 +156,20 @@ TEST_F(ShellTest, CloseAsksToSaveANewPattern)
     EXPECT_FALSE(frame->ShowsDocumentMenus());
 }
 
+TEST_F(ShellTest, AFailedSaveIsReportedAndKeepsTheDocumentOpen)
+{
+    CVespiraDoc* doc = frame->NewDocument();
+    const QString path = TempPath(QStringLiteral("missing/folder/x.rad"));
+    ui.answers << IHostUi::Answer::Yes;
+    saveAnswers << path;
+    frame->Action(ID_FILE_CLOSE)->trigger();
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages[1], QStringLiteral("The pattern could not be saved as ") + path + ".");
+    EXPECT_EQ(docs.Documents().size(), 1u);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("ORMA1"));
+}
+
 TEST_F(ShellTest, YesSavesBeforeClosing)
 {
     frame->NewDocument();

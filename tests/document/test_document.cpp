@@ -209,7 +209,7 @@ TEST_F(DocumentTest, ClosingAnotherDocumentNeverWarns)
     ui.answers = {IHostUi::Answer::No};
     EXPECT_TRUE(other->SaveModified());
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0], "Save changes to /data/p.rad?");
+    EXPECT_EQ(ui.messages[0], "Save changes to p.rad?");
 
     other->SetModifiedFlag(false);
     EXPECT_TRUE(other->SaveModified());
