@@ -39,7 +39,7 @@ IRemoteHost* CVespiraApp::RemoteHost() const
 
 void CVespiraApp::SetStartupValues(CProgramState& state)
 {
-    state.pendingGrid = GridSpec{};
+    state.pendingGrid = ScanGrid{};
     state.cursorType = 1;
     state.viewOverlay = true;
     const QPalette palette = QApplication::palette();

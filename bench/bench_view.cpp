@@ -41,7 +41,7 @@ int main(int argc, char** argv)
     CProgramState state(ui);
     CVespiraDoc doc(state);
     constexpr int kSide = 1000;
-    if (!doc.SetUpGrid(GridSpec{kSide, kSide, 0.0f, 99.9f, 0.1f, 0.0f, 99.9f, 0.1f}))
+    if (!doc.SetUpGrid(ScanGrid{kSide, kSide, 0.0f, 99.9f, 0.1f, 0.0f, 99.9f, 0.1f}))
         return 1;
     std::mt19937 random(7);
     std::uniform_int_distribution<int> counts(0, 50000);

@@ -127,7 +127,7 @@ void ReadGmtLine(CVespiraDoc& doc, const std::string& line)
 }
 
 // One header line; true when it ends the header.
-bool ReadHeaderLine(CVespiraDoc& doc, const std::string& line, GridSpec& grid)
+bool ReadHeaderLine(CVespiraDoc& doc, const std::string& line, ScanGrid& grid)
 {
     if (StartsWith(line, "ORMA"))
         return false;
@@ -320,7 +320,7 @@ PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view raw)
     CPieceReader reader(text);
     std::string line;
     // Axes the file does not give keep the document's.
-    GridSpec grid = doc.Grid();
+    ScanGrid grid = doc.Grid();
     for (;;) {
         if (!reader.Next(line))
             return PatternReadResult::ReadError;

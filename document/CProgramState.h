@@ -1,10 +1,10 @@
 #pragma once
 
 #include "Colour.h"
-#include "GridSpec.h"
 #include "IHostUi.h"
 #include "IMarkerBlinker.h"
 #include "IPatternView.h"
+#include "ScanGrid.h"
 
 #include <memory>
 
@@ -84,7 +84,7 @@ public:
     IHostUi* ui;
 
     // Instrument link.
-    GridSpec pendingGrid;
+    ScanGrid pendingGrid;
     CVespiraDoc* activeDocument = nullptr;
     IPatternView* activeView = nullptr;
     int pointsRemaining = 0;

@@ -65,7 +65,7 @@ void CVespiraDoc::CopyDisplaySettings(const DisplaySettings& display)
     m_nSaturation = display.nSaturation;
 }
 
-bool CVespiraDoc::SetUpGrid(const GridSpec& grid)
+bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
 {
     const bool finite = std::isfinite(grid.fXBeg) && std::isfinite(grid.fXEnd) &&
                         std::isfinite(grid.fXInc) && std::isfinite(grid.fYBeg) &&
@@ -107,7 +107,7 @@ bool CVespiraDoc::SetUpGrid(const GridSpec& grid)
 
 bool CVespiraDoc::OnNewDocument()
 {
-    const GridSpec& grid = m_state.pendingGrid;
+    const ScanGrid& grid = m_state.pendingGrid;
     if (static_cast<std::int64_t>(grid.nXPoints) * grid.nYPoints == 0)
         return false;
     if (!SetUpGrid(grid))

@@ -3,7 +3,7 @@
 #include "CDocumentBase.h"
 #include "CProgramState.h"
 #include "Colour.h"
-#include "GridSpec.h"
+#include "ScanGrid.h"
 
 #include <cstdint>
 #include <vector>
@@ -110,14 +110,14 @@ public:
     double XOf(int col) const;
     double YOf(int row) const;
 
-    GridSpec Grid() const
+    ScanGrid Grid() const
     {
         return {m_nXPoints, m_nYPoints, m_fXBeg, m_fXEnd, m_fXInc, m_fYBeg, m_fYEnd, m_fYInc};
     }
     // Installs a grid: counts and axes, the initial intensity range, the view state, three
     // zeroed arrays and a copy of the current display settings. False (nothing changed)
     // for a grid that cannot be allocated.
-    bool SetUpGrid(const GridSpec& grid);
+    bool SetUpGrid(const ScanGrid& grid);
     // The view state of a fresh grid: no layout yet, zoom 1, the whole grid visible.
     void ResetViewState();
     void CopyDisplaySettings(const DisplaySettings& display);

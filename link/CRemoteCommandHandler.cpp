@@ -129,7 +129,7 @@ std::string CRemoteCommandHandler::PositionText(float x, float y) const
 
 void CRemoteCommandHandler::NewImage(const PipeMessage& request)
 {
-    GridSpec grid{0,
+    ScanGrid grid{0,
                   0,
                   request.param1,
                   request.param2,

@@ -52,7 +52,7 @@ TEST_F(ShellTest, NewIsRefusedSilentlyForAnEmptyGrid)
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(state.activeDocument, nullptr);
     // The refused one took no number.
-    state.pendingGrid = GridSpec{};
+    state.pendingGrid = ScanGrid{};
     EXPECT_EQ(frame->NewDocument()->GetTitle(), QStringLiteral("ORMA1"));
 }
 

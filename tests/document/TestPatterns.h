@@ -32,7 +32,7 @@ struct DocFixture
     std::unique_ptr<CVespiraDoc> NewDoc(float xBeg, float xEnd, float xInc, float yBeg, float yEnd,
                                         float yInc)
     {
-        state.pendingGrid = GridSpec{0, 0, xBeg, xEnd, xInc, yBeg, yEnd, yInc};
+        state.pendingGrid = ScanGrid{0, 0, xBeg, xEnd, xInc, yBeg, yEnd, yInc};
         ComputeGridCounts(state.pendingGrid);
         auto doc = std::make_unique<CVespiraDoc>(state);
         if (!doc->OnNewDocument())

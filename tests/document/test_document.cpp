@@ -46,11 +46,11 @@ TEST_F(DocumentTest, GridCountsRefuseWhatCannotBeAllocated)
     EXPECT_EQ(GridPointCount(0.0f, 1.0f, std::numeric_limits<float>::quiet_NaN()), -1);
     EXPECT_EQ(GridPointCount(0.0f, 1e30f, 1e-30f), -1);
 
-    GridSpec grid{0, 0, 0.0f, 6999.0f, 1.0f, 0.0f, 6999.0f, 1.0f};
+    ScanGrid grid{0, 0, 0.0f, 6999.0f, 1.0f, 0.0f, 6999.0f, 1.0f};
     EXPECT_TRUE(ComputeGridCounts(grid)); // 49 million points
-    grid = GridSpec{0, 0, 0.0f, 7999.0f, 1.0f, 0.0f, 9999.0f, 1.0f};
+    grid = ScanGrid{0, 0, 0.0f, 7999.0f, 1.0f, 0.0f, 9999.0f, 1.0f};
     EXPECT_FALSE(ComputeGridCounts(grid));
-    grid = GridSpec{0, 0, 0.0f, 1.0f, -1.0f, 0.0f, 1.0f, 1.0f};
+    grid = ScanGrid{0, 0, 0.0f, 1.0f, -1.0f, 0.0f, 1.0f, 1.0f};
     EXPECT_FALSE(ComputeGridCounts(grid)); // count below 1
 }
 
@@ -99,13 +99,13 @@ TEST_F(DocumentTest, RefusedGridsMakeNoDocument)
     EXPECT_EQ(state.activeDocument, first.get());
     EXPECT_TRUE(ui.messages.isEmpty());
 
-    state.pendingGrid = GridSpec{10000, 10000, 0.0f, 9999.0f, 1.0f, 0.0f, 9999.0f, 1.0f};
+    state.pendingGrid = ScanGrid{10000, 10000, 0.0f, 9999.0f, 1.0f, 0.0f, 9999.0f, 1.0f};
     CVespiraDoc huge(state);
     EXPECT_FALSE(huge.OnNewDocument());
     EXPECT_TRUE(huge.m_pIntensity.empty());
     EXPECT_EQ(state.activeDocument, first.get());
 
-    state.pendingGrid = GridSpec{3, 3, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.5f};
+    state.pendingGrid = ScanGrid{3, 3, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.5f};
     CVespiraDoc zeroStep(state);
     EXPECT_FALSE(zeroStep.OnNewDocument());
 }

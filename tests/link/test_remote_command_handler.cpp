@@ -72,7 +72,7 @@ TEST_F(HandlerTest, NewImageRefusesAGridThatCannotBeMade)
     for (const PipeMessage& m : bad) {
         CVespiraDoc* before = Scan();
         ASSERT_NE(before, nullptr);
-        const GridSpec good = state.pendingGrid;
+        const ScanGrid good = state.pendingGrid;
         ui.messages.clear();
         ui.statusText.clear();
 
@@ -385,7 +385,7 @@ TEST_F(BlinkerTest, DrawsOnlyIntoTheActiveViewAndInsideTheGrid)
 
     // A smaller grid loaded meanwhile puts the marker cell outside it.
     state.activeView = host.View();
-    GridSpec small{2, 2, 0, 1, 1, 0, 1, 1};
+    ScanGrid small{2, 2, 0, 1, 1, 0, 1, 1};
     ASSERT_TRUE(doc->SetUpGrid(small));
     PumpFor(600);
     EXPECT_TRUE(View().calls.empty());

@@ -19,7 +19,7 @@ struct ViewFixtureBase
     void MakeDoc(int nx, int ny, float xInc = 0.5f, float yInc = 0.25f)
     {
         doc = std::make_unique<CVespiraDoc>(state);
-        GridSpec grid{nx, ny, 0.0f, (nx - 1) * xInc, xInc, 0.0f, (ny - 1) * yInc, yInc};
+        ScanGrid grid{nx, ny, 0.0f, (nx - 1) * xInc, xInc, 0.0f, (ny - 1) * yInc, yInc};
         ASSERT_TRUE(doc->SetUpGrid(grid));
     }
     void SetIntensity(int col, int row, int value)

@@ -1,7 +1,7 @@
 #include "CScanRunner.h"
 
-#include "GridSpec.h"
 #include "NumberText.h"
+#include "ScanGrid.h"
 
 #include <chrono>
 #include <cstdio>
@@ -63,7 +63,7 @@ void CScanRunner::Progress(long done, long total, bool last)
 SimExit CScanRunner::Run(const ScanPlan& plan)
 {
     m_terminal = ::isatty(STDERR_FILENO) == 1;
-    GridSpec grid{0, 0, plan.xBeg, plan.xEnd, plan.xInc, plan.yBeg, plan.yEnd, plan.yInc};
+    ScanGrid grid{0, 0, plan.xBeg, plan.xEnd, plan.xInc, plan.yBeg, plan.yEnd, plan.yInc};
     if (!ComputeGridCounts(grid)) {
         SimError("the grid has no points or too many; check begin, end and increment");
         return kExitUsage;

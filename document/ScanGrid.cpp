@@ -1,4 +1,4 @@
-#include "GridSpec.h"
+#include "ScanGrid.h"
 
 #include <cmath>
 #include <limits>
@@ -21,7 +21,7 @@ int GridPointCount(float beg, float end, float inc)
     return TruncateToIndex((static_cast<double>(end) - beg) / inc + 1.5);
 }
 
-bool ComputeGridCounts(GridSpec& grid)
+bool ComputeGridCounts(ScanGrid& grid)
 {
     grid.nXPoints = GridPointCount(grid.fXBeg, grid.fXEnd, grid.fXInc);
     grid.nYPoints = GridPointCount(grid.fYBeg, grid.fYEnd, grid.fYInc);

@@ -8,7 +8,7 @@ inline constexpr std::int64_t kMaxGridPoints = 50'000'000;
 
 // A scan grid as the instrument announces it: counts, then begin, end and increment of
 // each axis. Column c lies at fXBeg + c * fXInc; row 0 is the top row at fYEnd.
-struct GridSpec
+struct ScanGrid
 {
     int nXPoints = 51;
     int nYPoints = 51;
@@ -26,7 +26,7 @@ int GridPointCount(float beg, float end, float inc);
 
 // Fills in both counts from begin, end and increment; true when the grid can be
 // allocated: both counts at least 1 and no more than kMaxGridPoints points.
-bool ComputeGridCounts(GridSpec& grid);
+bool ComputeGridCounts(ScanGrid& grid);
 
 // The point rule: (pos - origin) / inc + 0.5 truncated toward zero, in double
 // precision. Returns -1 where that is not a representable index.
