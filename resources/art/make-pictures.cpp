@@ -1,8 +1,8 @@
 // Draws the bundled pictures of resources/: the toolbar fallbacks (16 x 15 and 32 x 30),
 // the program and document icons and the 520 x 317 splash picture in 16 colours.
-// Not part of the build; run by hand after a change:
-//   g++ -std=c++20 -fPIC make-pictures.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/mp
-//   QT_QPA_PLATFORM=offscreen /tmp/mp resources
+// Built only on request, after a change to the pictures:
+//   cmake --build build --target make-pictures
+//   QT_QPA_PLATFORM=offscreen build/app/make-pictures resources
 #include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
