@@ -124,8 +124,6 @@ CVespiraDoc* CMainFrame::NewDocument()
     return doc;
 }
 
-// ---- commands -------------------------------------------------------------------------
-
 QIcon CMainFrame::CommandIcon(const CommandInfo& info) const
 {
     QIcon fallback;
@@ -295,8 +293,6 @@ void CMainFrame::FillContextMenu(QMenu& menu)
     }
 }
 
-// ---- menus ----------------------------------------------------------------------------
-
 QMenu* CMainFrame::BuildMenu(const MenuInfo& info, bool documentMenus)
 {
     auto* menu = new QMenu(info.title, this);
@@ -406,8 +402,6 @@ void CMainFrame::ArrangeIcons()
     }
 }
 
-// ---- toolbar and status bar -----------------------------------------------------------
-
 void CMainFrame::CreateToolBar()
 {
     m_pToolBar = new QToolBar(QStringLiteral("Toolbar"), this);
@@ -494,8 +488,6 @@ void CMainFrame::UpdateStatusPanes()
     m_pScrollPane->setText(m_bScrollLock ? QStringLiteral("SCRL") : QString());
 }
 
-// ---- children, captions ---------------------------------------------------------------
-
 CChildFrame* CMainFrame::ActiveChild() const
 {
     const QList<CChildFrame*> frames = m_docs.Frames();
@@ -559,8 +551,6 @@ void CMainFrame::UpdateCaption()
     if (windowTitle() != shown)
         setWindowTitle(caption);
 }
-
-// ---- placement ------------------------------------------------------------------------
 
 void CMainFrame::ApplyPlacement(const WindowPlacement& placement)
 {
@@ -632,8 +622,6 @@ void CMainFrame::ShowWithState(ShowState state)
         break;
     }
 }
-
-// ---- closing, dropping, other instances -----------------------------------------------
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
@@ -719,8 +707,6 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     }
     return QMainWindow::eventFilter(watched, event);
 }
-
-// ---- help -----------------------------------------------------------------------------
 
 void CMainFrame::ShowHelpTopics()
 {
