@@ -234,7 +234,7 @@ void CMainFrame::ConnectFrameworkCommands()
                      [this](QAction& a) { a.setChecked(m_pToolBar && m_pToolBar->isVisible()); });
     SetUpdateHandler(ID_VIEW_STATUS_BAR,
                      [this](QAction& a) { a.setChecked(statusBar()->isVisible()); });
-    // Check marks of the view switches and the tools (Parts 4.3 and 4.4).
+    // Check marks of the view switches and the tools.
     SetUpdateHandler(ID_VIEW_OVERLAY, [this](QAction& a) { a.setChecked(m_state.viewOverlay); });
     SetUpdateHandler(ID_VIEW_HEADER, [this](QAction& a) { a.setChecked(m_state.viewHeader); });
     for (int id : {ID_TOOL_ARROW, ID_TOOL_LINE, ID_TOOL_CURVE, ID_TOOL_RECTANGLE, ID_TOOL_ERASER})
