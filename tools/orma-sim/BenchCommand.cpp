@@ -140,10 +140,8 @@ int RunBench(const QStringList& args)
     PrintRate("bare socket limit", bare, 0.0);
 
     CSimLink link(stop);
-    if (!options.ApplyTo(link))
-        return kExitUsage;
-    if (!link.Open())
-        return kExitLink;
+    if (const int exit = options.OpenLink(link); exit != kExitOk)
+        return exit;
     auto exchange = [&](const PipeMessage& m, std::int32_t& status) {
         return link.Exchange(m, status) && status == 0;
     };

@@ -65,10 +65,8 @@ int RunPlan(const CSimOptions& options, const ScanPlan& plan)
 {
     CStopSignal stop;
     CSimLink link(stop);
-    if (!options.ApplyTo(link))
-        return kExitUsage;
-    if (!link.Open())
-        return kExitLink;
+    if (const int exit = options.OpenLink(link); exit != kExitOk)
+        return exit;
     return CScanRunner(link, stop).Run(plan);
 }
 

@@ -57,10 +57,8 @@ int RunSend(const QStringList& args)
 
     CStopSignal stop;
     CSimLink link(stop);
-    if (!options.ApplyTo(link))
-        return kExitUsage;
-    if (!link.Open())
-        return kExitLink;
+    if (const int exit = options.OpenLink(link); exit != kExitOk)
+        return exit;
     std::int32_t status = 0;
     if (!link.Exchange(request, status))
         return link.lastWasStop ? kExitInterrupted : kExitLink;

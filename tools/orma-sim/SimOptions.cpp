@@ -74,18 +74,18 @@ bool CSimOptions::Number(const QString& name, double& value) const
     return true;
 }
 
-bool CSimOptions::ApplyTo(CSimLink& link) const
+int CSimOptions::OpenLink(CSimLink& link) const
 {
-    if (!m_linkOptions)
-        return true;
-    double connect = 0.0;
-    double reply = 0.0;
-    if (!Number(QStringLiteral("connect-timeout"), connect) ||
-        !Number(QStringLiteral("reply-timeout"), reply) || connect > 86400 || reply > 86400) {
-        SimError("time-outs are given in seconds, at most 86400");
-        return false;
+    if (m_linkOptions) {
+        double connect = 0.0;
+        double reply = 0.0;
+        if (!Number(QStringLiteral("connect-timeout"), connect) ||
+            !Number(QStringLiteral("reply-timeout"), reply) || connect > 86400 || reply > 86400) {
+            SimError("time-outs are given in seconds, at most 86400");
+            return kExitUsage;
+        }
+        link.connectTimeoutMs = static_cast<int>(connect * 1000.0);
+        link.replyTimeoutMs = static_cast<int>(reply * 1000.0);
     }
-    link.connectTimeoutMs = static_cast<int>(connect * 1000.0);
-    link.replyTimeoutMs = static_cast<int>(reply * 1000.0);
-    return true;
+    return link.Open() ? kExitOk : kExitLink;
 }

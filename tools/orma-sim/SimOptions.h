@@ -14,7 +14,9 @@ public:
 
     // kExitOk to go on, -1 when the help was printed, or kExitUsage (error said).
     int Parse(const QStringList& args);
-    bool ApplyTo(CSimLink& link) const;
+    // Gives the link the time-outs of the command line and opens it: kExitOk, or
+    // kExitUsage or kExitLink (after saying why).
+    int OpenLink(CSimLink& link) const;
     // A number option; false (after saying why) when it is not one.
     bool Number(const QString& name, double& value) const;
 
