@@ -42,6 +42,27 @@ protected:
         QFile f(Path());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+    // One run of the program as far as the window goes: read the settings, show the main
+    // window as they say, close it and write the settings.
+    void RunOnce(WindowPlacement& placement, ShowState& shown)
+    {
+        CProgramState state(m_ui);
+        CVespiraApp::SetStartupValues(state);
+        CSettings settings(Path());
+        shown = settings.Read(state).showState;
+        CDocManager docs(state, m_ui);
+        {
+            CMainFrame frame(state, docs, m_ui);
+            frame.ApplyPlacement(state.placement);
+            frame.ShowWithState(shown);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+            QApplication::processEvents();
+            frame.close();
+            EXPECT_TRUE(frame.IsClosed());
+        }
+        ASSERT_TRUE(settings.Write(state));
+        placement = state.placement;
+    }
 
     QTemporaryDir m_dir;
     CFakeHostUi m_ui;
@@ -285,22 +306,10 @@ TEST_F(SettingsTest, PlacementIsStableOverThreeRestarts)
     WriteFile("[Settings]\nWndMaximized=0\nWndLeft=40\nWndTop=30\nWndWidth=700\nWndHeight=500\n");
     QList<WindowPlacement> runs;
     for (int run = 0; run < 3; ++run) {
-        CProgramState state(m_ui);
-        CVespiraApp::SetStartupValues(state);
-        CSettings settings(Path());
-        const SettingsReadResult r = settings.Read(state);
-        CDocManager docs(state, m_ui);
-        {
-            CMainFrame frame(state, docs, m_ui);
-            frame.ApplyPlacement(state.placement);
-            frame.ShowWithState(r.showState);
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-            QApplication::processEvents();
-            frame.close();
-            EXPECT_TRUE(frame.IsClosed());
-        }
-        ASSERT_TRUE(settings.Write(state));
-        runs << state.placement;
+        WindowPlacement placement;
+        ShowState shown{};
+        ASSERT_NO_FATAL_FAILURE(RunOnce(placement, shown));
+        runs << placement;
     }
     for (const WindowPlacement& p : runs) {
         EXPECT_FALSE(p.maximized);
@@ -315,22 +324,14 @@ TEST_F(SettingsTest, MaximizedWindowKeepsItsNormalPlacement)
 {
     WriteFile("[Settings]\nWndMaximized=1\nWndLeft=50\nWndTop=60\nWndWidth=640\nWndHeight=480\n");
     for (int run = 0; run < 2; ++run) {
-        CProgramState state(m_ui);
-        CSettings settings(Path());
-        const SettingsReadResult r = settings.Read(state);
-        EXPECT_EQ(r.showState, ShowState::Maximized);
-        CDocManager docs(state, m_ui);
-        CMainFrame frame(state, docs, m_ui);
-        frame.ApplyPlacement(state.placement);
-        frame.ShowWithState(r.showState);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-        QApplication::processEvents();
-        frame.close();
-        settings.Write(state);
-        EXPECT_TRUE(state.placement.maximized);
-        EXPECT_EQ(state.placement.left, 50);
-        EXPECT_EQ(state.placement.top, 60);
-        EXPECT_EQ(state.placement.width, 640);
-        EXPECT_EQ(state.placement.height, 480);
+        WindowPlacement placement;
+        ShowState shown{};
+        ASSERT_NO_FATAL_FAILURE(RunOnce(placement, shown));
+        EXPECT_EQ(shown, ShowState::Maximized);
+        EXPECT_TRUE(placement.maximized);
+        EXPECT_EQ(placement.left, 50);
+        EXPECT_EQ(placement.top, 60);
+        EXPECT_EQ(placement.width, 640);
+        EXPECT_EQ(placement.height, 480);
     }
 }
