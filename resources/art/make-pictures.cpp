@@ -281,26 +281,25 @@ void MakeSplash()
         p.fillRect(left + c * cell + 2, top + r * cell + 2, cell - 4, cell - 4, aqua);
     }
 
+    // Hard-edged text, as a 16-colour picture needs.
+    const auto splashFont = [](const char* family, int pixels, bool bold) {
+        QFont font(QString::fromLatin1(family));
+        font.setPixelSize(pixels);
+        font.setBold(bold);
+        font.setStyleStrategy(QFont::NoAntialias);
+        return font;
+    };
+
     // Title.
-    QFont title(QStringLiteral("DejaVu Serif"));
-    title.setPixelSize(46);
-    title.setBold(true);
-    title.setStyleStrategy(QFont::NoAntialias);
-    p.setFont(title);
+    p.setFont(splashFont("DejaVu Serif", 46, true));
     p.setPen(white);
     p.drawText(QRect(300, 24, 210, 60), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("Vespira"));
-    QFont sub(QStringLiteral("DejaVu Sans"));
-    sub.setPixelSize(17);
-    sub.setBold(true);
-    sub.setStyleStrategy(QFont::NoAntialias);
-    p.setFont(sub);
+    p.setFont(splashFont("DejaVu Sans", 17, true));
     p.setPen(yellow);
     p.drawText(QRect(302, 86, 210, 24), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("ORMA Radiography"));
-    QFont small(QStringLiteral("DejaVu Sans"));
-    small.setPixelSize(13);
-    small.setStyleStrategy(QFont::NoAntialias);
+    const QFont small = splashFont("DejaVu Sans", 13, false);
     p.setFont(small);
     p.setPen(silver);
     p.drawText(QRect(302, 112, 210, 40), Qt::AlignLeft | Qt::TextWordWrap,
@@ -314,11 +313,7 @@ void MakeSplash()
     p.setPen(gray);
     p.drawLine(300, 295, 505, 295);
     p.drawLine(505, 200, 505, 295);
-    QFont version(QStringLiteral("DejaVu Sans"));
-    version.setPixelSize(20);
-    version.setBold(true);
-    version.setStyleStrategy(QFont::NoAntialias);
-    p.setFont(version);
+    p.setFont(splashFont("DejaVu Sans", 20, true));
     p.setPen(black);
     p.drawText(QRect(312, 218, 90, 26), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Version"));
     p.setFont(small);
