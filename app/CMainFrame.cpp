@@ -10,6 +10,7 @@
 #include "CVespiraView.h"
 #include "CommandTable.h"
 #include "IHostUi.h"
+#include "Plot3DCommand.h"
 
 #include <QAction>
 #include <QApplication>
@@ -229,6 +230,10 @@ void CMainFrame::ConnectFrameworkCommands()
     SetCommandHandler(ID_WINDOW_CASCADE, [this]() { m_pMdiArea->cascadeSubWindows(); });
     SetCommandHandler(ID_WINDOW_TILE_HORZ, [this]() { m_pMdiArea->tileSubWindows(); });
     SetCommandHandler(ID_WINDOW_ARRANGE, [this]() { ArrangeIcons(); });
+    SetCommandHandler(ID_PLOT_3D, [this]() {
+        if (CVespiraDoc* doc = ActiveChildDocument())
+            Open3DPlot(*doc, m_state, this);
+    });
 
     SetUpdateHandler(ID_VIEW_TOOLBAR,
                      [this](QAction& a) { a.setChecked(m_pToolBar && m_pToolBar->isVisible()); });

@@ -1,0 +1,472 @@
+#include "CChart3D.h"
+
+#include "ColourTransform.h"
+#include "IHostUi.h"
+#include "SurfaceThinning.h"
+
+#include <QtDataVisualization/Q3DCamera>
+#include <QtDataVisualization/Q3DInputHandler>
+#include <QtDataVisualization/Q3DScene>
+#include <QtDataVisualization/Q3DSurface>
+#include <QtDataVisualization/Q3DTheme>
+#include <QtDataVisualization/QSurface3DSeries>
+#include <QtDataVisualization/QSurfaceDataProxy>
+#include <QtDataVisualization/QValue3DAxis>
+
+#include <QActionGroup>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The view the chart opens in before the user has kept one.
+constexpr float kInitialTurn = -40.0f;
+constexpr float kInitialTilt = 25.0f;
+constexpr float kInitialZoom = 100.0f;
+// A grid larger than this is refused rather than allocated (a pattern never comes near).
+constexpr long long kMaxPoints = 64LL * 1024 * 1024;
+// A right click that moves less than this opens the menu; more is a drag.
+constexpr int kClickSlop = 4;
+// Longest side of the picture rendered for printing.
+constexpr int kMaxPrintSide = 3000;
+
+QMouseEvent AsButton(const QMouseEvent& event, Qt::MouseButton button)
+{
+    Qt::MouseButtons buttons = event.buttons();
+    if (buttons.testFlag(Qt::LeftButton))
+        buttons = (buttons & ~Qt::MouseButtons(Qt::LeftButton)) | button;
+    return QMouseEvent(event.type(), event.position(), event.scenePosition(),
+                       event.globalPosition(), button, buttons, event.modifiers(),
+                       event.pointingDevice());
+}
+
+// Lists the draw positions along one axis; a single point becomes a strip one step wide,
+// since a surface needs two points a side.
+std::vector<float> AxisPositions(const std::vector<double>& indices, double first, double step)
+{
+    std::vector<float> positions;
+    if (indices.size() == 1) {
+        positions = {static_cast<float>(first - step / 2), static_cast<float>(first + step / 2)};
+        return positions;
+    }
+    positions.reserve(indices.size());
+    for (double index : indices)
+        positions.push_back(static_cast<float>(first + index * step));
+    return positions;
+}
+
+double FiniteOr(double value, double fallback)
+{
+    return std::isfinite(value) ? value : fallback;
+}
+
+} // namespace
+
+// The surface window: counts its frames for the dialog's first frame and the tests.
+class CSurfaceWindow : public Q3DSurface
+{
+public:
+    explicit CSurfaceWindow(CChart3D& chart) : m_chart(chart) {}
+
+protected:
+    bool event(QEvent* event) override
+    {
+        const bool handled = Q3DSurface::event(event);
+        if (event->type() == QEvent::UpdateRequest && isExposed())
+            m_chart.OnFrameDrawn();
+        return handled;
+    }
+
+private:
+    CChart3D& m_chart;
+};
+
+namespace {
+
+// The library turns the view with the right button; here the left one turns it, and a
+// right click opens the levels menu. The middle button's reset is not offered: it would
+// lose the view the user keeps with OK.
+class CChartInput : public Q3DInputHandler
+{
+public:
+    CChartInput(std::function<void(const QPoint&)> menu, QObject* parent)
+        : Q3DInputHandler(parent), m_menu(std::move(menu))
+    {}
+
+    void mousePressEvent(QMouseEvent* event, const QPoint& mousePos) override
+    {
+        if (event->button() == Qt::LeftButton) {
+            QMouseEvent turn = AsButton(*event, Qt::RightButton);
+            Q3DInputHandler::mousePressEvent(&turn, mousePos);
+        } else if (event->button() == Qt::RightButton) {
+            m_rightPress = mousePos;
+        }
+    }
+    void mouseReleaseEvent(QMouseEvent* event, const QPoint& mousePos) override
+    {
+        if (event->button() == Qt::LeftButton) {
+            QMouseEvent turn = AsButton(*event, Qt::RightButton);
+            Q3DInputHandler::mouseReleaseEvent(&turn, mousePos);
+        } else if (event->button() == Qt::RightButton &&
+                   (mousePos - m_rightPress).manhattanLength() < kClickSlop) {
+            m_menu(event->globalPosition().toPoint());
+        }
+    }
+
+private:
+    std::function<void(const QPoint&)> m_menu;
+    QPoint m_rightPress;
+};
+
+} // namespace
+
+bool CChart3D::OpenGLAvailable()
+{
+    // These platforms draw into memory: the chart's window would have no context.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return false;
+    QOpenGLContext context;
+    if (!context.create())
+        return false;
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!surface.isValid() || !context.makeCurrent(&surface))
+        return false;
+    context.doneCurrent();
+    return true;
+}
+
+CChart3D::CChart3D(IHostUi& ui, QWidget* parent) : QWidget(parent), m_ui(ui)
+{
+    setObjectName(QStringLiteral("chart1045"));
+    for (int i = 0; i < kFillStyleCount; ++i) {
+        const int grey = i * 255 / 100;
+        m_fillColours[static_cast<std::size_t>(i)] = Rgb(grey, grey, grey);
+    }
+
+    m_pSurface = new CSurfaceWindow(*this);
+    m_pSurface->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
+    m_pSurface->setSelectionMode(QAbstract3DGraph::SelectionNone);
+    m_pSurface->activeTheme()->setType(Q3DTheme::ThemeQt);
+    m_pSurface->setAxisX(new QValue3DAxis);
+    m_pSurface->setAxisY(new QValue3DAxis);
+    m_pSurface->setAxisZ(new QValue3DAxis);
+    m_pSurface->axisX()->setTitleVisible(true);
+    m_pSurface->axisZ()->setTitleVisible(true);
+
+    auto* input = new CChartInput([this](const QPoint& pos) { ShowLevelsMenu(pos); }, m_pSurface);
+    input->setZoomAtTargetEnabled(false);
+    input->setSelectionEnabled(false);
+    m_pSurface->setActiveInputHandler(input);
+    m_pSurface->scene()->activeCamera()->setCameraPosition(kInitialTurn, kInitialTilt,
+                                                           kInitialZoom);
+
+    m_pSeries = new QSurface3DSeries(new QSurfaceDataProxy);
+    m_pSeries->setDrawMode(QSurface3DSeries::DrawSurface);
+    m_pSeries->setFlatShadingEnabled(false);
+    m_pSeries->setColorStyle(Q3DTheme::ColorStyleRangeGradient);
+    m_pSurface->addSeries(m_pSeries);
+    ApplyGradient();
+
+    m_pContainer = QWidget::createWindowContainer(m_pSurface, this);
+    m_pContainer->setObjectName(QStringLiteral("surface"));
+    m_pContainer->setFocusPolicy(Qt::StrongFocus);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pContainer);
+}
+
+CChart3D::~CChart3D() = default;
+
+void CChart3D::OnFrameDrawn()
+{
+    ++m_nFramesDrawn;
+    emit frameDrawn();
+}
+
+void CChart3D::SetAxisTitle(Axis axis, const std::string& title)
+{
+    // The chart's Z is the intensity: the library's vertical axis, its Y.
+    QValue3DAxis* target = axis == Axis::X   ? m_pSurface->axisX()
+                           : axis == Axis::Y ? m_pSurface->axisZ()
+                                             : m_pSurface->axisY();
+    const QString text = QString::fromStdString(title);
+    target->setTitle(text);
+    target->setTitleVisible(!text.isEmpty());
+}
+
+void CChart3D::SetFillColour(int style, COLORREF colour)
+{
+    if (style < 0 || style >= kFillStyleCount)
+        return;
+    m_fillColours[static_cast<std::size_t>(style)] = colour;
+    ScheduleRedraw();
+}
+
+void CChart3D::SetViewValue(ViewValue which, double value)
+{
+    if (!std::isfinite(value))
+        return;
+    const auto i = static_cast<std::size_t>(which);
+    m_written[i] = value;
+    m_bWritten[i] = true;
+    Q3DCamera* camera = m_pSurface->scene()->activeCamera();
+    switch (which) {
+    case ViewValue::Perspective:
+        camera->setZoomLevel(static_cast<float>(value));
+        break;
+    case ViewValue::XRotation:
+        camera->setYRotation(static_cast<float>(value));
+        break;
+    case ViewValue::ZRotation:
+        camera->setXRotation(static_cast<float>(value));
+        break;
+    case ViewValue::YRotation:
+        break;
+    }
+}
+
+double CChart3D::GetViewValue(ViewValue which) const
+{
+    // Perspective is the camera's distance (zoom), X rotation its tilt, Z rotation its
+    // turn about the vertical axis.
+    const Q3DCamera* camera = m_pSurface->scene()->activeCamera();
+    float shown = 0.0f;
+    switch (which) {
+    case ViewValue::Perspective:
+        shown = camera->zoomLevel();
+        break;
+    case ViewValue::XRotation:
+        shown = camera->yRotation();
+        break;
+    case ViewValue::ZRotation:
+        shown = camera->xRotation();
+        break;
+    case ViewValue::YRotation:
+        return m_written[static_cast<std::size_t>(which)];
+    }
+    const auto i = static_cast<std::size_t>(which);
+    if (m_bWritten[i] && static_cast<float>(m_written[i]) == shown)
+        return m_written[i];
+    return static_cast<double>(shown);
+}
+
+void CChart3D::SetContourLevels(int levels)
+{
+    m_nContourLevels = std::clamp(levels, 1, kMaxContourLevels);
+    ApplyGradient();
+}
+
+void CChart3D::SetBatching(bool on)
+{
+    m_bBatching = on;
+    if (!on)
+        Redraw();
+}
+
+void CChart3D::SetColumnCount(int columns)
+{
+    m_nColumns = std::max(0, columns);
+    ScheduleRedraw();
+}
+
+void CChart3D::SetRowCount(int rows)
+{
+    m_nRows = std::max(0, rows);
+    ScheduleRedraw();
+}
+
+void CChart3D::SetFirstX(double x)
+{
+    m_fFirstX = FiniteOr(x, 0.0);
+    ScheduleRedraw();
+}
+
+void CChart3D::SetFirstY(double y)
+{
+    m_fFirstY = FiniteOr(y, 0.0);
+    ScheduleRedraw();
+}
+
+void CChart3D::SetHoleValue(double value)
+{
+    m_fHoleValue = value;
+    ScheduleRedraw();
+}
+
+void CChart3D::SetGridMode(int mode)
+{
+    // Only the regular grid is drawn; the mode is kept for what reads it back.
+    m_nGridMode = mode;
+}
+
+void CChart3D::SetXStep(double step)
+{
+    m_fXStep = std::isfinite(step) && step != 0.0 ? step : 1.0;
+    ScheduleRedraw();
+}
+
+void CChart3D::SetYStep(double step)
+{
+    m_fYStep = std::isfinite(step) && step != 0.0 ? step : 1.0;
+    ScheduleRedraw();
+}
+
+void CChart3D::SetValue(int column, int row, double value)
+{
+    if (column < 1 || column > m_nColumns || row < 1 || row > m_nRows)
+        return;
+    const long long points = static_cast<long long>(m_nColumns) * m_nRows;
+    if (points > kMaxPoints)
+        return;
+    if (m_values.size() != static_cast<std::size_t>(points))
+        m_values.assign(static_cast<std::size_t>(points), m_fHoleValue);
+    m_values[static_cast<std::size_t>(row - 1) * static_cast<std::size_t>(m_nColumns) +
+             static_cast<std::size_t>(column - 1)] = value;
+    ScheduleRedraw();
+}
+
+void CChart3D::ScheduleRedraw()
+{
+    // Changes outside a batch are drawn together at the next turn of the event loop.
+    if (m_bBatching || m_bRedrawPending)
+        return;
+    m_bRedrawPending = true;
+    QTimer::singleShot(0, this, [this]() {
+        if (m_bRedrawPending)
+            Redraw();
+    });
+}
+
+std::vector<double> CChart3D::ValuesWithoutHoles() const
+{
+    // A point without data lies flat at the lowest measured value.
+    const std::size_t points = static_cast<std::size_t>(m_nColumns) * m_nRows;
+    std::vector<double> values =
+        m_values.size() == points ? m_values : std::vector<double>(points, m_fHoleValue);
+    double floor = std::numeric_limits<double>::infinity();
+    for (double v : values)
+        if (v != m_fHoleValue && std::isfinite(v))
+            floor = std::min(floor, v);
+    if (!std::isfinite(floor))
+        floor = 0.0;
+    for (double& v : values)
+        if (v == m_fHoleValue || !std::isfinite(v))
+            v = floor;
+    return values;
+}
+
+void CChart3D::Redraw()
+{
+    m_bRedrawPending = false;
+    ApplyGradient();
+    auto* array = new QSurfaceDataArray;
+    if (m_nColumns < 1 || m_nRows < 1 ||
+        static_cast<long long>(m_nColumns) * m_nRows > kMaxPoints) {
+        m_pSeries->dataProxy()->resetArray(array);
+        return;
+    }
+
+    const ThinnedGrid grid = ThinGrid(ValuesWithoutHoles(), m_nColumns, m_nRows, kMaxSurfaceSide);
+    const std::vector<float> xs = AxisPositions(grid.columnIndex, m_fFirstX, m_fXStep);
+    const std::vector<float> ys = AxisPositions(grid.rowIndex, m_fFirstY, m_fYStep);
+    const auto [low, high] = std::minmax_element(grid.values.begin(), grid.values.end());
+    const float lowest = static_cast<float>(*low);
+    const float highest = static_cast<float>(*high);
+
+    array->reserve(static_cast<qsizetype>(ys.size()));
+    for (std::size_t r = 0; r < ys.size(); ++r) {
+        const std::size_t sourceRow = std::min(r, static_cast<std::size_t>(grid.rows) - 1);
+        auto* row = new QSurfaceDataRow(static_cast<qsizetype>(xs.size()));
+        for (std::size_t c = 0; c < xs.size(); ++c) {
+            const std::size_t sourceCol = std::min(c, static_cast<std::size_t>(grid.columns) - 1);
+            const double v =
+                grid.values[sourceRow * static_cast<std::size_t>(grid.columns) + sourceCol];
+            (*row)[static_cast<qsizetype>(c)].setPosition(
+                QVector3D(xs[c], static_cast<float>(v), ys[r]));
+        }
+        array->append(row);
+    }
+
+    m_pSurface->axisX()->setRange(std::min(xs.front(), xs.back()), std::max(xs.front(), xs.back()));
+    m_pSurface->axisZ()->setRange(std::min(ys.front(), ys.back()), std::max(ys.front(), ys.back()));
+    // A flat pattern still gets an axis one count high, so its level colour shows.
+    m_pSurface->axisY()->setRange(lowest, highest > lowest ? highest : lowest + 1.0f);
+    m_pSeries->dataProxy()->resetArray(array);
+}
+
+void CChart3D::ApplyGradient()
+{
+    // A stepped gradient: n equal bands, level k in the fill-style colour at its share of
+    // 0..100 (the first level takes style 0, the last style 100).
+    const int n = m_nContourLevels;
+    constexpr double kEdge = 1e-4;
+    QLinearGradient gradient(0.0, 0.0, 0.0, 1.0);
+    for (int k = 0; k < n; ++k) {
+        const int share = n > 1 ? (k * 100 + (n - 1) / 2) / (n - 1) : 0;
+        const QColor colour = ToQColor(m_fillColours[static_cast<std::size_t>(share)]);
+        gradient.setColorAt(static_cast<double>(k) / n, colour);
+        gradient.setColorAt(k + 1 < n ? static_cast<double>(k + 1) / n - kEdge : 1.0, colour);
+    }
+    m_gradient = gradient;
+    m_pSeries->setBaseGradient(gradient);
+}
+
+void CChart3D::FillLevelsMenu(QMenu& menu)
+{
+    auto* group = new QActionGroup(&menu);
+    for (int levels : kLevelChoices) {
+        QAction* action = menu.addAction(tr("%1 contour levels").arg(levels));
+        action->setCheckable(true);
+        action->setChecked(levels == m_nContourLevels);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, levels]() { SetContourLevels(levels); });
+    }
+}
+
+void CChart3D::ShowLevelsMenu(const QPoint& globalPos)
+{
+    QMenu menu(this);
+    FillLevelsMenu(menu);
+    menu.exec(globalPos);
+}
+
+bool CChart3D::Print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(width() > height() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPrintDialog dialog(&printer, this);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    if (m_ui.ExecDialog(dialog) != QDialog::Accepted)
+        return false;
+
+    // The chart as on screen, rendered anew at about twice its size for a sharper page.
+    QSize size = m_pContainer->size() * 2;
+    if (size.isEmpty())
+        size = QSize(1200, 900);
+    size = size.boundedTo(QSize(kMaxPrintSide, kMaxPrintSide));
+    const QImage picture = m_pSurface->renderToImage(0, size);
+    QPainter painter;
+    if (picture.isNull() || !painter.begin(&printer)) {
+        m_ui.ShowMessage(tr("The 3D plot could not be printed."));
+        return false;
+    }
+    const QRect page = painter.viewport();
+    const QSize fitted = picture.size().scaled(page.size(), Qt::KeepAspectRatio);
+    painter.drawImage(QRect(page.topLeft(), fitted), picture);
+    return painter.end();
+}

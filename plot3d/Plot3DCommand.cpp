@@ -1,0 +1,17 @@
+#include "Plot3DCommand.h"
+
+#include "C3DPlotDlg.h"
+#include "CChart3D.h"
+#include "CProgramState.h"
+
+void Open3DPlot(CVespiraDoc& doc, CProgramState& state, QWidget* parent)
+{
+    if (!CChart3D::OpenGLAvailable()) {
+        state.ui->ShowMessage(QString::fromLatin1(kNoOpenGLMessage));
+        return;
+    }
+    // The dialog takes the chart as its child and deletes it with itself.
+    auto* chart = new CChart3D(*state.ui);
+    C3DPlotDlg dialog(doc, state.plot3d, *chart, parent);
+    state.ui->ExecDialog(dialog);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+class CProgramState;
+class CVespiraDoc;
+class QWidget;
+
+// The 3D Plot command: shows the 3D plot of the document modally, or says why it cannot
+// where the display has no OpenGL.
+void Open3DPlot(CVespiraDoc& doc, CProgramState& state, QWidget* parent);
+
+// The message of a display without OpenGL.
+inline constexpr char kNoOpenGLMessage[] =
+    "The 3D plot needs OpenGL, which is not available on this display.";
