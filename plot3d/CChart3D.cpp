@@ -19,9 +19,11 @@
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSurfaceFormat>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -78,7 +80,9 @@ double FiniteOr(double value, double fallback)
 class CSurfaceWindow : public Q3DSurface
 {
 public:
-    explicit CSurfaceWindow(CChart3D& chart) : m_chart(chart) {}
+    CSurfaceWindow(CChart3D& chart, const QSurfaceFormat& format)
+        : Q3DSurface(&format), m_chart(chart)
+    {}
 
 protected:
     bool event(QEvent* event) override
@@ -132,7 +136,7 @@ private:
 
 } // namespace
 
-bool CChart3D::OpenGLAvailable()
+bool CChart3D::OpenGLAvailable(bool* software)
 {
     // These platforms draw into memory: the chart's window would have no context.
     const QString platform = QGuiApplication::platformName();
@@ -146,11 +150,18 @@ bool CChart3D::OpenGLAvailable()
     surface.create();
     if (!surface.isValid() || !context.makeCurrent(&surface))
         return false;
+    if (software != nullptr) {
+        const auto* renderer =
+            reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+        const QByteArray name = QByteArray(renderer ? renderer : "").toLower();
+        *software = name.contains("llvmpipe") || name.contains("softpipe") ||
+                    name.contains("swrast") || name.contains("software");
+    }
     context.doneCurrent();
     return true;
 }
 
-CChart3D::CChart3D(IHostUi& ui, QWidget* parent) : QWidget(parent), m_ui(ui)
+CChart3D::CChart3D(IHostUi& ui, int samples, QWidget* parent) : QWidget(parent), m_ui(ui)
 {
     setObjectName(QStringLiteral("chart1045"));
     for (int i = 0; i < kFillStyleCount; ++i) {
@@ -158,7 +169,10 @@ CChart3D::CChart3D(IHostUi& ui, QWidget* parent) : QWidget(parent), m_ui(ui)
         m_fillColours[static_cast<std::size_t>(i)] = Rgb(grey, grey, grey);
     }
 
-    m_pSurface = new CSurfaceWindow(*this);
+    QSurfaceFormat format;
+    format.setDepthBufferSize(24);
+    format.setSamples(samples);
+    m_pSurface = new CSurfaceWindow(*this, format);
     m_pSurface->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
     m_pSurface->setSelectionMode(QAbstract3DGraph::SelectionNone);
     m_pSurface->activeTheme()->setType(Q3DTheme::ThemeQt);

@@ -24,16 +24,18 @@ class CChart3D : public QWidget, public IChart3D
 public:
     // Beyond this many points a side the surface is thinned for drawing (the chart keeps
     // every value).
-    static constexpr int kMaxSurfaceSide = 250;
+    static constexpr int kMaxSurfaceSide = 200;
     // Level counts offered by the chart's menu.
     static constexpr std::array<int, 5> kLevelChoices = {5, 10, 20, 50, 100};
     static constexpr int kMaxContourLevels = 100;
 
-    // True where an OpenGL context can be made on this display.
-    static bool OpenGLAvailable();
+    // True where an OpenGL context can be made on this display; software tells whether
+    // it is drawn without a graphics card.
+    static bool OpenGLAvailable(bool* software = nullptr);
 
-    // ui runs the print dialog and shows print errors.
-    explicit CChart3D(IHostUi& ui, QWidget* parent = nullptr);
+    // ui runs the print dialog and shows print errors. samples: multisampling of the
+    // surface's edges (0 where OpenGL is drawn in software: it would slow every frame).
+    explicit CChart3D(IHostUi& ui, int samples = 0, QWidget* parent = nullptr);
     ~CChart3D() override;
 
     QWidget* Widget() override { return this; }

@@ -6,12 +6,13 @@
 
 void Open3DPlot(CVespiraDoc& doc, CProgramState& state, QWidget* parent)
 {
-    if (!CChart3D::OpenGLAvailable()) {
+    bool software = false;
+    if (!CChart3D::OpenGLAvailable(&software)) {
         state.ui->ShowMessage(QString::fromLatin1(kNoOpenGLMessage));
         return;
     }
     // The dialog takes the chart as its child and deletes it with itself.
-    auto* chart = new CChart3D(*state.ui);
+    auto* chart = new CChart3D(*state.ui, software ? 0 : 4);
     C3DPlotDlg dialog(doc, state.plot3d, *chart, parent);
     state.ui->ExecDialog(dialog);
 }

@@ -1,0 +1,101 @@
+// Opening the 3D plot of a 1000 x 1000 pattern: time from the command to the first frame
+// drawn, the peak memory that adds, and the time of a frame after turning the chart.
+// Needs OpenGL: run under xvfb-run with QT_QPA_PLATFORM=xcb.
+#include "C3DPlotDlg.h"
+#include "CChart3D.h"
+#include "CProgramState.h"
+#include "CVespiraDoc.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+namespace {
+
+// A "VmRSS" or "VmHWM" figure of this process, in MB.
+double MemoryMb(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0.0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(static_cast<int>(qstrlen(field)) + 1)
+                       .trimmed()
+                       .split(' ')[0]
+                       .toDouble() /
+                   1024.0;
+    return 0.0;
+}
+
+bool WaitForFrames(const CChart3D& chart, int frames)
+{
+    return QTest::qWaitFor([&] { return chart.FramesDrawn() >= frames; }, 30000);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    bool software = false;
+    if (!CChart3D::OpenGLAvailable(&software)) {
+        std::printf("bench_plot3d: no OpenGL on this display (run under xvfb-run)\n");
+        return 0;
+    }
+    CStderrUi ui;
+    CProgramState state(ui);
+    CVespiraDoc doc(state);
+    constexpr int kSide = 1000;
+    if (!doc.SetUpGrid(ScanGrid{kSide, kSide, 0.0f, 99.9f, 0.1f, 0.0f, 99.9f, 0.1f}))
+        return 1;
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> noise(0, 500);
+    for (int r = 0; r < kSide; ++r)
+        for (int c = 0; c < kSide; ++c) {
+            const double dx = (c - 500) / 150.0;
+            const double dy = (r - 450) / 200.0;
+            doc.m_pIntensity[static_cast<std::size_t>(doc.IndexOf(c, r))] =
+                static_cast<int>(40000.0 / (1.0 + dx * dx + dy * dy)) + noise(random);
+        }
+    QApplication::processEvents();
+    const double rssBefore = MemoryMb("VmRSS:");
+
+    QElapsedTimer timer;
+    timer.start();
+    auto* chart = new CChart3D(ui, software ? 0 : 4);
+    C3DPlotDlg dialog(doc, state.plot3d, *chart);
+    dialog.show();
+    if (!WaitForFrames(*chart, 1)) {
+        std::printf("bench_plot3d: no frame drawn\n");
+        return 1;
+    }
+    const double openMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    const double peakMb = MemoryMb("VmHWM:") - rssBefore;
+
+    std::vector<double> turns;
+    for (int i = 0; i < 15; ++i) {
+        const int frames = chart->FramesDrawn();
+        timer.restart();
+        chart->SetViewValue(IChart3D::ViewValue::ZRotation, -40.0 + 6.0 * (i + 1));
+        if (!WaitForFrames(*chart, frames + 1))
+            break;
+        turns.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(turns.begin(), turns.end());
+
+    std::printf("3D plot of a %dx%d pattern (drawn at %dx%d)\n", kSide, kSide,
+                CChart3D::kMaxSurfaceSide, CChart3D::kMaxSurfaceSide);
+    std::printf("command to first frame    %8.1f ms (target <= 2000)\n", openMs);
+    std::printf("peak memory added         %8.1f MB (target <= 300)\n", peakMb);
+    if (!turns.empty())
+        std::printf("frame after a turn        %8.1f ms (median of %zu)\n", turns[turns.size() / 2],
+                    turns.size());
+    return 0;
+}
