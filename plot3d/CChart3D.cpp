@@ -1,6 +1,7 @@
 #include "CChart3D.h"
 
 #include "ColourTransform.h"
+#include "DecimalPlaces.h"
 #include "IHostUi.h"
 #include "SurfaceThinning.h"
 
@@ -37,6 +38,7 @@ namespace {
 constexpr float kInitialTurn = -40.0f;
 constexpr float kInitialTilt = 25.0f;
 constexpr float kInitialZoom = 100.0f;
+constexpr int kLabelPointSize = 64;
 // A grid larger than this is refused rather than allocated (a pattern never comes near).
 constexpr long long kMaxPoints = 64LL * 1024 * 1024;
 // A right click that moves less than this opens the menu; more is a drag.
@@ -175,7 +177,12 @@ CChart3D::CChart3D(IHostUi& ui, int samples, QWidget* parent) : QWidget(parent),
     m_pSurface = new CSurfaceWindow(*this, format);
     m_pSurface->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
     m_pSurface->setSelectionMode(QAbstract3DGraph::SelectionNone);
-    m_pSurface->activeTheme()->setType(Q3DTheme::ThemeQt);
+    Q3DTheme* theme = m_pSurface->activeTheme();
+    theme->setType(Q3DTheme::ThemeQt);
+    // The theme's labels are drawn small for a window of this size.
+    QFont font = theme->font();
+    font.setPointSize(kLabelPointSize);
+    theme->setFont(font);
     m_pSurface->setAxisX(new QValue3DAxis);
     m_pSurface->setAxisY(new QValue3DAxis);
     m_pSurface->setAxisZ(new QValue3DAxis);
@@ -416,6 +423,11 @@ void CChart3D::Redraw()
         array->append(row);
     }
 
+    m_pSurface->axisX()->setLabelFormat(
+        QStringLiteral("%.%1f").arg(DecimalPlaces(static_cast<float>(m_fXStep))));
+    m_pSurface->axisZ()->setLabelFormat(
+        QStringLiteral("%.%1f").arg(DecimalPlaces(static_cast<float>(m_fYStep))));
+    m_pSurface->axisY()->setLabelFormat(QStringLiteral("%.0f"));
     m_pSurface->axisX()->setRange(std::min(xs.front(), xs.back()), std::max(xs.front(), xs.back()));
     m_pSurface->axisZ()->setRange(std::min(ys.front(), ys.back()), std::max(ys.front(), ys.back()));
     // A flat pattern still gets an axis one count high, so its level colour shows.
