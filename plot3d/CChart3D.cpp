@@ -213,6 +213,11 @@ CChart3D::CChart3D(IHostUi& ui, int samples, QWidget* parent) : QWidget(parent),
 
 CChart3D::~CChart3D() = default;
 
+bool CChart3D::HasContext() const
+{
+    return m_pSurface->hasContext();
+}
+
 void CChart3D::OnFrameDrawn()
 {
     ++m_nFramesDrawn;
@@ -240,7 +245,9 @@ void CChart3D::SetFillColour(int style, COLORREF colour)
 
 void CChart3D::SetViewValue(ViewValue which, double value)
 {
-    if (!std::isfinite(value))
+    // No distance of 0 or less exists: such a value (a settings file with the rotations
+    // only) keeps the chart's own distance rather than shrinking it to a dot.
+    if (!std::isfinite(value) || (which == ViewValue::Perspective && value <= 0.0))
         return;
     const auto i = static_cast<std::size_t>(which);
     m_written[i] = value;

@@ -57,6 +57,9 @@ public:
     void SetValue(int column, int row, double value) override;
     bool Print() override;
 
+    // False when the surface could not get its OpenGL context (it would stay blank).
+    bool HasContext() const;
+
     // What is drawn.
     Q3DSurface* Surface() const { return m_pSurface; }
     QSurface3DSeries* Series() const { return m_pSeries; }

@@ -13,6 +13,11 @@ void Open3DPlot(CVespiraDoc& doc, CProgramState& state, QWidget* parent)
     }
     // The dialog takes the chart as its child and deletes it with itself.
     auto* chart = new CChart3D(*state.ui, software ? 0 : 4);
+    if (!chart->HasContext()) {
+        delete chart;
+        state.ui->ShowMessage(QString::fromLatin1(kNoOpenGLMessage));
+        return;
+    }
     C3DPlotDlg dialog(doc, state.plot3d, *chart, parent);
     state.ui->ExecDialog(dialog);
 }

@@ -120,10 +120,34 @@ TEST_F(Chart3DTest, ViewValuesReadBackWhatWasWritten)
     const double turn = chart->GetViewValue(View::ZRotation);
     const double tilt = chart->GetViewValue(View::XRotation);
     CChart3D again(ui);
+    EXPECT_TRUE(again.HasContext());
     again.SetViewValue(View::ZRotation, turn);
     again.SetViewValue(View::XRotation, tilt);
     EXPECT_EQ(again.GetViewValue(View::ZRotation), turn);
     EXPECT_EQ(again.GetViewValue(View::XRotation), tilt);
+
+    // No distance of 0: a stored 0 keeps the chart's own.
+    const double distance = again.GetViewValue(View::Perspective);
+    again.SetViewValue(View::Perspective, 0.0);
+    EXPECT_EQ(again.GetViewValue(View::Perspective), distance);
+}
+
+TEST_F(Chart3DTest, PointsWithoutDataLieAtTheLowestValue)
+{
+    Open(ScanGrid{3, 2, 0.0f, 2.0f, 1.0f, 0.0f, 1.0f, 1.0f});
+    chart->SetBatching(true);
+    chart->SetValue(1, 1, -1.0); // the hole value
+    chart->SetValue(2, 1, 40.0);
+    chart->SetValue(3, 1, 70.0);
+    chart->SetValue(1, 2, 55.0);
+    chart->SetValue(2, 2, 60.0);
+    chart->SetValue(3, 2, 65.0);
+    chart->SetValue(4, 2, 1e9); // outside the grid: ignored
+    chart->SetBatching(false);
+    const QSurfaceDataProxy* proxy = chart->Series()->dataProxy();
+    EXPECT_EQ(proxy->itemAt(0, 0)->y(), 40.0f);
+    EXPECT_EQ(proxy->itemAt(1, 2)->y(), 65.0f);
+    EXPECT_EQ(chart->Surface()->axisY()->max(), 70.0f);
 }
 
 // Number of bands of one colour in a gradient.
