@@ -348,10 +348,19 @@ void CDocManager::CloseDocument(CVespiraDoc* doc)
 
 bool CDocManager::SaveAllModified()
 {
-    for (CVespiraDoc* doc : Documents())
-        if (!doc->SaveModified())
+    // Each question runs a modal loop in which the instrument may start a new pattern:
+    // the exit goes ahead only when every document there now has been asked.
+    QList<QPointer<CVespiraDoc>> asked;
+    for (;;) {
+        const std::vector<CVespiraDoc*> docs = Documents();
+        const auto next = std::find_if(docs.begin(), docs.end(),
+                                       [&asked](CVespiraDoc* doc) { return !asked.contains(doc); });
+        if (next == docs.end())
+            return true;
+        asked << *next;
+        if (!(*next)->SaveModified())
             return false;
-    return true;
+    }
 }
 
 void CDocManager::CloseAllDocuments()

@@ -64,7 +64,8 @@ public:
     bool OnCloseFrame(CChildFrame* frame);
     // OnCloseDocument, then its windows go and the document is deleted.
     void CloseDocument(CVespiraDoc* doc);
-    // Exit: SaveModified of every document in turn; false as soon as one says no.
+    // Exit: SaveModified of every document in turn, also of one made while a question was
+    // up; false as soon as one says no.
     bool SaveAllModified();
     void CloseAllDocuments();
     // A child frame is being destroyed (with the main window, or after its close).

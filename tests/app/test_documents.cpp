@@ -239,6 +239,35 @@ TEST_F(ShellTest, ExitAsksEveryDocumentAndCancelKeepsTheWindow)
     EXPECT_TRUE(docs.Documents().empty());
 }
 
+TEST_F(ShellTest, APatternStartedWhileTheExitQuestionIsUpIsAskedAbout)
+{
+    frame->NewDocument();
+    // While the first question is up the instrument starts a scan: NEWIMAGE, NEWPOINTs.
+    ui.onMessage = [this](const QString& text) {
+        if (text == QStringLiteral("Save changes to ORMA1?") && docs.Documents().size() == 1) {
+            frame->NewDocument();
+            state.pointsRemaining = 2600;
+        }
+    };
+    ui.answers << IHostUi::Answer::No << IHostUi::Answer::Cancel;
+    frame->close();
+    EXPECT_FALSE(frame->IsClosed());
+    EXPECT_EQ(ui.messages,
+              (QStringList{QStringLiteral("Save changes to ORMA1?"), kCollectingWarning}));
+    EXPECT_EQ(docs.Documents().size(), 2u);
+
+    // Going ahead with the exit asks about both again; the pattern being collected gets
+    // the collecting warning before its save question.
+    ui.messages.clear();
+    ui.answers << IHostUi::Answer::No << IHostUi::Answer::Ok << IHostUi::Answer::No;
+    frame->close();
+    EXPECT_TRUE(frame->IsClosed());
+    EXPECT_EQ(ui.messages,
+              (QStringList{QStringLiteral("Save changes to ORMA1?"), kCollectingWarning,
+                           QStringLiteral("Save changes to ORMA2?")}));
+    EXPECT_TRUE(docs.Documents().empty());
+}
+
 TEST_F(ShellTest, NewWindowSharesTheDocument)
 {
     CVespiraDoc* doc = frame->NewDocument();

@@ -18,6 +18,8 @@ public:
     {
         messages << text;
         buttonSets << buttons;
+        if (onMessage)
+            onMessage(text);
         return answers.isEmpty() ? defaultAnswer : answers.takeFirst();
     }
     void BeginWaitCursor() override { ++waitDepth, ++waitCount; }
@@ -32,6 +34,8 @@ public:
     QStringList messages;
     QList<Buttons> buttonSets;
     QList<Answer> answers;
+    // Runs while a box is up, as the program's event loop runs under a modal box.
+    std::function<void(const QString&)> onMessage;
     std::function<int(QDialog&)> dialogHandler;
     int dialogCount = 0;
     QString statusText;
