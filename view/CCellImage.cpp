@@ -77,6 +77,7 @@ void CCellImage::Compose(const CVespiraDoc& doc, const CProgramState& state)
     m_data = doc.m_pIntensity.data();
     m_min = doc.m_nMinIntensity;
     m_max = doc.m_nMaxIntensity;
+    m_colours = doc.m_DisplayColors;
     if (m_window.IsEmpty()) {
         m_image = QImage();
         return;
@@ -107,9 +108,10 @@ bool CCellImage::Matches(const CVespiraDoc& doc, const CProgramState& state) con
            m_nx == doc.m_nXPoints && m_ny == doc.m_nYPoints && m_data == doc.m_pIntensity.data();
 }
 
-bool CCellImage::RangeMatches(const CVespiraDoc& doc) const
+bool CCellImage::ColoursMatch(const CVespiraDoc& doc) const
 {
-    return m_min == doc.m_nMinIntensity && m_max == doc.m_nMaxIntensity;
+    return m_min == doc.m_nMinIntensity && m_max == doc.m_nMaxIntensity &&
+           m_colours == doc.m_DisplayColors;
 }
 
 bool CCellImage::SetIntensityColour(const CVespiraDoc& doc, int col, int row)

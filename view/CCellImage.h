@@ -21,8 +21,9 @@ public:
     // True when the image was composed for the document's current window, grid and the
     // orientation; single-cell changes then go to their pixel.
     bool Matches(const CVespiraDoc& doc, const CProgramState& state) const;
-    // True when the intensity colours were computed with the document's current range.
-    bool RangeMatches(const CVespiraDoc& doc) const;
+    // True when the intensity colours were computed with the document's current colour
+    // table and intensity range; otherwise every cell must be composed anew.
+    bool ColoursMatch(const CVespiraDoc& doc) const;
 
     // A visible cell in its intensity colour or in a fixed colour; false (nothing set) for
     // a point outside the window.
@@ -42,6 +43,7 @@ private:
     const void* m_data = nullptr;
     int m_min = 0;
     int m_max = 0;
+    ColourTable m_colours{};
 };
 
 // The pattern as the view colours it, for export: the whole grid in orientation "+X,+Y",

@@ -127,13 +127,15 @@ void CVespiraView::DrawCell(int col, int row)
         update();
         return;
     }
-    if (!m_cells.SetIntensityColour(m_doc, col, row))
-        return;
-    update(CellRect(col, row));
     // A raised maximum changes every colour and the scale's label: recolour soon, but
-    // not once per collected point.
-    if (!m_cells.RangeMatches(m_doc) && !m_recolour.isActive())
-        m_recolour.start();
+    // not once per collected point; until then the cell keeps its place in the old image.
+    if (!m_cells.ColoursMatch(m_doc)) {
+        if (!m_recolour.isActive())
+            m_recolour.start();
+        return;
+    }
+    if (m_cells.SetIntensityColour(m_doc, col, row))
+        update(CellRect(col, row));
 }
 
 void CVespiraView::DrawTarget(int col, int row)
@@ -207,8 +209,10 @@ void CVespiraView::paintEvent(QPaintEvent* event)
     // True-colour drawing needs no palette; taking it up is only acknowledged.
     m_state.paletteRealise = false;
 
+    // A partly hidden view never gets a whole paint event, so the colours are checked
+    // whatever part is painted.
     const bool whole = event->rect().contains(rect());
-    if (whole || !m_cells.Matches(m_doc, m_state)) {
+    if (whole || !m_cells.Matches(m_doc, m_state) || !m_cells.ColoursMatch(m_doc)) {
         m_cells.Compose(m_doc, m_state);
         m_recolour.stop();
         if (!whole)

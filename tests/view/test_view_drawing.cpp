@@ -96,6 +96,28 @@ TEST_F(DrawingFixture, CellsTakeTheirIntensityColourInEveryOrientation)
     EXPECT_EQ(Rgb24(image.pixel(view->ScreenLayout().image.topLeft())), IntensityColour(6, 4));
 }
 
+TEST_F(DrawingFixture, APartialRepaintShowsTheCurrentTableAndRange)
+{
+    Render();
+    const QRect image = view->ScreenLayout().image;
+    // Only the image is painted, as when the view is partly outside the main window.
+    auto expectPart = [&]() {
+        const QImage part = view->grab(image).toImage();
+        for (int row = 0; row < 5; ++row)
+            for (int col = 0; col < 7; ++col)
+                ASSERT_EQ(Rgb24(part.pixel(view->CellRect(col, row).center() - image.topLeft())),
+                          IntensityColour(col, row))
+                    << col << "," << row;
+    };
+    // A new table, as OK in the colour-scale dialog gives it.
+    for (std::size_t i = 0; i < 256; ++i)
+        doc->m_DisplayColors[i] = Rgb(255 - int(i), int(i), 128);
+    expectPart();
+    // A raised maximum, as a scan gives it.
+    doc->m_nMaxIntensity = 340;
+    expectPart();
+}
+
 TEST_F(DrawingFixture, LayoutIsStoredInTheDocument)
 {
     Render();
