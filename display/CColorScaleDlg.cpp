@@ -13,8 +13,12 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <limits>
+#include <optional>
 
 namespace {
 
@@ -29,11 +33,27 @@ const char* const kErrorCaptions[] = {"Brightness Error", "Contrast Error", "Hue
                                       "Saturation Error"};
 const char* const kNames[] = {"brightness", "contrast", "hue", "saturation"};
 
+// A value edit's number, or nothing when the text is not wholly a number. A number too
+// long for 64 bits is held at the nearest end, so it stays out of range.
+std::optional<long long> WholeNumber(const QString& text)
+{
+    static const QRegularExpression kNumber(QStringLiteral("^\\s*([+-]?)\\d+\\s*$"));
+    const QRegularExpressionMatch match = kNumber.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const long long number = text.trimmed().toLongLong(&ok);
+    if (ok)
+        return number;
+    return match.captured(1) == QLatin1String("-") ? std::numeric_limits<long long>::min()
+                                                   : std::numeric_limits<long long>::max();
+}
+
 } // namespace
 
 CColorScaleDlg::CColorScaleDlg(CProgramState& state, const ColourScaleValues& values,
                                const ColourTable& lut, QWidget* parent)
-    : QDialog(parent), m_state(state), m_LutColors(lut)
+    : QDialog(parent), m_state(state), m_LutColors(lut), m_docLutColors(lut)
 {
     setWindowTitle(QStringLiteral("Color Intensity Scale"));
     m_values[kBrightness] = values.brightness;
@@ -127,9 +147,8 @@ void CColorScaleDlg::ShowValue(int which)
 
 bool CColorScaleDlg::CheckValueEdit(int which)
 {
-    bool ok = false;
-    const long long number = m_edits[which]->text().toLongLong(&ok);
-    const long long value = ok ? number : 0;
+    // Text that is not wholly a number counts as 0.
+    const long long value = WholeNumber(m_edits[which]->text()).value_or(0);
     if (value < kMinValue || value > kMaxValue) {
         m_checking = true;
         m_state.ui->ShowError(
@@ -148,8 +167,9 @@ bool CColorScaleDlg::CheckValueEdit(int which)
 
 void CColorScaleDlg::OnValueEdited(int which)
 {
-    // The message box takes the focus away again; that is not a second edit.
-    if (!m_checking)
+    // The message box takes the focus away again; that is not a second edit. Nor is the
+    // focus leaving with the dialog when it is cancelled.
+    if (!m_checking && !m_bCancelling)
         CheckValueEdit(which);
 }
 
@@ -165,10 +185,10 @@ void CColorScaleDlg::OnScrolled()
 void CColorScaleDlg::OnDefaults()
 {
     for (int& value : m_values)
-        value = 127;
+        value = kNeutralBrightnessContrast;
     for (int i : {kBrightness, kContrast}) {
         const QSignalBlocker block(m_bars[i]);
-        m_bars[i]->setValue(127);
+        m_bars[i]->setValue(kNeutralBrightnessContrast);
         ShowValue(i);
     }
     m_preview->update();
@@ -179,6 +199,9 @@ void CColorScaleDlg::OnLutTextChanged(const QString& text)
     if (text.compare(m_szLutName, Qt::CaseInsensitive) == 0)
         return;
     m_szLutName = text;
+    // OK reads the file into the document's own table, which stays as it is when the
+    // file cannot be read: the preview starts from the same table.
+    m_LutColors = m_docLutColors;
     ReadLookupTable(text.toLocal8Bit().toStdString(), m_LutColors);
     m_preview->update();
 }
@@ -227,9 +250,9 @@ void CColorScaleDlg::accept()
 {
     int values[kValueCount];
     for (int i = 0; i < kValueCount; ++i) {
-        bool ok = false;
-        const long long value = m_edits[i]->text().trimmed().toLongLong(&ok);
-        const QString problem = !ok ? QStringLiteral("Please enter an integer.")
+        const std::optional<long long> number = WholeNumber(m_edits[i]->text());
+        const long long value = number.value_or(0);
+        const QString problem = !number ? QStringLiteral("Please enter an integer.")
                                 : value < kMinValue || value > kMaxValue
                                     ? QStringLiteral("Please enter an integer between %1 and %2.")
                                           .arg(kMinValue)
@@ -260,5 +283,7 @@ void CColorScaleDlg::reject()
 {
     std::copy(std::begin(m_initialValues), std::end(m_initialValues), std::begin(m_values));
     m_szLutName = m_initialLutName;
+    // The edit loses the focus only as the window goes, perhaps after this returns.
+    m_bCancelling = true;
     QDialog::reject();
 }

@@ -58,6 +58,7 @@ private:
     QString m_szLutName;
     QString m_initialLutName;
     ColourTable m_LutColors;
+    ColourTable m_docLutColors;
     ColourTable m_previewColours{};
 
     QComboBox* m_lutCombo;
@@ -66,4 +67,5 @@ private:
     QPushButton* m_defaults;
     QWidget* m_preview;
     bool m_checking = false;
+    bool m_bCancelling = false;
 };

@@ -6,6 +6,10 @@
 
 #include <cstdint>
 
+// The brightness and contrast (and the Defaults button's values) under which the colour
+// table equals the look-up table.
+constexpr int kNeutralBrightnessContrast = 127;
+
 // Fills the colour table from the look-up table with the brightness and contrast
 // transform; hue and saturation are carried but do not change the colours.
 void ApplyBrightnessContrast(const ColourTable& lut, int brightness, int contrast, int hue,

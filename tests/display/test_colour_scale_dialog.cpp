@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -225,4 +226,54 @@ TEST_F(DialogFixture, PreviewFrameTouchesTheBandsWithoutAGap)
     EXPECT_EQ(at(cx - 17, top + 64), border);
     EXPECT_EQ(at(cx, top + 130), border);
     EXPECT_EQ(at(cx + 18, top + 64), 0xFAFAFAu);
+}
+
+TEST_F(DialogFixture, ANumberTooLongFor64BitsIsOutOfRange)
+{
+    Open();
+    QLineEdit* brightness = Edit("brightnessEdit");
+    for (const char* text : {"99999999999999999999", "-99999999999999999999"}) {
+        brightness->setText(QString::fromLatin1(text));
+        emit brightness->editingFinished();
+        EXPECT_EQ(brightness->text(), QStringLiteral("10")) << text;
+    }
+    EXPECT_EQ(ui.captions, QStringList(2, QStringLiteral("Brightness Error")));
+    EXPECT_EQ(dlg->Values().brightness, 10);
+    Edit("contrastEdit")->setText(QStringLiteral("123456789012345678901234567890"));
+    dlg->accept();
+    EXPECT_EQ(ui.messages.value(2), QStringLiteral("Please enter an integer between 0 and 255."));
+    EXPECT_NE(dlg->result(), QDialog::Accepted);
+}
+
+TEST_F(DialogFixture, EscapeWithAWrongValueClosesWithoutAMessage)
+{
+    Open();
+    dlg->show();
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    QLineEdit* brightness = Edit("brightnessEdit");
+    brightness->setFocus();
+    brightness->setText(QStringLiteral("300"));
+    QTest::keyClick(brightness, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(dlg->Values().brightness, 10);
+}
+
+TEST_F(DialogFixture, PreviewShowsTheDocumentsTableWhenTheNameCannotBeRead)
+{
+    std::string text = "h\nh\n";
+    for (int k = 0; k < 64; ++k)
+        text += "0 0 255\n";
+    dir.Write("b.lut", text);
+    Open({127, 127, 0, 0, "default"});
+    const QRgb own = PreviewBottom();
+    QComboBox* combo = Child<QComboBox>("lutCombo");
+    // Typed letter by letter: "b.lut" is read on the way to a name that cannot be.
+    combo->setEditText(QStringLiteral("b.lut"));
+    EXPECT_EQ(PreviewBottom(), 0x0000FFu);
+    combo->setEditText(QStringLiteral("b.lutx"));
+    EXPECT_EQ(PreviewBottom(), own);
 }
