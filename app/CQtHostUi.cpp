@@ -1,6 +1,7 @@
 #include "CQtHostUi.h"
 
 #include "CMainFrame.h"
+#include "CSplashWnd.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -11,14 +12,27 @@
 
 IHostUi::Answer CQtHostUi::ShowMessage(const QString& text, Buttons buttons, Answer defaultAnswer)
 {
+    return ShowBox(QString::fromLatin1(kCaption), text, buttons, defaultAnswer, false);
+}
+
+void CQtHostUi::ShowError(const QString& caption, const QString& text)
+{
+    ShowBox(caption, text, Buttons::Ok, Answer::Ok, true);
+}
+
+IHostUi::Answer CQtHostUi::ShowBox(const QString& caption, const QString& text, Buttons buttons,
+                                   Answer defaultAnswer, bool error)
+{
     std::fprintf(stderr, "%s\n", MessageLine(text).toLocal8Bit().constData());
     std::fflush(stderr);
+    // A box at start-up must not sit under the splash, nor its first click end the splash.
+    CSplashWnd::HideSplash();
 
     QWidget* parent = m_pMainFrame ? static_cast<QWidget*>(m_pMainFrame.data()) : nullptr;
     if (QWidget* modal = QApplication::activeModalWidget())
         parent = modal;
     QMessageBox box(parent);
-    box.setWindowTitle(QString::fromLatin1(kCaption));
+    box.setWindowTitle(caption);
     box.setText(text);
     box.setTextFormat(Qt::PlainText);
     QMessageBox::StandardButtons set;
@@ -39,6 +53,8 @@ IHostUi::Answer CQtHostUi::ShowMessage(const QString& text, Buttons buttons, Ans
         box.setIcon(QMessageBox::Question);
         break;
     }
+    if (error)
+        box.setIcon(QMessageBox::Critical);
     box.setStandardButtons(set);
     box.setEscapeButton(escape);
     QMessageBox::StandardButton def = QMessageBox::Ok;
@@ -95,6 +111,7 @@ void CQtHostUi::EndWaitCursor()
 
 int CQtHostUi::ExecDialog(QDialog& dialog)
 {
+    CSplashWnd::HideSplash();
     return dialog.exec();
 }
 

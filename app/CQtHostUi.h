@@ -10,7 +10,8 @@ class QWidget;
 
 // The user interface the model and the instrument link see in the running program.
 // Every message box goes through ShowMessage: a QMessageBox with the caption
-// "ORMA Radiography", after the "message: " line of the text on standard error.
+// "ORMA Radiography", after the "message: " line of the text on standard error. A box
+// ends the splash first.
 class CQtHostUi : public IHostUi
 {
 public:
@@ -21,6 +22,8 @@ public:
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     int ExecDialog(QDialog& dialog) override;
+    // The same box with the caption given and an error icon.
+    void ShowError(const QString& caption, const QString& text) override;
     // Goes to status pane 101 of the main frame (cut at 255 characters there).
     void SetStatusText(const QString& text) override;
 
@@ -28,6 +31,9 @@ public:
     CMainFrame* MainFrame() const;
 
 private:
+    Answer ShowBox(const QString& caption, const QString& text, Buttons buttons,
+                   Answer defaultAnswer, bool error);
+
     QPointer<CMainFrame> m_pMainFrame;
     QString m_strPendingStatus;
     bool m_bStatusPending = false;

@@ -68,8 +68,8 @@ void CSplashWnd::HideSplash()
 }
 
 CSplashWnd::CSplashWnd(const QPixmap& picture, QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_picture(picture), m_pOwner(parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_picture(picture),
+      m_pOwner(parent)
 {
     setObjectName(QStringLiteral("CSplashWnd"));
     setAttribute(Qt::WA_DeleteOnClose, false);

@@ -80,6 +80,8 @@ TEST_F(SplashTest, ShownByTheMainWindowAtThePictureSize)
     EXPECT_EQ(splash->TimerInterval(), 2500);
     EXPECT_EQ(CSplashWnd::VersionText(), QStringLiteral("1.1.00"));
     EXPECT_TRUE(splash->isVisible());
+    // It belongs to the main window, not to the top of every program's windows.
+    EXPECT_FALSE(splash->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     // The version text is drawn at (404, 218) in black.
     const QImage shot = splash->grab().toImage();
     bool dark = false;
@@ -186,6 +188,41 @@ TEST(HostUi, MessageBoxCaptionAndStderrLine)
     EXPECT_EQ(caption, QStringLiteral("ORMA Radiography"));
     EXPECT_EQ(text, QStringLiteral("Save changes to\nORMA1?"));
     EXPECT_TRUE(err.contains("message: Save changes to ORMA1?\n")) << err.constData();
+}
+
+TEST(HostUi, ErrorBoxHasItsOwnCaptionAndAnErrorIcon)
+{
+    CQtHostUi host;
+    QString caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&]() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        icon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+    });
+    StderrCapture capture;
+    host.ShowError(QStringLiteral("Brightness Error"), QStringLiteral("Valid value is 0 to 255"));
+    EXPECT_TRUE(capture.Take().contains("message: Valid value is 0 to 255\n"));
+    EXPECT_EQ(caption, QStringLiteral("Brightness Error"));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST_F(SplashTest, AMessageBoxEndsTheSplashSoItIsNotHidden)
+{
+    ASSERT_NE(CSplashWnd::Current(), nullptr);
+    CQtHostUi host;
+    host.SetMainFrame(frame.get());
+    bool splashWhileBoxUp = true;
+    QTimer::singleShot(0, [&]() {
+        splashWhileBoxUp = CSplashWnd::Current() != nullptr;
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Ok)->click();
+    });
+    StderrCapture capture;
+    host.ShowMessage(QStringLiteral("Requested file in not a ORMA Radiography document"));
+    EXPECT_FALSE(splashWhileBoxUp);
 }
 
 TEST(HostUi, WaitCursorIsTheOverrideCursor)
