@@ -6,6 +6,7 @@
 #include "CSingleInstance.h"
 #include "CSplashWnd.h"
 #include "ColourSettings.h"
+#include "ColourTransform.h"
 #include "PipeDirectory.h"
 #include "Resources.h"
 
@@ -48,6 +49,10 @@ void CVespiraApp::SetStartupValues(CProgramState& state)
     state.background = Rgb(window.red(), window.green(), window.blue());
     state.foreground = Rgb(text.red(), text.green(), text.blue());
     state.display = DisplaySettings{};
+    // The values under which the table is unchanged: the first run, which applies none,
+    // shows what every later run shows after storing and applying them.
+    state.display.nBrightness = kNeutralBrightnessContrast;
+    state.display.nContrast = kNeutralBrightnessContrast;
     state.activeDocument = nullptr;
     state.activeView = nullptr;
     state.pointsRemaining = 0;

@@ -64,3 +64,25 @@ TEST(VespiraApp, StartExitAndRestart)
     }
     CSplashWnd::EnableSplashScreen(false);
 }
+
+// No settings yet, then the settings the first run stored: both runs show the same
+// colours, the built-in table as it is.
+TEST(VespiraApp, FirstAndSecondRunShowTheSameColours)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.path() + QStringLiteral("/ORMA Radiography.conf");
+    CommandLineInfo plain;
+    plain.splash = false;
+    ColourTable shown[2];
+    for (ColourTable& colours : shown) {
+        CVespiraApp app(settings);
+        app.SetSingleInstanceCheck(false);
+        ASSERT_EQ(app.InitInstance(plain), CVespiraApp::StartResult::Run);
+        colours = app.State().display.displayColors;
+        app.MainFrame()->close();
+        ASSERT_TRUE(app.MainFrame()->IsClosed());
+        app.ExitInstance();
+    }
+    EXPECT_EQ(shown[0], BuiltInColourTable());
+    EXPECT_EQ(shown[1], shown[0]);
+}

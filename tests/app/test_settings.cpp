@@ -73,8 +73,8 @@ void ExpectStartupValues(const CProgramState& s)
     EXPECT_EQ(s.border, Rgb(128, 0, 0));
     EXPECT_EQ(s.selection, Rgb(0, 255, 255));
     EXPECT_EQ(s.activeTarget, Rgb(255, 0, 0));
-    EXPECT_EQ(s.display.nBrightness, 0);
-    EXPECT_EQ(s.display.nContrast, 0);
+    EXPECT_EQ(s.display.nBrightness, 127);
+    EXPECT_EQ(s.display.nContrast, 127);
     EXPECT_STREQ(s.display.szLutName, "default");
     EXPECT_EQ(s.cursorType, 1);
     EXPECT_TRUE(s.viewOverlay);
