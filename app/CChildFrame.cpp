@@ -4,7 +4,9 @@
 #include "CVespiraDoc.h"
 #include "CVespiraView.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QMenu>
 
 CChildFrame::CChildFrame(CVespiraDoc& doc, CProgramState& state, CDocManager& manager,
                          QWidget* parent)
@@ -13,6 +15,15 @@ CChildFrame::CChildFrame(CVespiraDoc& doc, CProgramState& state, CDocManager& ma
     m_pView = new CVespiraView(doc, state, this);
     setWidget(m_pView);
     setWindowIcon(QIcon(QStringLiteral(":/icons/document.png")));
+    // Ctrl+W belongs to the command table's Close Window; two owners would leave the key
+    // ambiguous and dead. The system menu keeps its other keys.
+    if (QMenu* menu = systemMenu()) {
+        for (QAction* action : menu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)) > 0)
+                action->setShortcuts(keys);
+        }
+    }
 }
 
 CChildFrame::~CChildFrame()

@@ -4,8 +4,10 @@
 #include "CProgramState.h"
 #include "CVespiraDoc.h"
 #include "CVespiraView.h"
+#include "ChildPlacement.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -71,7 +73,30 @@ CDocManager::~CDocManager()
 
 void CDocManager::SetMdiArea(QMdiArea* area)
 {
+    if (m_pMdiArea)
+        m_pMdiArea->removeEventFilter(this);
     m_pMdiArea = area;
+    m_placeWhenShown.clear();
+    if (area)
+        area->installEventFilter(this);
+}
+
+bool CDocManager::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pMdiArea && !m_placeWhenShown.isEmpty() && m_pMdiArea->isVisible() &&
+        (event->type() == QEvent::Show || event->type() == QEvent::Resize)) {
+        // Until the user moves or sizes them, they follow the area to its real size.
+        const QSize area = ChildArea(*m_pMdiArea);
+        const int step = CascadeStep(*m_pMdiArea);
+        for (int i = 0; i < m_placeWhenShown.size(); ++i) {
+            PendingPlacement& pending = m_placeWhenShown[i];
+            if (!pending.frame || pending.frame->geometry() != pending.placed)
+                continue;
+            pending.frame->setGeometry(CascadeRect(area, i, step));
+            pending.placed = pending.frame->geometry();
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QWidget* CDocManager::DialogParent() const
@@ -129,14 +154,17 @@ CChildFrame* CDocManager::CreateFrame(CVespiraDoc* doc)
     auto* frame = new CChildFrame(*doc, m_state, *this);
     m_frames << frame;
     if (m_pMdiArea) {
+        // The next place of the cascade, inside the area.
+        const int index = static_cast<int>(CascadedWindows(*m_pMdiArea).size());
         m_pMdiArea->addSubWindow(frame);
-        // A new child takes about three quarters of the client area, as the system's
-        // default placement of an MDI child did.
-        const QSize area = m_pMdiArea->viewport()->size();
-        if (area.width() > 100 && area.height() > 100)
-            frame->resize(area.width() * 3 / 4, area.height() * 3 / 4);
+        frame->setGeometry(CascadeRect(ChildArea(*m_pMdiArea), index, CascadeStep(*m_pMdiArea)));
+        // A window made before the main window is shown (a file on the command line) is
+        // placed again when the area has its real size.
+        m_placeWhenShown.removeIf([](const PendingPlacement& p) { return !p.frame; });
+        if (m_pMdiArea->isVisible())
+            m_placeWhenShown.clear();
         else
-            frame->resize(480, 400);
+            m_placeWhenShown << PendingPlacement{frame, frame->geometry()};
     }
     UpdateFrameTitles(doc);
     frame->show();

@@ -4,6 +4,7 @@
 #include <QMdiArea>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -93,6 +94,9 @@ public:
     std::function<QString(const QString& suggested)> promptOpenFileName;
     std::function<QString(const QString& suggested)> promptSaveFileName;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     void documentsChanged();
     void recentFilesChanged();
@@ -116,6 +120,12 @@ private:
     // manager when the event loop did not get to them.
     QList<QPointer<QObject>> m_pendingDeletes;
     QStringList m_recentFiles;
+    struct PendingPlacement
+    {
+        QPointer<CChildFrame> frame;
+        QRect placed;
+    };
+    QList<PendingPlacement> m_placeWhenShown;
     int m_nUntitledCount = 0;
     bool m_bClosingDocument = false;
 };

@@ -8,6 +8,7 @@
 #include "CSplashWnd.h"
 #include "CVespiraDoc.h"
 #include "CVespiraView.h"
+#include "ChildPlacement.h"
 #include "CommandTable.h"
 #include "IHostUi.h"
 #include "Plot3DCommand.h"
@@ -227,7 +228,11 @@ void CMainFrame::ConnectFrameworkCommands()
     SetCommandHandler(ID_VIEW_STATUS_BAR,
                       [this]() { statusBar()->setVisible(!statusBar()->isVisible()); });
     SetCommandHandler(ID_WINDOW_NEW, [this]() { m_docs.OnWindowNew(ActiveChildDocument()); });
-    SetCommandHandler(ID_WINDOW_CASCADE, [this]() { m_pMdiArea->cascadeSubWindows(); });
+    SetCommandHandler(ID_WINDOW_CLOSE, [this]() {
+        if (CChildFrame* child = ActiveChild())
+            child->close();
+    });
+    SetCommandHandler(ID_WINDOW_CASCADE, [this]() { CascadeChildren(); });
     SetCommandHandler(ID_WINDOW_TILE_HORZ, [this]() { m_pMdiArea->tileSubWindows(); });
     SetCommandHandler(ID_WINDOW_ARRANGE, [this]() { ArrangeIcons(); });
     SetCommandHandler(ID_PLOT_3D, [this]() {
@@ -390,6 +395,26 @@ void CMainFrame::UpdateWindowList(QMenu* menu)
         });
         m_windowListActions << action;
     }
+}
+
+void CMainFrame::CascadeChildren()
+{
+    QList<QMdiSubWindow*> windows = CascadedWindows(*m_pMdiArea);
+    // The active window ends on top, in the last place.
+    QMdiSubWindow* active = m_pMdiArea->activeSubWindow();
+    if (windows.removeOne(active))
+        windows << active;
+    const QSize area = ChildArea(*m_pMdiArea);
+    const int step = CascadeStep(*m_pMdiArea);
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows[i];
+        if (window->isMaximized())
+            window->showNormal();
+        window->setGeometry(CascadeRect(area, i, step));
+        window->raise();
+    }
+    if (active != nullptr)
+        m_pMdiArea->setActiveSubWindow(active);
 }
 
 void CMainFrame::ArrangeIcons()

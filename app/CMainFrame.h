@@ -125,6 +125,7 @@ private:
     void UpdateCaption();
     void ScheduleUpdate();
     void RememberNormalPlacement();
+    void CascadeChildren();
     void ArrangeIcons();
     QIcon CommandIcon(const struct CommandInfo& info) const;
 

@@ -52,6 +52,7 @@ enum CommandId : int
     ID_NEXT_PANE = 57680,
     ID_PREV_PANE = 57681,
     ID_VIEW_TOOLBAR = 59392,
+    ID_WINDOW_CLOSE = 61536, // a child window's Close (its system menu's SC_CLOSE)
     ID_VIEW_STATUS_BAR = 59393,
 };
 

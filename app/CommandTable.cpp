@@ -66,7 +66,8 @@ std::vector<CommandInfo> BuildTable()
     add(ID_FILE_PRINT_DIRECT, "", "", {}, R::View);
     add(ID_FILE_PRINT_PREVIEW, "Print Pre&view", "Display full pages\nPrint Preview", {}, R::View);
     add(ID_FILE_MRU_FILE1, "Recent File", "Open this document", {}, R::App);
-    add(ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents\nExit", {}, R::App);
+    add(ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents\nExit",
+        {Key(Qt::CTRL | Qt::Key_Q)}, R::App);
 
     // Edit.
     add(ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action\nUndo",
@@ -186,6 +187,9 @@ std::vector<CommandInfo> BuildTable()
         "Arrange icons at the bottom of the window\nArrange "
         "Icons",
         {}, R::App);
+    // The child window's own Close, on the key every Linux desktop gives it; no menu entry.
+    add(ID_WINDOW_CLOSE, "", "Close the active window\nClose Window", {Key(Qt::CTRL | Qt::Key_W)},
+        R::Child);
     add(ID_NEXT_PANE, "", "Switch to the next window pane\nNext Pane", {Key(Qt::Key_F6)}, R::View);
     add(ID_PREV_PANE, "", "Switch back to the previous window pane\nPrevious Pane",
         {Key(Qt::SHIFT | Qt::Key_F6)}, R::View);

@@ -5,7 +5,10 @@
 #include "ShellFixture.h"
 
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -108,6 +111,27 @@ TEST_F(ShellTest, AcceleratorTable)
     EXPECT_EQ(keys(ID_NEXT_PANE), QList<QKeySequence>{QKeySequence("F6")});
     EXPECT_EQ(keys(ID_PREV_PANE), QList<QKeySequence>{QKeySequence("Shift+F6")});
     EXPECT_TRUE(keys(ID_CLEAR_ALL).isEmpty()); // the label shows a key it does not have
+    // The keys of every Linux desktop besides.
+    EXPECT_EQ(keys(ID_APP_EXIT), QList<QKeySequence>{QKeySequence("Ctrl+Q")});
+    EXPECT_EQ(keys(ID_WINDOW_CLOSE), QList<QKeySequence>{QKeySequence("Ctrl+W")});
+}
+
+TEST_F(ShellTest, CtrlWClosesTheActiveWindowAndCtrlQQuits)
+{
+    CVespiraDoc* doc = frame->NewDocument();
+    doc->SetModifiedFlag(false);
+    frame->Action(ID_WINDOW_NEW)->trigger();
+    Settle();
+    ASSERT_EQ(docs.Frames().size(), 2);
+    ASSERT_TRUE(frame->Action(ID_WINDOW_CLOSE)->isEnabled());
+    QTest::keyClick(frame.get(), Qt::Key_W, Qt::ControlModifier);
+    Settle();
+    EXPECT_EQ(docs.Frames().size(), 1);
+    EXPECT_EQ(docs.Documents().size(), 1u);
+    QTest::keyClick(frame.get(), Qt::Key_Q, Qt::ControlModifier);
+    Settle();
+    EXPECT_TRUE(frame->IsClosed());
+    EXPECT_TRUE(ui.messages.isEmpty());
 }
 
 TEST_F(ShellTest, CtrlNKeyMakesAPattern)
@@ -271,4 +295,74 @@ TEST_F(ShellTest, MaximisedChildShowsItsTitleOnceInTheCaption)
     frame->ActiveChild()->showNormal();
     Settle();
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - Collecting:  X: 1  Y: 2"));
+}
+
+namespace {
+
+bool Inside(const QMdiSubWindow* window, const QMdiArea* area)
+{
+    return area->viewport()->rect().contains(window->geometry());
+}
+
+} // namespace
+
+TEST_F(ShellTest, NewWindowsTakeTheCascadesPlacesInsideTheArea)
+{
+    for (int i = 0; i < 12; ++i)
+        frame->NewDocument();
+    Settle();
+    const QList<CChildFrame*> frames = docs.Frames();
+    const QSize area = frame->MdiArea()->viewport()->size();
+    for (CChildFrame* child : frames) {
+        EXPECT_TRUE(Inside(child, frame->MdiArea())) << child->geometry().x();
+        EXPECT_EQ(child->size(), QSize(area.width() * 3 / 4, area.height() * 3 / 4));
+    }
+    // One step down and right of the one before, a title bar's height.
+    EXPECT_EQ(frames[0]->pos(), QPoint(0, 0));
+    EXPECT_EQ(frames[1]->pos().x(), frames[1]->pos().y());
+    EXPECT_GT(frames[1]->pos().x(), 10);
+    EXPECT_EQ(frames[2]->pos(), frames[1]->pos() * 2);
+    EXPECT_FALSE(frame->MdiArea()->horizontalScrollBar()->isVisible());
+}
+
+TEST_F(ShellTest, CascadeKeepsEveryWindowUsable)
+{
+    for (int i = 0; i < 3; ++i)
+        frame->NewDocument();
+    Settle();
+    for (CChildFrame* child : docs.Frames())
+        child->setGeometry(5, 5, 50, 40);
+    CChildFrame* active = frame->ActiveChild();
+    frame->Action(ID_WINDOW_CASCADE)->trigger();
+    Settle();
+    const QSize area = frame->MdiArea()->viewport()->size();
+    QList<QPoint> places;
+    for (CChildFrame* child : docs.Frames()) {
+        EXPECT_EQ(child->size(), QSize(area.width() * 3 / 4, area.height() * 3 / 4));
+        EXPECT_TRUE(Inside(child, frame->MdiArea()));
+        places << child->pos();
+    }
+    std::sort(places.begin(), places.end(),
+              [](const QPoint& a, const QPoint& b) { return a.x() < b.x(); });
+    EXPECT_EQ(places[0], QPoint(0, 0));
+    EXPECT_EQ(places[2] - places[1], places[1] - places[0]);
+    // The active window stays active, on top, in the last place.
+    EXPECT_EQ(frame->ActiveChild(), active);
+    EXPECT_EQ(active->pos(), places[2]);
+}
+
+TEST_F(ShellTest, AFileOpenedBeforeTheWindowIsShownGetsTheSamePlaceAsFromTheMenu)
+{
+    CDocManager early(state, ui);
+    CMainFrame hidden(state, early, ui);
+    hidden.resize(1000, 760);
+    early.OpenDocumentFile(QStringLiteral(VESPIRA_EXAMPLES "/small.rad"));
+    hidden.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&hidden));
+    Settle();
+    ASSERT_EQ(early.Frames().size(), 1);
+    const QSize area = hidden.MdiArea()->viewport()->size();
+    EXPECT_EQ(early.Frames()[0]->geometry(),
+              QRect(0, 0, area.width() * 3 / 4, area.height() * 3 / 4));
+    hidden.close();
 }
