@@ -12,6 +12,7 @@
 #include "CommandTable.h"
 #include "IHostUi.h"
 #include "Plot3DCommand.h"
+#include "ScreenPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +27,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -37,6 +39,10 @@ namespace {
 // X11 modifier bits of the lock keys in a key event's native modifiers.
 constexpr quint32 kX11LockMask = 0x02;
 constexpr quint32 kX11NumLockMask = 0x10;
+
+// Room for the window manager's title bar above the client, which is not known before
+// the window is shown.
+constexpr int kTitleBarHeight = 30;
 
 bool IsPatternFile(const QUrl& url)
 {
@@ -102,6 +108,11 @@ CMainFrame::CMainFrame(CProgramState& state, CDocManager& docs, IHostUi& ui, QWi
     idle->setInterval(500);
     connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateCommandUi);
     idle->start();
+
+    // The stored placement before anything makes the native window: the splash, made
+    // with this window as its owner, does, and a placement applied after it is taken by
+    // the window manager as the client's position, so the window crept at every start.
+    ApplyPlacement(m_state.placement);
 
     // Last step of creation: the splash over the frame (off with "/NOS").
     CSplashWnd::ShowSplashScreen(this);
@@ -586,10 +597,18 @@ void CMainFrame::ApplyPlacement(const WindowPlacement& placement)
 {
     if (placement.left < 0)
         return; // the system's default placement
-    move(placement.left, placement.top);
     if (placement.width > 0 && placement.height > 0)
         resize(placement.width, placement.height);
-    m_normalPos = QPoint(placement.left, placement.top);
+    // A stored place off every screen (a screen gone since) would leave the title bar
+    // out of reach.
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QPoint place = KeepTitleBarOnScreens(
+        QRect(QPoint(placement.left, placement.top), size() + QSize(0, kTitleBarHeight)),
+        kTitleBarHeight, screens);
+    move(place);
+    m_normalPos = place;
     m_normalSize = size();
     m_bHaveNormal = true;
 }

@@ -107,7 +107,6 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
 
     // 11. The main window, with its placement; it shows the splash.
     m_pMainFrame = std::make_unique<CMainFrame>(m_state, m_docs, m_ui);
-    m_pMainFrame->ApplyPlacement(m_state.placement);
     m_ui.SetMainFrame(m_pMainFrame.get());
     connect(m_pMainFrame.get(), &CMainFrame::closed, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);

@@ -3,12 +3,15 @@
 #include "CMainFrame.h"
 #include "CProgramState.h"
 #include "CSettings.h"
+#include "CSplashWnd.h"
 #include "CVespiraApp.h"
+#include "ScreenPlacement.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -334,4 +337,50 @@ TEST_F(SettingsTest, MaximizedWindowKeepsItsNormalPlacement)
         EXPECT_EQ(placement.width, 640);
         EXPECT_EQ(placement.height, 480);
     }
+}
+
+TEST(ScreenPlacement, ATitleBarOffEveryScreenComesToTheNearest)
+{
+    const QRect left(0, 0, 1280, 1024);
+    const QRect right(1280, 0, 1280, 1024);
+    const QSize size(700, 530);
+    auto place = [&](QPoint at, const QList<QRect>& screens) {
+        return KeepTitleBarOnScreens(QRect(at, size), 30, screens);
+    };
+    // On a screen, or enough of the title bar on one: unchanged.
+    EXPECT_EQ(place({100, 335}, {left}), QPoint(100, 335));
+    EXPECT_EQ(place({1100, 335}, {left}), QPoint(1100, 335));
+    // Off every screen, or too little of it on one: moved onto the nearest, wholly where
+    // it fits.
+    EXPECT_EQ(place({2500, 335}, {left, right}), QPoint(1860, 335));
+    EXPECT_EQ(place({2500, 335}, {left}), QPoint(580, 335));
+    EXPECT_EQ(place({-2000, -900}, {left, right}), QPoint(0, 0));
+    EXPECT_EQ(place({1500, 2000}, {left, right}), QPoint(1500, 494));
+    // Larger than the screen: its top-left corner at the screen's.
+    EXPECT_EQ(KeepTitleBarOnScreens(QRect(3000, 50, 1500, 1200), 30, {left}), QPoint(0, 0));
+    // No screen known: as stored.
+    EXPECT_EQ(place({2500, 335}, {}), QPoint(2500, 335));
+}
+
+TEST(MainFramePlacement, TakenWhenTheWindowIsMadeBeforeItsSplashAndKeptOnScreen)
+{
+    CFakeHostUi ui;
+    CProgramState state(ui);
+    CVespiraApp::SetStartupValues(state);
+    state.placement = WindowPlacement{false, 40, 30, 300, 200};
+    CDocManager docs(state, ui);
+    CSplashWnd::EnableSplashScreen(true);
+    {
+        CMainFrame frame(state, docs, ui);
+        ASSERT_NE(CSplashWnd::Current(), nullptr);
+        EXPECT_EQ(frame.pos(), QPoint(40, 30));
+        EXPECT_EQ(frame.size(), QSize(300, 200));
+        CSplashWnd::HideSplash();
+    }
+    CSplashWnd::EnableSplashScreen(false);
+
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    state.placement.left = screen.right() + 1000;
+    CMainFrame frame(state, docs, ui);
+    EXPECT_TRUE(screen.contains(QRect(frame.pos(), frame.size()))) << frame.pos().x();
 }
