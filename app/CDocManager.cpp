@@ -35,7 +35,8 @@ CDocManager::CDocManager(CProgramState& state, IHostUi& ui, QObject* parent)
     : QObject(parent), m_state(state), m_ui(ui)
 {
     promptOpenFileName = [this](const QString& suggested) {
-        QFileDialog dialog(DialogParent(), QStringLiteral("Open"), suggested, FileDialogFilter());
+        QFileDialog dialog(DialogParent(), QStringLiteral("Open"),
+                           suggested.isEmpty() ? m_strLastFolder : suggested, FileDialogFilter());
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         if (m_ui.ExecDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -48,6 +49,8 @@ CDocManager::CDocManager(CProgramState& state, IHostUi& ui, QObject* parent)
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(QStringLiteral("rad"));
+        if (!m_strLastFolder.isEmpty())
+            dialog.setDirectory(m_strLastFolder);
         dialog.selectFile(suggested);
         if (m_ui.ExecDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return QString();
@@ -196,6 +199,7 @@ CVespiraDoc* CDocManager::OnFileOpen()
     const QString path = promptOpenFileName(QString());
     if (path.isEmpty())
         return nullptr;
+    m_strLastFolder = QFileInfo(path).absolutePath();
     return OpenDocumentFile(path);
 }
 
@@ -262,6 +266,7 @@ bool CDocManager::DoSave(CVespiraDoc* doc, const QString& path)
         target = promptSaveFileName(suggested);
         if (target.isEmpty())
             return false;
+        m_strLastFolder = QFileInfo(target).absolutePath();
     }
     if (!doc->OnSaveDocument(target)) {
         // The document keeps its changes; the user must know they are not on disk.

@@ -89,6 +89,10 @@ public:
 
     static QString FileDialogFilter();
 
+    // The folder the Open and Save As dialogs start in: the one last chosen in them.
+    QString LastFolder() const { return m_strLastFolder; }
+    void SetLastFolder(const QString& folder) { m_strLastFolder = folder; }
+
     // The file dialogs; tests replace them. Each gets a suggested name and returns the
     // chosen path, or an empty text when the user cancelled.
     std::function<QString(const QString& suggested)> promptOpenFileName;
@@ -120,6 +124,7 @@ private:
     // manager when the event loop did not get to them.
     QList<QPointer<QObject>> m_pendingDeletes;
     QStringList m_recentFiles;
+    QString m_strLastFolder;
     struct PendingPlacement
     {
         QPointer<CChildFrame> frame;

@@ -11,6 +11,8 @@ namespace {
 
 const QString kGroup = QStringLiteral("Settings");
 const QString kRecentGroup = QStringLiteral("Recent File List");
+const QString kDialogGroup = QStringLiteral("File Dialogs");
+const QString kLastFolder = QStringLiteral("LastFolder");
 
 // A REG_DWORD value: the low 32 bits of a whole number.
 bool ReadDword(const QSettings& s, const QString& name, quint32& out)
@@ -232,6 +234,34 @@ bool CSettings::WriteRecentFiles(const QStringList& files) const
     for (int i = 0; i < files.size() && i < kRecentFileCount; ++i)
         s.setValue(QStringLiteral("File%1").arg(i + 1), files[i]);
     s.endGroup();
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+QString CSettings::ReadLastFolder() const
+{
+    const QFileInfo info(m_strPath);
+    if (!info.exists() || Unreadable(info))
+        return QString();
+    const QSettings s(m_strPath, QSettings::IniFormat);
+    if (s.status() != QSettings::NoError)
+        return QString();
+    return s.value(kDialogGroup + QLatin1Char('/') + kLastFolder).toString();
+}
+
+bool CSettings::WriteLastFolder(const QString& folder) const
+{
+    const QFileInfo info(m_strPath);
+    if (info.exists() && !info.isFile())
+        return false;
+    QSettings s(m_strPath, QSettings::IniFormat);
+    if (!s.isWritable())
+        return false;
+    const QString key = kDialogGroup + QLatin1Char('/') + kLastFolder;
+    if (folder.isEmpty())
+        s.remove(key);
+    else
+        s.setValue(key, folder);
     s.sync();
     return s.status() == QSettings::NoError;
 }

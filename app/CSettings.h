@@ -52,6 +52,10 @@ public:
 
     QStringList ReadRecentFiles() const;
     bool WriteRecentFiles(const QStringList& files) const;
+    // The folder Open and Save As start in, beside the recent files (group "File Dialogs",
+    // "LastFolder"); empty when none was stored.
+    QString ReadLastFolder() const;
+    bool WriteLastFolder(const QString& folder) const;
 
     static constexpr int kRecentFileCount = 3;
 

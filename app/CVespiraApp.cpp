@@ -91,6 +91,7 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
 
     // 5. The framework's profile: the recent-file list of 3 entries.
     m_docs.SetRecentFiles(m_settings.ReadRecentFiles());
+    m_docs.SetLastFolder(m_settings.ReadLastFolder());
 
     // 7. Start-up values.
     SetStartupValues(m_state);
@@ -160,6 +161,7 @@ void CVespiraApp::ExitInstance()
 {
     m_settings.Write(m_state);
     m_settings.WriteRecentFiles(m_docs.RecentFiles());
+    m_settings.WriteLastFolder(m_docs.LastFolder());
     m_pInstance.reset();
 }
 

@@ -4,8 +4,11 @@
 #include "CommandIds.h"
 #include "ShellFixture.h"
 
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
@@ -266,6 +269,31 @@ TEST_F(ShellTest, APatternStartedWhileTheExitQuestionIsUpIsAskedAbout)
               (QStringList{QStringLiteral("Save changes to ORMA1?"), kCollectingWarning,
                            QStringLiteral("Save changes to ORMA2?")}));
     EXPECT_TRUE(docs.Documents().empty());
+}
+
+TEST_F(ShellTest, OpenAndSaveAsStartInTheFolderLastUsed)
+{
+    QDir(tmp.path()).mkdir(QStringLiteral("saved"));
+    const QString saved = TempPath(QStringLiteral("saved/one.rad"));
+    frame->NewDocument();
+    saveAnswers << saved;
+    ASSERT_TRUE(docs.OnFileSaveAs(frame->ActiveChildDocument()));
+    EXPECT_EQ(docs.LastFolder(), QFileInfo(saved).absolutePath());
+    openAnswers << QStringLiteral(VESPIRA_EXAMPLES "/small.rad");
+    ASSERT_NE(docs.OnFileOpen(), nullptr);
+    EXPECT_EQ(docs.LastFolder(), QFileInfo(QStringLiteral(VESPIRA_EXAMPLES)).absoluteFilePath());
+
+    // The program's own Open dialog starts there.
+    CDocManager plain(state, ui);
+    plain.SetLastFolder(tmp.path());
+    QString shown;
+    ui.dialogHandler = [&shown](QDialog& dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(&dialog))
+            shown = files->directory().absolutePath();
+        return 0;
+    };
+    EXPECT_EQ(plain.OnFileOpen(), nullptr);
+    EXPECT_EQ(shown, QDir(tmp.path()).absolutePath());
 }
 
 TEST_F(ShellTest, NewWindowSharesTheDocument)

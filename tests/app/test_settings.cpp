@@ -302,6 +302,18 @@ TEST_F(SettingsTest, RecentFilesShareTheFile)
     EXPECT_EQ(settings.ReadRecentFiles(), QStringList{QStringLiteral("/c/three.rad")});
 }
 
+TEST_F(SettingsTest, LastFolderIsKeptBesideTheRecentFiles)
+{
+    CSettings settings(Path());
+    EXPECT_TRUE(settings.ReadLastFolder().isEmpty());
+    ASSERT_TRUE(settings.WriteLastFolder(QStringLiteral("/data/scans")));
+    ASSERT_TRUE(settings.WriteRecentFiles({QStringLiteral("/a/one.rad")}));
+    CProgramState s(m_ui);
+    ASSERT_TRUE(settings.Write(s));
+    EXPECT_EQ(settings.ReadLastFolder(), QStringLiteral("/data/scans"));
+    EXPECT_EQ(settings.ReadRecentFiles(), QStringList{QStringLiteral("/a/one.rad")});
+}
+
 // Start, show, close and write, as a run of the program does, three times: the stored
 // placement must not drift.
 TEST_F(SettingsTest, PlacementIsStableOverThreeRestarts)
