@@ -251,13 +251,12 @@ QString CSettings::ReadLastFolder() const
 
 bool CSettings::WriteLastFolder(const QString& folder) const
 {
-    const QFileInfo info(m_strPath);
-    if (info.exists() && !info.isFile())
+    if (QFileInfo::exists(m_strPath) && !QFileInfo(m_strPath).isFile())
         return false;
     QSettings s(m_strPath, QSettings::IniFormat);
+    const QString key = kDialogGroup + QLatin1Char('/') + kLastFolder;
     if (!s.isWritable())
         return false;
-    const QString key = kDialogGroup + QLatin1Char('/') + kLastFolder;
     if (folder.isEmpty())
         s.remove(key);
     else
