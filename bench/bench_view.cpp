@@ -49,7 +49,7 @@ int main(int argc, char** argv)
         v = counts(random);
     doc.m_nMaxIntensity = 50000;
     for (int i = 0; i < kSide * kSide; i += 997)
-        doc.m_pScanTime[static_cast<std::size_t>(i)] = 900.0f;
+        doc.SetScanTime(i % kSide, i / kSide, 900.0f);
     state.activeDocument = &doc;
 
     CVespiraView view(doc, state);

@@ -351,8 +351,7 @@ PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view raw)
             break;
         const int col = doc.ColumnOf(FloatAfter(line, "x:"));
         const int row = doc.RowOf(FloatAfter(line, "y:"));
-        if (doc.IsInGrid(col, row))
-            doc.m_pScanTime[doc.IndexOf(col, row)] = FloatAfter(line, "time:");
+        doc.SetScanTime(col, row, FloatAfter(line, "time:"));
     }
 
     doc.m_pUndoScanTime = doc.m_pScanTime;

@@ -101,6 +101,7 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
     m_pIntensity = std::move(intensity);
     m_pScanTime = std::move(scanTime);
     m_pUndoScanTime = std::move(undoScanTime);
+    RecountSelection();
     CopyDisplaySettings(m_state.display);
     return true;
 }
@@ -161,6 +162,7 @@ void CVespiraDoc::OnCloseDocument()
     m_pIntensity = {};
     m_pScanTime = {};
     m_pUndoScanTime = {};
+    RecountSelection();
 }
 
 bool CVespiraDoc::SaveModified()
@@ -200,25 +202,41 @@ void CVespiraDoc::ClearAll()
 {
     m_pUndoScanTime = m_pScanTime;
     std::fill(m_pScanTime.begin(), m_pScanTime.end(), 0.0f);
+    RecountSelection();
 }
 
 void CVespiraDoc::Undo()
 {
     m_pScanTime = m_pUndoScanTime;
+    RecountSelection();
 }
 
-int CVespiraDoc::ScanCount() const
+void CVespiraDoc::SetScanTime(int col, int row, float time)
 {
-    return static_cast<int>(
+    if (!IsInGrid(col, row) || static_cast<std::size_t>(PointCount()) > m_pScanTime.size())
+        return;
+    float& slot = m_pScanTime[static_cast<std::size_t>(IndexOf(col, row))];
+    const float old = slot;
+    slot = time;
+    // A non-finite time would stay in a running total after it is gone.
+    if (!std::isfinite(old) || !std::isfinite(time) || !std::isfinite(m_dTotalScanTime)) {
+        RecountSelection();
+        return;
+    }
+    m_nScanCount += (time > 0.0f ? 1 : 0) - (old > 0.0f ? 1 : 0);
+    // Whole-second and tenth times sum exactly in double, so the running total equals a
+    // fresh sum.
+    m_dTotalScanTime += static_cast<double>(time) - static_cast<double>(old);
+}
+
+void CVespiraDoc::RecountSelection()
+{
+    m_nScanCount = static_cast<int>(
         std::count_if(m_pScanTime.begin(), m_pScanTime.end(), [](float t) { return t > 0.0f; }));
-}
-
-double CVespiraDoc::TotalScanTime() const
-{
     double total = 0.0;
     for (float t : m_pScanTime)
         total += t;
-    return total;
+    m_dTotalScanTime = total;
 }
 
 void CVespiraDoc::StampModified()

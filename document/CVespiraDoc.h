@@ -126,9 +126,14 @@ public:
     bool IsTarget(int col, int row) const { return m_pScanTime[IndexOf(col, row)] != 0.0f; }
     void ClearAll();
     void Undo();
-    // Scan times greater than 0, and the sum of all scan times in seconds.
-    int ScanCount() const;
-    double TotalScanTime() const;
+    // One point's scan time, keeping the running count and total up to date.
+    void SetScanTime(int col, int row, float time);
+    // Counts the selection anew after m_pScanTime was written as a whole.
+    void RecountSelection();
+    // Scan times greater than 0, and the sum of all scan times in seconds; kept as the
+    // selection changes, so the statistics panel never walks the grid.
+    int ScanCount() const { return m_nScanCount; }
+    double TotalScanTime() const { return m_dTotalScanTime; }
     // Restamps the modified date and time.
     void StampModified();
 
@@ -140,4 +145,6 @@ signals:
 
 private:
     CProgramState& m_state;
+    int m_nScanCount = 0;
+    double m_dTotalScanTime = 0.0;
 };

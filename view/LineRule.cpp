@@ -4,10 +4,7 @@
 
 void SelectLineTargets(CVespiraDoc& doc, GridPoint a, GridPoint b, float scanTime)
 {
-    ForEachLinePoint(a, b, [&](int col, int row) {
-        if (doc.IsInGrid(col, row))
-            doc.m_pScanTime[static_cast<std::size_t>(doc.IndexOf(col, row))] = scanTime;
-    });
+    ForEachLinePoint(a, b, [&](int col, int row) { doc.SetScanTime(col, row, scanTime); });
 }
 
 SelectionStatistics ComputeSelectionStatistics(const CVespiraDoc& doc, const CProgramState& state)

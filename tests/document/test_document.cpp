@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
+#include <numeric>
+#include <random>
 #include <vector>
 
 namespace {
@@ -154,9 +157,9 @@ TEST_F(DocumentTest, ClearAllAndUndo)
 {
     auto doc = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
     ASSERT_TRUE(doc);
-    doc->m_pScanTime[1] = 900.0f;
-    doc->m_pScanTime[7] = 30.0f;
-    doc->m_pScanTime[9] = -5.0f;
+    doc->SetScanTime(1, 0, 900.0f);
+    doc->SetScanTime(2, 1, 30.0f);
+    doc->SetScanTime(4, 1, -5.0f);
     doc->SetModifiedFlag(false);
     const auto selection = doc->m_pScanTime;
 
@@ -168,9 +171,39 @@ TEST_F(DocumentTest, ClearAllAndUndo)
     EXPECT_DOUBLE_EQ(doc->TotalScanTime(), 0.0);
     doc->Undo();
     EXPECT_EQ(doc->m_pScanTime, selection);
+    EXPECT_EQ(doc->ScanCount(), 2);
     doc->Undo();
     EXPECT_EQ(doc->m_pScanTime, selection);
     EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(DocumentTest, RunningCountAndTotalFollowEveryChange)
+{
+    auto doc = NewDoc(0.0f, 9.5f, 0.5f, 0.0f, 9.5f, 0.5f);
+    ASSERT_TRUE(doc);
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> point(0, 19);
+    const float times[] = {0.0f, 900.0f, 0.9f, 12.6f, -5.0f, 0.0f, 1e5f};
+    for (int i = 0; i < 2000; ++i) {
+        doc->SetScanTime(point(random), point(random), times[i % 7]);
+        if (i % 97 == 0 || i == 1999) {
+            const int count = static_cast<int>(std::count_if(
+                doc->m_pScanTime.begin(), doc->m_pScanTime.end(), [](float t) { return t > 0; }));
+            const double total =
+                std::accumulate(doc->m_pScanTime.begin(), doc->m_pScanTime.end(), 0.0);
+            ASSERT_EQ(doc->ScanCount(), count) << i;
+            ASSERT_EQ(doc->TotalScanTime(), total) << i;
+        }
+    }
+    // A time that is not a number leaves no trace in the total once it is replaced.
+    doc->SetScanTime(3, 3, std::numeric_limits<float>::quiet_NaN());
+    doc->SetScanTime(3, 3, 0.0f);
+    EXPECT_TRUE(std::isfinite(doc->TotalScanTime()));
+    // Points outside the grid are refused.
+    const auto before = doc->m_pScanTime;
+    doc->SetScanTime(20, 0, 900.0f);
+    doc->SetScanTime(0, -1, 900.0f);
+    EXPECT_EQ(doc->m_pScanTime, before);
 }
 
 TEST_F(DocumentTest, ClosingTheActiveDocumentWarnsWhileCollecting)

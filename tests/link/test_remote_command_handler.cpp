@@ -249,7 +249,7 @@ TEST_F(HandlerTest, EndCollectRestoresTheTitleAndErasesTheMarker)
 {
     CVespiraDoc* doc = Scan();
     std::strcpy(doc->m_szFileName, "scan.rad");
-    doc->m_pScanTime[doc->IndexOf(0, 0)] = 900.0f;
+    doc->SetScanTime(0, 0, 900.0f);
 
     for (bool overlay : {true, false}) {
         state.viewOverlay = overlay;

@@ -26,8 +26,5 @@ struct ViewFixtureBase
     {
         doc->m_pIntensity[static_cast<std::size_t>(doc->IndexOf(col, row))] = value;
     }
-    void SetTime(int col, int row, float time)
-    {
-        doc->m_pScanTime[static_cast<std::size_t>(doc->IndexOf(col, row))] = time;
-    }
+    void SetTime(int col, int row, float time) { doc->SetScanTime(col, row, time); }
 };
