@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+
+#include <optional>
+
+class CProgramState;
+class QLineEdit;
+
+// "Radiography Selection Properties": the scan time that newly selected targets
+// receive (the program-wide default scan time). Targets already selected keep theirs.
+class CSelectionPropertiesDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Characters of the edit that are read.
+    static constexpr int kMaxScanTimeText = 63;
+
+    explicit CSelectionPropertiesDlg(CProgramState& state, QWidget* parent = nullptr);
+
+    // The scan time an entry gives: leading blanks skipped, the longest leading number
+    // taken, accepted when greater than 0.9 in single precision and finite; none otherwise.
+    static std::optional<float> ParseScanTime(const QString& text);
+
+    void accept() override;
+
+private:
+    CProgramState& m_state;
+    QLineEdit* m_pEdit;
+};

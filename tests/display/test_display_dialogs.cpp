@@ -1,0 +1,210 @@
+#include "COptionsDlg.h"
+#include "COrientationDlg.h"
+#include "CProgramState.h"
+#include "CSelectionPropertiesDlg.h"
+#include "DisplayTestSupport.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+struct DialogsFixture : ::testing::Test
+{
+    CCaptionUi ui;
+    CProgramState state{ui};
+
+    // Types text into an edit and moves the focus on, as leaving the edit does.
+    static void Enter(QLineEdit* edit, const QString& text)
+    {
+        edit->setText(text);
+        emit edit->editingFinished();
+    }
+    static QRgb SwatchColour(QWidget* swatch)
+    {
+        const QImage image = swatch->grab().toImage();
+        return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFFu;
+    }
+};
+
+constexpr int kRed = 0;
+constexpr int kGreen = 1;
+constexpr int kBlue = 2;
+
+} // namespace
+
+TEST_F(DialogsFixture, OptionsRefusesAComponentOutsideTheRangeAndKeepsTheLastNumber)
+{
+    state.border = Rgb(128, 0, 0);
+    COptionsDlg dlg(state);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Options"));
+    QLineEdit* red = dlg.Edit(COptionsDlg::kBorder, kRed);
+    EXPECT_EQ(red->text(), QStringLiteral("128"));
+    EXPECT_EQ(dlg.Slider(COptionsDlg::kBorder, kRed)->value(), 128);
+    const QRgb swatch = SwatchColour(dlg.Swatch(COptionsDlg::kBorder));
+    EXPECT_EQ(swatch, 0x800000u);
+
+    for (const char* bad : {"256", "-1", "99999999999"}) {
+        Enter(red, QString::fromLatin1(bad));
+        EXPECT_EQ(red->text(), QStringLiteral("128")) << bad;
+    }
+    ASSERT_EQ(ui.messages.size(), 3);
+    EXPECT_EQ(ui.messages.front(), QStringLiteral("Valid RGB values range from 0 to 255"));
+    EXPECT_EQ(ui.captions.front(), QStringLiteral("RGB Input Error"));
+    EXPECT_EQ(dlg.Colour(COptionsDlg::kBorder), Rgb(128, 0, 0));
+    EXPECT_EQ(SwatchColour(dlg.Swatch(COptionsDlg::kBorder)), swatch);
+
+    // Text that is not wholly a number counts as 0; the bounds themselves are accepted.
+    Enter(red, QStringLiteral("12x"));
+    EXPECT_EQ(dlg.Colour(COptionsDlg::kBorder), Rgb(0, 0, 0));
+    Enter(dlg.Edit(COptionsDlg::kBorder, kBlue), QStringLiteral("255"));
+    EXPECT_EQ(dlg.Colour(COptionsDlg::kBorder), Rgb(0, 0, 255));
+    EXPECT_EQ(dlg.Slider(COptionsDlg::kBorder, kBlue)->value(), 255);
+    EXPECT_EQ(SwatchColour(dlg.Swatch(COptionsDlg::kBorder)), 0x0000FFu);
+    EXPECT_EQ(ui.messages.size(), 3);
+    EXPECT_EQ(state.border, Rgb(128, 0, 0)); // only OK stores
+}
+
+TEST_F(DialogsFixture, OptionsSliderShowsItsNumberAndRedrawsTheSwatch)
+{
+    state.activeTarget = Rgb(255, 0, 0);
+    COptionsDlg dlg(state);
+    dlg.Slider(COptionsDlg::kActiveTarget, kGreen)->setValue(255);
+    EXPECT_EQ(dlg.Edit(COptionsDlg::kActiveTarget, kGreen)->text(), QStringLiteral("255"));
+    EXPECT_EQ(dlg.Colour(COptionsDlg::kActiveTarget), Rgb(255, 255, 0));
+    EXPECT_EQ(SwatchColour(dlg.Swatch(COptionsDlg::kActiveTarget)), 0xFFFF00u);
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(DialogsFixture, OptionsOkStoresAllFiveAndCancelNone)
+{
+    const COLORREF before[] = {state.border, state.selection, state.activeTarget, state.foreground,
+                               state.background};
+    {
+        COptionsDlg dlg(state);
+        for (int g = 0; g < COptionsDlg::kGroupCount; ++g)
+            for (int c = 0; c < 3; ++c)
+                Enter(dlg.Edit(g, c), QString::number(10 * g + c + 1));
+        dlg.reject();
+    }
+    EXPECT_EQ(state.border, before[0]);
+    EXPECT_EQ(state.selection, before[1]);
+    EXPECT_EQ(state.activeTarget, before[2]);
+    EXPECT_EQ(state.foreground, before[3]);
+    EXPECT_EQ(state.background, before[4]);
+
+    COptionsDlg dlg(state);
+    for (int c = 0; c < 3; ++c)
+        Enter(dlg.Edit(COptionsDlg::kBackground, c), QStringLiteral("0"));
+    dlg.Slider(COptionsDlg::kSelection, kRed)->setValue(7);
+    // Typed and not yet left when OK is pressed: still taken.
+    dlg.Edit(COptionsDlg::kForeground, kBlue)->setText(QStringLiteral("200"));
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(state.background, Rgb(0, 0, 0));
+    EXPECT_EQ(state.selection, (before[1] & 0xFFFF00u) | 7u);
+    EXPECT_EQ(BlueOf(state.foreground), 200);
+    EXPECT_EQ(state.border, before[0]);
+}
+
+TEST_F(DialogsFixture, OptionsReturnOnAWrongNumberKeepsTheDialogOpen)
+{
+    COptionsDlg dlg(state);
+    dlg.show();
+    QLineEdit* green = dlg.Edit(COptionsDlg::kSelection, kGreen);
+    const QString before = green->text();
+    green->setText(QStringLiteral("300"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(green, &enter);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(green->text(), before);
+    EXPECT_EQ(ui.messages.size(), 1);
+
+    // The same through OK with the wrong text still in the edit.
+    green->setText(QStringLiteral("300"));
+    dlg.accept();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(ui.messages.size(), 2);
+}
+
+TEST_F(DialogsFixture, OrientationShowsTheCurrentValueAndOkTakesTheChoice)
+{
+    state.imageOrientation = 2;
+    {
+        COrientationDlg dlg(state);
+        EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Orientation"));
+        EXPECT_TRUE(dlg.Button(2)->isChecked());
+        EXPECT_EQ(dlg.Button(2)->text(), QStringLiteral("-X,-Y"));
+        dlg.Button(3)->setChecked(true);
+        dlg.reject();
+    }
+    EXPECT_EQ(state.imageOrientation, 2);
+    {
+        COrientationDlg dlg(state);
+        dlg.Button(3)->setChecked(true);
+        EXPECT_FALSE(dlg.Button(2)->isChecked());
+        dlg.accept();
+    }
+    EXPECT_EQ(state.imageOrientation, 3);
+
+    state.imageOrientation = 7;
+    COrientationDlg dlg(state);
+    for (int i = 0; i < COrientationDlg::kOrientationCount; ++i)
+        EXPECT_FALSE(dlg.Button(i)->isChecked()) << i;
+    dlg.accept();
+    EXPECT_EQ(state.imageOrientation, 7);
+}
+
+TEST_F(DialogsFixture, SelectionPropertiesShowsWholeSecondsAndKeepsTheExactTime)
+{
+    {
+        CSelectionPropertiesDlg dlg(state);
+        EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Radiography Selection Properties"));
+        auto* edit = dlg.findChild<QLineEdit*>(QStringLiteral("scanTimeEdit"));
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->text(), QStringLiteral("900"));
+        EXPECT_EQ(dlg.focusWidget(), edit);
+        edit->setText(QStringLiteral("12.6"));
+        dlg.accept();
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(state.defaultScanTime, 12.6f);
+    CSelectionPropertiesDlg dlg(state);
+    auto* edit = dlg.findChild<QLineEdit*>(QStringLiteral("scanTimeEdit"));
+    EXPECT_EQ(edit->text(), QStringLiteral("13"));
+    edit->setText(QStringLiteral("50"));
+    dlg.reject();
+    EXPECT_EQ(state.defaultScanTime, 12.6f);
+}
+
+TEST_F(DialogsFixture, SelectionPropertiesRefusesTimesNotAboveNineTenths)
+{
+    CSelectionPropertiesDlg dlg(state);
+    dlg.show();
+    auto* edit = dlg.findChild<QLineEdit*>(QStringLiteral("scanTimeEdit"));
+    for (const char* bad : {"0.5", "0.8", "0", "-5", "abc", "", "1e999"}) {
+        edit->setText(QString::fromLatin1(bad));
+        dlg.accept();
+        EXPECT_TRUE(dlg.isVisible()) << bad;
+        EXPECT_EQ(edit->text(), QString::fromLatin1(bad));
+        EXPECT_EQ(state.defaultScanTime, 900.0f) << bad;
+    }
+    ASSERT_EQ(ui.messages.size(), 7);
+    EXPECT_EQ(ui.messages.back(), QStringLiteral("Scan time must be positive"));
+
+    using P = CSelectionPropertiesDlg;
+    EXPECT_EQ(P::ParseScanTime(QStringLiteral("1e3")), 1000.0f);
+    EXPECT_EQ(P::ParseScanTime(QStringLiteral("0.9")), 0.9f);
+    EXPECT_EQ(P::ParseScanTime(QStringLiteral(" \t 30s")), 30.0f);
+    EXPECT_EQ(P::ParseScanTime(QStringLiteral("+7.5.3")), 7.5f);
+    // Only 63 characters are read: the second digit here is the 64th.
+    EXPECT_EQ(P::ParseScanTime(QString(61, QLatin1Char(' ')) + QStringLiteral("250")), 25.0f);
+    EXPECT_FALSE(P::ParseScanTime(QStringLiteral("nan")));
+}
