@@ -1,12 +1,16 @@
 #include "CVespiraView.h"
 
 #include "CColorScaleDlg.h"
+#include "COptionsDlg.h"
 #include "CPatternPainter.h"
 #include "CVespiraDoc.h"
 #include "ColourSettings.h"
 #include "LineRule.h"
 #include "ViewTexts.h"
 
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -23,9 +27,12 @@ constexpr int kRecolourDelayMs = 200;
 } // namespace
 
 CVespiraView::CVespiraView(CVespiraDoc& doc, CProgramState& state, QWidget* parent)
-    : QWidget(parent), m_doc(doc), m_state(state)
+    : QWidget(parent), m_doc(doc), m_state(state), m_tools(doc, state, *this)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Both right-button events reach the mouse handlers: the press sets the zoom centre,
+    // the release shows the context menu.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     m_recolour.setSingleShot(true);
@@ -40,6 +47,8 @@ CVespiraView::CVespiraView(CVespiraDoc& doc, CProgramState& state, QWidget* pare
 
 CVespiraView::~CVespiraView()
 {
+    if (m_bGestureHere)
+        m_state.dragMode = DragMode::None;
     if (m_state.activeView == this)
         m_state.activeView = nullptr;
 }
@@ -232,25 +241,123 @@ void CVespiraView::resizeEvent(QResizeEvent* event)
     RecalcScreenLayout(width(), height());
 }
 
+PointerSpot CVespiraView::SpotAt(const QPoint& p) const
+{
+    PointerSpot spot;
+    spot.onGrid = HitTestGrid(p.x(), p.y(), spot.point.x, spot.point.y);
+    spot.onScale = HitTestColourScale(p.x(), p.y(), spot.sx, spot.sy);
+    return spot;
+}
+
 void CVespiraView::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
-    GridPoint point;
-    const bool onGrid = HitTestGrid(p.x(), p.y(), point.x, point.y);
-    m_state.ui->SetStatusText(FormatStatusText(onGrid ? &point : nullptr));
+    // A release that went astray (a grab taken by another window) ends the gesture here.
+    if (m_bGestureHere && !(event->buttons() & Qt::LeftButton))
+        EndLostGesture();
+    const PointerSpot spot = SpotAt(event->position().toPoint());
+    if (m_state.dragMode != DragMode::None && !m_bGestureHere) {
+        // Another view's gesture: only the status text follows this pointer.
+        m_state.ui->SetStatusText(FormatStatusText(spot.onGrid ? &spot.point : nullptr));
+    } else {
+        m_tools.PointerMove(spot);
+    }
     QWidget::mouseMoveEvent(event);
 }
 
 void CVespiraView::mousePressEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
-    int sx = 0;
-    int sy = 0;
-    if (event->button() == Qt::RightButton && HitTestColourScale(p.x(), p.y(), sx, sy)) {
-        OpenColourScaleDialog();
-        return;
+    const PointerSpot spot = SpotAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) {
+        if (m_state.dragMode != DragMode::None && !m_bGestureHere)
+            m_state.dragMode = DragMode::None; // left over by a view that is gone
+        m_tools.LeftPress(spot);
+        m_bGestureHere = m_state.dragMode != DragMode::None;
+    } else if (event->button() == Qt::RightButton) {
+        RightPress(spot);
     }
     QWidget::mousePressEvent(event);
+}
+
+void CVespiraView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        if (m_bGestureHere || m_state.dragMode == DragMode::None)
+            m_tools.LeftRelease(SpotAt(p));
+        m_bGestureHere = false;
+    } else if (event->button() == Qt::RightButton && SpotAt(p).onGrid) {
+        emit contextMenuRequested(mapToGlobal(p));
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CVespiraView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        // The second press of any other double click is an ordinary press.
+        QWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    const PointerSpot spot = SpotAt(event->position().toPoint());
+    RightPress(spot);
+    m_tools.Retime(spot);
+}
+
+void CVespiraView::RightPress(const PointerSpot& spot)
+{
+    if (spot.onGrid)
+        m_tools.SetZoomCentre(spot);
+    else if (spot.onScale)
+        OpenColourScaleDialog();
+    else
+        OpenOptionsDialog();
+}
+
+void CVespiraView::keyPressEvent(QKeyEvent* event)
+{
+    QPoint step;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        step = {-1, 0};
+        break;
+    case Qt::Key_Up:
+        step = {0, -1};
+        break;
+    case Qt::Key_Right:
+        step = {1, 0};
+        break;
+    case Qt::Key_Down:
+        step = {0, 1};
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // The window system turns the moved pointer into an ordinary pointer move.
+    QCursor::setPos(screen(), QCursor::pos(screen()) + step);
+}
+
+void CVespiraView::focusOutEvent(QFocusEvent* event)
+{
+    // A menu popping up takes the focus only for its own life.
+    if (event->reason() != Qt::PopupFocusReason)
+        EndLostGesture();
+    QWidget::focusOutEvent(event);
+}
+
+void CVespiraView::hideEvent(QHideEvent* event)
+{
+    EndLostGesture();
+    QWidget::hideEvent(event);
+}
+
+void CVespiraView::EndLostGesture()
+{
+    if (!m_bGestureHere)
+        return;
+    m_bGestureHere = false;
+    if (m_state.dragMode != DragMode::None)
+        m_tools.EndLostGesture();
 }
 
 void CVespiraView::OpenColourScaleDialog()
@@ -259,6 +366,20 @@ void CVespiraView::OpenColourScaleDialog()
     if (m_state.ui->ExecDialog(dialog) == QDialog::Accepted &&
         ApplyColourScaleChoice(m_doc, m_state, dialog.Values()))
         RequestRepaint();
+}
+
+void CVespiraView::OpenOptionsDialog()
+{
+    COptionsDlg dialog(m_state, this);
+    if (m_state.ui->ExecDialog(dialog) == QDialog::Accepted)
+        RepaintAllViews();
+}
+
+void CVespiraView::RepaintAllViews()
+{
+    for (QWidget* widget : QApplication::allWidgets())
+        if (auto* view = qobject_cast<CVespiraView*>(widget))
+            view->update();
 }
 
 void CVespiraView::PrintPage(QPainter& painter, const QRect& page)

@@ -3,6 +3,7 @@
 #include "CCellImage.h"
 #include "CProgramState.h"
 #include "IPatternView.h"
+#include "SelectionTools.h"
 #include "ViewLayout.h"
 
 #include <QTimer>
@@ -63,20 +64,43 @@ public:
     // The right press on the colour scale: the Color Intensity Scale dialog, and a repaint
     // when it changed anything.
     void OpenColourScaleDialog();
+    // The right press elsewhere off the grid: the Options dialog, and on OK every view
+    // repainted.
+    void OpenOptionsDialog();
+    // What the hit tests find at a client point.
+    PointerSpot SpotAt(const QPoint& p) const;
+    // A full repaint of every pattern view (after a change of colours or orientation).
+    static void RepaintAllViews();
+
+signals:
+    // A right button released over the grid: the context menu belongs at this screen point.
+    void contextMenuRequested(const QPoint& globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    void RightPress(const PointerSpot& spot);
+    // Ends a gesture begun in this view whose release will not come.
+    void EndLostGesture();
+
     ImagePlacement Placement() const;
     void SetCellColour(int col, int row, COLORREF colour);
     int LineHeight();
 
     CVespiraDoc& m_doc;
     CProgramState& m_state;
+    CSelectionTools m_tools;
+    // The left press of the gesture under way was in this view.
+    bool m_bGestureHere = false;
     CCellImage m_cells;
     PatternLayout m_layout;
     CellWindow m_window;

@@ -14,8 +14,8 @@ struct CRecordingView : IPatternView
     void DrawTarget(int c, int r) override { Log("Target", c, r); }
     void DrawCollectMarker(int c, int r) override { Log("Marker", c, r); }
     void DrawAllTargets() override { calls.push_back("AllTargets"); }
-    void DrawStatistics() override {}
-    void DrawColourScale() override {}
+    void DrawStatistics() override { ++statistics; }
+    void DrawColourScale() override { ++scales; }
     void RequestRepaint() override { calls.push_back("Repaint"); }
     void Log(const char* what, int c, int r)
     {
@@ -24,4 +24,6 @@ struct CRecordingView : IPatternView
 
     CVespiraDoc* doc;
     std::vector<std::string> calls;
+    int statistics = 0;
+    int scales = 0;
 };

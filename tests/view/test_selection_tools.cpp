@@ -1,0 +1,282 @@
+#include "CRecordingView.h"
+#include "LineRule.h"
+#include "SelectionTools.h"
+#include "ViewTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace {
+
+PointerSpot Grid(int col, int row)
+{
+    PointerSpot spot;
+    spot.onGrid = true;
+    spot.point = {col, row};
+    return spot;
+}
+
+PointerSpot Scale(int sx, int sy, bool inside = true)
+{
+    PointerSpot spot;
+    spot.onScale = inside;
+    spot.sx = sx;
+    spot.sy = sy;
+    return spot;
+}
+
+const PointerSpot kNowhere;
+
+struct ToolsFixture : ViewFixtureBase, ::testing::Test
+{
+    std::unique_ptr<CRecordingView> view;
+    std::unique_ptr<CSelectionTools> tools;
+
+    void SetUp() override { Make(8, 8); }
+    void Make(int nx, int ny)
+    {
+        MakeDoc(nx, ny);
+        view = std::make_unique<CRecordingView>(doc.get());
+        tools = std::make_unique<CSelectionTools>(*doc, state, *view);
+        Unstamp();
+    }
+    float Time(int col, int row) const
+    {
+        return doc->m_pScanTime[static_cast<std::size_t>(doc->IndexOf(col, row))];
+    }
+    // A stamp the tools would overwrite with the current UTC date.
+    void Unstamp()
+    {
+        std::strcpy(doc->m_szModifiedDate, "old");
+        doc->SetModifiedFlag(false);
+    }
+    bool Stamped() const { return std::strcmp(doc->m_szModifiedDate, "old") != 0; }
+    std::set<std::pair<int, int>> Targets() const
+    {
+        std::set<std::pair<int, int>> targets;
+        for (int row = 0; row < doc->m_nYPoints; ++row)
+            for (int col = 0; col < doc->m_nXPoints; ++col)
+                if (Time(col, row) != 0.0f)
+                    targets.insert({col, row});
+        return targets;
+    }
+    void Drag(int tool, std::initializer_list<PointerSpot> spots, const PointerSpot& release)
+    {
+        state.cursorType = tool;
+        auto it = spots.begin();
+        tools->LeftPress(*it);
+        for (++it; it != spots.end(); ++it)
+            tools->PointerMove(*it);
+        tools->LeftRelease(release);
+    }
+};
+
+} // namespace
+
+TEST_F(ToolsFixture, ArrowSelectsOnceAndKeepsAnExistingTime)
+{
+    Drag(kToolArrow, {Grid(2, 3)}, Grid(2, 3));
+    EXPECT_EQ(Time(2, 3), 900.0f);
+    EXPECT_TRUE(Stamped());
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"Target 2,3"}));
+    EXPECT_EQ(view->statistics, 1);
+    EXPECT_EQ(state.dragMode, DragMode::None);
+
+    // A target keeps its time; the press still marks the pattern modified, without a stamp.
+    SetTime(4, 4, 30.0f);
+    Unstamp();
+    Drag(kToolArrow, {Grid(4, 4), Grid(5, 5)}, Grid(5, 5));
+    EXPECT_EQ(Time(4, 4), 30.0f);
+    EXPECT_EQ(Time(5, 5), 0.0f);
+    EXPECT_FALSE(Stamped());
+    EXPECT_TRUE(doc->IsModified());
+
+    // The double-click after it re-times the target, without a stamp or a cell drawn.
+    state.defaultScanTime = 12.5f;
+    view->calls.clear();
+    tools->Retime(Grid(4, 4));
+    EXPECT_EQ(Time(4, 4), 12.5f);
+    EXPECT_FALSE(Stamped());
+    EXPECT_TRUE(view->calls.empty());
+    EXPECT_EQ(doc->TotalScanTime(), 900.0 + 12.5);
+    // The Eraser's double-click changes nothing.
+    state.cursorType = kToolEraser;
+    tools->Retime(Grid(2, 3));
+    EXPECT_EQ(Time(2, 3), 900.0f);
+}
+
+TEST_F(ToolsFixture, EraserRemovesTargetsAndStampsOnlyWhenOneWentAway)
+{
+    Drag(kToolEraser, {Grid(1, 1), Grid(2, 1)}, Grid(3, 1));
+    EXPECT_FALSE(Stamped());
+    EXPECT_TRUE(view->calls.empty());
+    EXPECT_EQ(view->statistics, 0);
+    EXPECT_TRUE(doc->IsModified()); // every press on the grid marks it
+
+    SetTime(1, 1, 900.0f);
+    SetTime(2, 1, 900.0f);
+    SetTime(3, 1, 900.0f);
+    SetTime(5, 5, 900.0f);
+    Unstamp();
+    Drag(kToolEraser, {Grid(1, 1), Grid(2, 1), kNowhere}, Grid(3, 1));
+    EXPECT_EQ(Targets(), (std::set<std::pair<int, int>>{{5, 5}}));
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"Cell 1,1", "Cell 2,1", "Cell 3,1"}));
+    EXPECT_EQ(view->statistics, 3);
+    EXPECT_TRUE(Stamped());
+    EXPECT_EQ(doc->ScanCount(), 1);
+}
+
+TEST_F(ToolsFixture, CurveTakesOnlyThePointsUnderTheReportedPositions)
+{
+    Drag(kToolCurve, {Grid(0, 0), Grid(3, 0), kNowhere, Grid(3, 4)}, Grid(6, 4));
+    EXPECT_EQ(Targets(), (std::set<std::pair<int, int>>{{0, 0}, {3, 0}, {3, 4}, {6, 4}}));
+    EXPECT_EQ(view->statistics, 4);
+    for (const std::string& call : view->calls)
+        EXPECT_EQ(call.rfind("Target", 0), 0u) << call;
+    // Moves without a gesture select nothing.
+    tools->PointerMove(Grid(7, 7));
+    EXPECT_EQ(Time(7, 7), 0.0f);
+}
+
+TEST_F(ToolsFixture, LineFollowsThePointerAndCommitsTheLineRule)
+{
+    SetTime(1, 0, 30.0f); // on the line: takes the default time at the release
+    Drag(kToolLine, {Grid(0, 0), Grid(7, 7), Grid(5, 2), kNowhere}, Grid(5, 2));
+    std::set<std::pair<int, int>> expected;
+    ForEachLinePoint({0, 0}, {5, 2}, [&](int c, int r) { expected.insert({c, r}); });
+    EXPECT_EQ(Targets(), expected);
+    EXPECT_EQ(Time(1, 0), 900.0f);
+    EXPECT_EQ(doc->ScanCount(), 6);
+    EXPECT_TRUE(Stamped());
+    // Press (one cell), two moves over the grid and the release each ask for a repaint.
+    EXPECT_EQ(std::count(view->calls.begin(), view->calls.end(), "Repaint"), 3);
+}
+
+TEST_F(ToolsFixture, LineOrRectangleReleasedOffTheImageUsesTheLastGridPoint)
+{
+    Drag(kToolRectangle, {Grid(1, 1), Grid(3, 2), kNowhere}, kNowhere);
+    EXPECT_EQ(doc->ScanCount(), 6);
+    EXPECT_TRUE(Stamped());
+    EXPECT_EQ(state.dragMode, DragMode::None);
+
+    Make(8, 8);
+    Drag(kToolLine, {Grid(4, 4), kNowhere}, kNowhere);
+    EXPECT_EQ(Targets(), (std::set<std::pair<int, int>>{{4, 4}}));
+
+    // Press and release on one point select exactly that point.
+    Make(8, 8);
+    Drag(kToolRectangle, {Grid(6, 2)}, Grid(6, 2));
+    EXPECT_EQ(Targets(), (std::set<std::pair<int, int>>{{6, 2}}));
+}
+
+TEST_F(ToolsFixture, RectangleRetimesEveryTargetInsideAndThePreviewCountsIt)
+{
+    SetTime(2, 2, 30.0f);
+    SetTime(7, 7, 30.0f);
+    state.cursorType = kToolRectangle;
+    tools->LeftPress(Grid(3, 3));
+    tools->PointerMove(Grid(1, 1));
+    const SelectionStatistics preview = ComputeSelectionStatistics(*doc, state);
+    EXPECT_EQ(preview.count, 10);
+    EXPECT_EQ(preview.totalSeconds, 9 * 900.0 + 30.0);
+    tools->LeftRelease(Grid(1, 1));
+    EXPECT_EQ(doc->ScanCount(), preview.count);
+    EXPECT_EQ(doc->TotalScanTime(), preview.totalSeconds);
+    EXPECT_EQ(Time(2, 2), 900.0f);
+    EXPECT_EQ(Time(7, 7), 30.0f);
+}
+
+TEST_F(ToolsFixture, ToolChangeDuringAGestureActsAtTheRelease)
+{
+    state.cursorType = kToolArrow;
+    tools->LeftPress(Grid(0, 0));
+    state.cursorType = kToolLine; // dragCurrent is still the press point
+    tools->PointerMove(Grid(3, 0));
+    tools->LeftRelease(Grid(3, 0));
+    EXPECT_EQ(doc->ScanCount(), 4);
+}
+
+TEST_F(ToolsFixture, FirstPressWithTheOverlayHiddenShowsIt)
+{
+    state.viewOverlay = false;
+    state.cursorType = 9; // no tool: nothing selected, the overlay still shown
+    tools->LeftPress(Grid(2, 2));
+    EXPECT_TRUE(state.viewOverlay);
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"Repaint"}));
+    EXPECT_EQ(state.dragMode, DragMode::Selecting);
+    tools->LeftRelease(Grid(2, 2));
+    EXPECT_EQ(doc->ScanCount(), 0);
+    // A press elsewhere changes nothing.
+    state.viewOverlay = false;
+    tools->LeftPress(kNowhere);
+    EXPECT_FALSE(state.viewOverlay);
+    EXPECT_EQ(state.dragMode, DragMode::None);
+}
+
+TEST_F(ToolsFixture, ScaleDragClampsAndMovesBackAtOnce)
+{
+    doc->m_nBrightness = 250;
+    doc->m_nContrast = 3;
+    tools->LeftPress(Scale(10, 50));
+    EXPECT_EQ(state.dragMode, DragMode::ScaleAdjust);
+    EXPECT_EQ(ui.statusText, QStringLiteral("Brightness: 250  Contrast: 3"));
+
+    tools->PointerMove(Scale(5, 400, false)); // far above the scale, to the left
+    EXPECT_EQ(doc->m_nBrightness, 255);
+    EXPECT_EQ(doc->m_nContrast, 0);
+    EXPECT_EQ(state.display.nBrightness, 255);
+    EXPECT_EQ(state.display.nContrast, 0);
+    EXPECT_EQ(ui.statusText, QStringLiteral("Brightness: 255  Contrast: 0"));
+    EXPECT_EQ(view->scales, 1);
+    EXPECT_TRUE(view->calls.empty()); // only the scale until the release
+
+    // Even higher: nothing changes and the anchor stays at 400.
+    tools->PointerMove(Scale(5, 600, false));
+    EXPECT_EQ(view->scales, 1);
+    // One pixel below the last change lowers the brightness at once.
+    tools->PointerMove(Scale(5, 399, false));
+    EXPECT_EQ(doc->m_nBrightness, 254);
+    EXPECT_EQ(state.display.displayColors, doc->m_DisplayColors);
+    EXPECT_TRUE(state.paletteRealise);
+
+    tools->LeftRelease(Scale(6, 389));
+    EXPECT_EQ(doc->m_nBrightness, 244);
+    EXPECT_EQ(doc->m_nContrast, 1);
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"Repaint"}));
+    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(ToolsFixture, LostGestureEndsAsAReleaseAtTheLastGridPoint)
+{
+    state.cursorType = kToolLine;
+    tools->LeftPress(Grid(0, 2));
+    tools->PointerMove(Grid(4, 2));
+    tools->EndLostGesture();
+    EXPECT_EQ(doc->ScanCount(), 5);
+    EXPECT_EQ(state.dragMode, DragMode::None);
+
+    doc->m_nBrightness = 10;
+    tools->LeftPress(Scale(0, 0));
+    tools->PointerMove(Scale(0, 20));
+    tools->EndLostGesture();
+    EXPECT_EQ(doc->m_nBrightness, 30);
+    EXPECT_EQ(state.dragMode, DragMode::None);
+}
+
+TEST_F(ToolsFixture, ClosedDocumentIsNeverWritten)
+{
+    state.cursorType = kToolRectangle;
+    tools->LeftPress(Grid(0, 0));
+    doc->OnCloseDocument();
+    tools->PointerMove(Grid(3, 3));
+    tools->LeftRelease(Grid(3, 3));
+    tools->Retime(Grid(1, 1));
+    tools->LeftPress(Grid(1, 1));
+    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_TRUE(doc->m_pScanTime.empty());
+}
