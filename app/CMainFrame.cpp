@@ -4,7 +4,10 @@
 #include "CChildFrame.h"
 #include "CDocManager.h"
 #include "CHelpWindow.h"
+#include "COptionsDlg.h"
+#include "COrientationDlg.h"
 #include "CProgramState.h"
+#include "CSelectionPropertiesDlg.h"
 #include "CSplashWnd.h"
 #include "CVespiraDoc.h"
 #include "CVespiraView.h"
@@ -258,9 +261,35 @@ void CMainFrame::ConnectFrameworkCommands()
     // Check marks of the view switches and the tools.
     SetUpdateHandler(ID_VIEW_OVERLAY, [this](QAction& a) { a.setChecked(m_state.viewOverlay); });
     SetUpdateHandler(ID_VIEW_HEADER, [this](QAction& a) { a.setChecked(m_state.viewHeader); });
-    for (int id : {ID_TOOL_ARROW, ID_TOOL_LINE, ID_TOOL_CURVE, ID_TOOL_RECTANGLE, ID_TOOL_ERASER})
+    for (int id : {ID_TOOL_ARROW, ID_TOOL_LINE, ID_TOOL_CURVE, ID_TOOL_RECTANGLE, ID_TOOL_ERASER}) {
+        // A gesture under way goes on; its release acts with the new tool.
+        SetCommandHandler(id, [this, id]() { m_state.cursorType = ToolValue(id); });
         SetUpdateHandler(
             id, [this, id](QAction& a) { a.setChecked(m_state.cursorType == ToolValue(id)); });
+    }
+
+    SetCommandHandler(ID_OPTIONS, [this]() { ShowOptions(); });
+    SetCommandHandler(ID_ORIENTATION, [this]() { ShowOrientation(); });
+    SetCommandHandler(ID_PROPERTIES, [this]() {
+        CSelectionPropertiesDlg dialog(m_state, this);
+        m_ui.ExecDialog(dialog);
+    });
+}
+
+void CMainFrame::ShowOptions()
+{
+    // The frame pen is made from the Border setting at each repaint, so nothing else is
+    // rebuilt; every view repaints at once rather than half in the old colours.
+    COptionsDlg dialog(m_state, this);
+    if (m_ui.ExecDialog(dialog) == QDialog::Accepted)
+        CVespiraView::RepaintAllViews();
+}
+
+void CMainFrame::ShowOrientation()
+{
+    COrientationDlg dialog(m_state, this);
+    if (m_ui.ExecDialog(dialog) == QDialog::Accepted)
+        CVespiraView::RepaintAllViews();
 }
 
 void CMainFrame::UpdateCommandUi()
@@ -563,9 +592,22 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* window)
     UpdateCommandUi();
 }
 
+void CMainFrame::ShowContextMenu(const QPoint& globalPos)
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("contextMenu142"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    FillContextMenu(*menu);
+    menu->popup(globalPos);
+}
+
 void CMainFrame::OnDocumentsChanged()
 {
     const QList<CChildFrame*> frames = m_docs.Frames();
+    for (CChildFrame* frame : frames)
+        if (CVespiraView* view = frame->GetView())
+            connect(view, &CVespiraView::contextMenuRequested, this, &CMainFrame::ShowContextMenu,
+                    Qt::UniqueConnection);
     if (!m_pLastChild || !frames.contains(m_pLastChild.data())) {
         auto* current = qobject_cast<CChildFrame*>(m_pMdiArea->currentSubWindow());
         m_pLastChild = (current && frames.contains(current))

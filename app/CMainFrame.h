@@ -69,6 +69,8 @@ public:
     // Fills the view's context menu (Copy, Zoom In, Zoom Out, Zoom Reset, 3D Plot,
     // Properties) with entries that trigger the shared commands.
     void FillContextMenu(QMenu& menu);
+    // The view's context menu, shown at a screen point after a right click on the grid.
+    void ShowContextMenu(const QPoint& globalPos);
 
     // The active pattern window, its view and document (none while no pattern is open).
     CChildFrame* ActiveChild() const;
@@ -94,6 +96,9 @@ public:
     // Help and About.
     void ShowHelpTopics();
     void ShowAbout();
+    // The Options and Orientation commands: the dialog, and on OK every view repainted.
+    void ShowOptions();
+    void ShowOrientation();
 
     // Closing asks every document (SaveModified); true when the window closed.
     bool IsClosed() const { return m_bClosed; }

@@ -73,7 +73,8 @@ std::vector<CommandInfo> BuildTable()
     add(ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action\nUndo",
         {Key(Qt::CTRL | Qt::Key_Z), Key(Qt::ALT | Qt::Key_Backspace)}, R::View);
     add(ID_CLEAR_ALL, "Clear All\tCtrl+DEL",
-        "Clear all selected targets from radiography\tClear All", {}, R::View);
+        "Clear all selected targets from radiography\tClear All", {Key(Qt::CTRL | Qt::Key_Delete)},
+        R::View);
     add(ID_EDIT_COPY, "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy",
         {Key(Qt::CTRL | Qt::Key_C), Key(Qt::CTRL | Qt::Key_Insert)}, R::View)
         .contextLabel = QStringLiteral("Copy");
@@ -170,7 +171,8 @@ std::vector<CommandInfo> BuildTable()
          "eraser", "<b>Eraser</b><p>Click or drag over targets to remove them.</p>"},
     };
     for (const ToolRow& row : tools) {
-        auto& c = add(row.id, row.label, row.prompt, {Key(row.key)}, R::View);
+        // Always enabled: the tool is program-wide, chosen also before a pattern opens.
+        auto& c = add(row.id, row.label, row.prompt, {Key(row.key)}, R::App);
         c.checkable = true;
         c.fallbackIcon = QString::fromUtf8(row.icon);
         c.whatsThis = QString::fromUtf8(row.what);
