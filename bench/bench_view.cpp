@@ -1,12 +1,14 @@
 // Drawing speed of the pattern view on a 1000 x 1000 pattern in an 800 x 800 view:
-// full repaint, one collected cell with its partial repaint, and the recolouring after
-// a brightness change. Prints the median of each in milliseconds.
+// full repaint, one collected cell with its partial repaint, the recolouring after a
+// brightness change, and the selection gestures driven by pointer events (a Curve or
+// Eraser step, a Line or Rectangle move). Prints the median of each in milliseconds.
 #include "CProgramState.h"
 #include "CVespiraDoc.h"
 #include "CVespiraView.h"
 #include "ColourSettings.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 
 #include <algorithm>
 #include <chrono>
@@ -29,6 +31,33 @@ double MedianMs(int runs, const std::function<void(int)>& step)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+void SendMouse(CVespiraView& view, QEvent::Type type, QPoint p, Qt::MouseButton button,
+               Qt::MouseButtons held)
+{
+    QMouseEvent event(type, QPointF(p), QPointF(view.mapToGlobal(p)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(&view, &event);
+}
+
+// One pointer move of a left-button gesture, with the repaint it asked for.
+double GestureStepMs(CVespiraView& view, CProgramState& state, int tool, int runs)
+{
+    state.cursorType = tool;
+    const QRect image = view.ScreenLayout().image.intersected(view.rect());
+    const QPoint start = image.topLeft() + QPoint(5, 5);
+    SendMouse(view, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    QApplication::processEvents();
+    const double ms = MedianMs(runs, [&](int i) {
+        // A new point on every step: a diagonal sweep across the image.
+        const QPoint p(image.left() + 10 + (i * 7) % (image.width() - 20),
+                       image.top() + 10 + (i * 13) % (image.height() - 20));
+        SendMouse(view, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
+        QApplication::processEvents();
+    });
+    SendMouse(view, QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+    QApplication::processEvents();
+    return ms;
 }
 
 } // namespace
@@ -73,9 +102,18 @@ int main(int argc, char** argv)
         view.repaint();
     });
 
+    const double curve = GestureStepMs(view, state, 3, 2000);
+    const double eraser = GestureStepMs(view, state, -1, 2000);
+    const double line = GestureStepMs(view, state, 2, 30);
+    const double rectangle = GestureStepMs(view, state, 4, 30);
+
     std::printf("view 800x800, pattern %dx%d\n", kSide, kSide);
     std::printf("full repaint              %8.3f ms (target < 10)\n", full);
     std::printf("single cell with repaint  %8.3f ms (target < 0.2)\n", cell);
     std::printf("recolour after brightness %8.3f ms (target < 20)\n", recolour);
+    std::printf("Curve step                %8.3f ms (target < 0.1)\n", curve);
+    std::printf("Eraser step               %8.3f ms (target < 0.1)\n", eraser);
+    std::printf("Line move                 %8.3f ms (target < 5)\n", line);
+    std::printf("Rectangle move            %8.3f ms (target < 5)\n", rectangle);
     return 0;
 }

@@ -218,6 +218,7 @@ void CVespiraDoc::SetScanTime(int col, int row, float time)
     float& slot = m_pScanTime[static_cast<std::size_t>(IndexOf(col, row))];
     const float old = slot;
     slot = time;
+    ++m_nSelectionGeneration;
     // A non-finite time would stay in a running total after it is gone.
     if (!std::isfinite(old) || !std::isfinite(time) || !std::isfinite(m_dTotalScanTime)) {
         RecountSelection();
@@ -231,6 +232,7 @@ void CVespiraDoc::SetScanTime(int col, int row, float time)
 
 void CVespiraDoc::RecountSelection()
 {
+    ++m_nSelectionGeneration;
     m_nScanCount = static_cast<int>(
         std::count_if(m_pScanTime.begin(), m_pScanTime.end(), [](float t) { return t > 0.0f; }));
     double total = 0.0;

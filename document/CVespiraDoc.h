@@ -134,6 +134,8 @@ public:
     // selection changes, so the statistics panel never walks the grid.
     int ScanCount() const { return m_nScanCount; }
     double TotalScanTime() const { return m_dTotalScanTime; }
+    // Changes with every change of the selection, so a drawn copy can tell it is current.
+    unsigned SelectionGeneration() const { return m_nSelectionGeneration; }
     // Restamps the modified date and time.
     void StampModified();
 
@@ -147,4 +149,5 @@ private:
     CProgramState& m_state;
     int m_nScanCount = 0;
     double m_dTotalScanTime = 0.0;
+    unsigned m_nSelectionGeneration = 0;
 };

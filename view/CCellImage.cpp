@@ -99,6 +99,86 @@ void CCellImage::Compose(const CVespiraDoc& doc, const CProgramState& state)
         else if (state.cursorType == 4)
             ForEachRectanglePoint(m_nx, m_ny, state.dragAnchor, state.dragCurrent, target);
     }
+    m_inputs = InputsOf(doc, state);
+    m_pending = PendingOf(state);
+}
+
+CCellImage::Inputs CCellImage::InputsOf(const CVespiraDoc& doc, const CProgramState& state)
+{
+    Inputs in;
+    in.overlay = state.viewOverlay;
+    in.selection = state.selection;
+    in.activeTarget = state.activeTarget;
+    in.marker = state.activeDocument == &doc && state.collectMarker.on;
+    if (in.marker) {
+        in.markerCol = state.collectMarker.col;
+        in.markerRow = state.collectMarker.row;
+    }
+    in.generation = doc.SelectionGeneration();
+    in.colours = doc.m_DisplayColors;
+    return in;
+}
+
+CCellImage::Pending CCellImage::PendingOf(const CProgramState& state)
+{
+    if (state.dragMode != DragMode::Selecting || (state.cursorType != 2 && state.cursorType != 4))
+        return {};
+    return {state.cursorType, state.dragAnchor, state.dragCurrent};
+}
+
+void CCellImage::RestoreCell(const CVespiraDoc& doc, const CProgramState& state, int col, int row)
+{
+    if (m_inputs.marker && col == m_inputs.markerCol && row == m_inputs.markerRow)
+        SetColour(col, row, state.activeTarget);
+    else if (m_inputs.overlay && doc.IsTarget(col, row))
+        SetColour(col, row, state.selection);
+    else
+        SetIntensityColour(doc, col, row);
+}
+
+bool CCellImage::UpdatePendingShape(const CVespiraDoc& doc, const CProgramState& state)
+{
+    const Pending now = PendingOf(state);
+    if ((now.tool == 0 && m_pending.tool == 0) || !Matches(doc, state) || !RangeMatches(doc) ||
+        !(InputsOf(doc, state) == m_inputs))
+        return false;
+
+    // The cells of shape a that shape b does not cover (b counts as covering nothing
+    // unless both are rectangles: a line is cheap to draw again).
+    const int nx = m_nx;
+    const int ny = m_ny;
+    auto forEachOutside = [nx, ny](const Pending& a, const Pending& b, auto visit) {
+        if (a.tool == 2) {
+            ForEachLinePoint(a.anchor, a.current, visit);
+            return;
+        }
+        if (a.tool != 4)
+            return;
+        const int firstCol = std::max(std::min(a.anchor.x, a.current.x), 0);
+        const int lastCol = std::min(std::max(a.anchor.x, a.current.x), nx - 1);
+        const int firstRow = std::max(std::min(a.anchor.y, a.current.y), 0);
+        const int lastRow = std::min(std::max(a.anchor.y, a.current.y), ny - 1);
+        const bool rect = b.tool == 4;
+        const int bFirstCol = std::min(b.anchor.x, b.current.x);
+        const int bLastCol = std::max(b.anchor.x, b.current.x);
+        const int bFirstRow = std::min(b.anchor.y, b.current.y);
+        const int bLastRow = std::max(b.anchor.y, b.current.y);
+        for (int row = firstRow; row <= lastRow; ++row) {
+            if (!rect || row < bFirstRow || row > bLastRow) {
+                for (int col = firstCol; col <= lastCol; ++col)
+                    visit(col, row);
+                continue;
+            }
+            for (int col = firstCol; col <= std::min(lastCol, bFirstCol - 1); ++col)
+                visit(col, row);
+            for (int col = std::max(firstCol, bLastCol + 1); col <= lastCol; ++col)
+                visit(col, row);
+        }
+    };
+    forEachOutside(m_pending, now, [&](int col, int row) { RestoreCell(doc, state, col, row); });
+    forEachOutside(now, m_pending, [&](int col, int row) { SetColour(col, row, state.selection); });
+    m_pending = now;
+    return true;
 }
 
 bool CCellImage::Matches(const CVespiraDoc& doc, const CProgramState& state) const

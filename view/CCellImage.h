@@ -1,11 +1,11 @@
 #pragma once
 
+#include "CProgramState.h"
 #include "CellPlacement.h"
 #include "Colour.h"
 
 #include <QImage>
 
-class CProgramState;
 class CVespiraDoc;
 
 // The image's cells as shown, one pixel per visible grid point in screen order: the
@@ -30,11 +30,42 @@ public:
     bool SetIntensityColour(const CVespiraDoc& doc, int col, int row);
     bool SetColour(int col, int row, COLORREF colour);
 
+    // When only the pending Line or Rectangle moved since the image was composed, redraws
+    // just the cells it left and entered and gives true; false (nothing done) otherwise.
+    bool UpdatePendingShape(const CVespiraDoc& doc, const CProgramState& state);
+
     const QImage& Image() const { return m_image; }
     const CellWindow& Window() const { return m_window; }
     int Orientation() const { return m_orientation; }
 
 private:
+    // What a full composition drew besides the intensities, to tell a moved pending shape
+    // from any other change.
+    struct Inputs
+    {
+        bool overlay = false;
+        COLORREF selection = 0;
+        COLORREF activeTarget = 0;
+        bool marker = false;
+        int markerCol = 0;
+        int markerRow = 0;
+        unsigned generation = 0;
+        ColourTable colours{};
+        bool operator==(const Inputs&) const = default;
+    };
+    struct Pending
+    {
+        int tool = 0; // 2 Line, 4 Rectangle, 0 none
+        GridPoint anchor;
+        GridPoint current;
+    };
+    static Inputs InputsOf(const CVespiraDoc& doc, const CProgramState& state);
+    static Pending PendingOf(const CProgramState& state);
+    // A cell as composition draws it without the pending shape.
+    void RestoreCell(const CVespiraDoc& doc, const CProgramState& state, int col, int row);
+
+    Inputs m_inputs;
+    Pending m_pending;
     QImage m_image;
     CellWindow m_window;
     int m_orientation = 0;

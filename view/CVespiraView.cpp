@@ -221,7 +221,10 @@ void CVespiraView::paintEvent(QPaintEvent* event)
     // A partly hidden view never gets a whole paint event, so the colours are checked
     // whatever part is painted.
     const bool whole = event->rect().contains(rect());
-    if (whole || !m_cells.Matches(m_doc, m_state) || !m_cells.ColoursMatch(m_doc)) {
+    const bool matches = m_cells.Matches(m_doc, m_state) && m_cells.ColoursMatch(m_doc);
+    // A Line or Rectangle following the pointer redraws only the cells it left and entered.
+    const bool patched = whole && matches && m_cells.UpdatePendingShape(m_doc, m_state);
+    if (!patched && (whole || !matches)) {
         m_cells.Compose(m_doc, m_state);
         m_recolour.stop();
         if (!whole)

@@ -254,3 +254,27 @@ TEST_F(InputFixture, ArrowKeysNudgeThePointerByOnePixel)
     }
     EXPECT_EQ(QCursor::pos(view->screen()), start);
 }
+
+TEST_F(InputFixture, PendingShapeFollowingThePointerDrawsAsAFreshRepaint)
+{
+    SetTime(4, 3, 900.0f);
+    SetTime(0, 0, 900.0f);
+    state.activeDocument = doc.get();
+    state.collectMarker = {true, 5, 2};
+    for (int tool : {4, 2}) {
+        state.cursorType = tool;
+        Zoom(1, -1, -1);
+        state.imageOrientation = tool == 4 ? 2 : 1;
+        Press(Centre(3, 3));
+        view->grab();
+        for (auto [col, row] : {std::pair{6, 5}, {8, 6}, {5, 4}, {0, 0}, {1, 6}, {3, 3}, {8, 0}}) {
+            Move(Centre(col, row));
+            const QImage shown = view->grab().toImage();
+            CVespiraView fresh(*doc, state);
+            fresh.resize(view->size());
+            ASSERT_EQ(shown, fresh.grab().toImage()) << tool << ": " << col << "," << row;
+        }
+        Release(Centre(8, 0));
+    }
+    state.activeDocument = nullptr;
+}
