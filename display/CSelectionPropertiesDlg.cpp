@@ -35,6 +35,9 @@ CSelectionPropertiesDlg::CSelectionPropertiesDlg(CProgramState& state, QWidget* 
     top->addWidget(group, 1);
     top->addWidget(buttons);
 
+    // Wide enough for the whole caption beside the title-bar buttons.
+    setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 140);
+
     m_pEdit->setText(QString::asprintf("%.0f", static_cast<double>(m_state.defaultScanTime)));
     m_pEdit->setFocus();
 }
