@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <vector>
 
@@ -16,6 +17,37 @@ std::vector<std::pair<int, int>> Line(GridPoint a, GridPoint b)
 }
 
 using Points = std::vector<std::pair<int, int>>;
+
+// ceil(n / d) for d > 0.
+long long CeilDiv(long long n, long long d)
+{
+    return n >= 0 ? (n + d - 1) / d : -((-n) / d);
+}
+
+// The line drawn from its definition: from the start (smaller column, or b on equal
+// columns) one point per step along the longer axis, on the nearest row (or column) to
+// the exact line, a tie going to the one nearer the start.
+Points ReferenceLine(GridPoint a, GridPoint b)
+{
+    const GridPoint s = a.x < b.x ? a : b;
+    const GridPoint e = a.x < b.x ? b : a;
+    const long long dx = e.x - s.x;
+    const long long dy = std::llabs(static_cast<long long>(e.y) - s.y);
+    const int step = e.y >= s.y ? 1 : -1;
+    Points points;
+    if (dy <= dx) {
+        for (long long i = 0; i <= dx; ++i) {
+            const long long k = dx == 0 ? 0 : CeilDiv(2 * dy * i - dx, 2 * dx);
+            points.emplace_back(static_cast<int>(s.x + i), static_cast<int>(s.y + step * k));
+        }
+    } else {
+        for (long long j = 0; j <= dy; ++j) {
+            const long long k = CeilDiv(2 * dx * j - dy, 2 * dy);
+            points.emplace_back(static_cast<int>(s.x + k), static_cast<int>(s.y + step * j));
+        }
+    }
+    return points;
+}
 
 } // namespace
 
@@ -35,6 +67,25 @@ TEST(LineRule, TiesGoToThePointNotYetStepped)
 {
     EXPECT_EQ(Line({0, 0}, {2, 1}), (Points{{0, 0}, {1, 0}, {2, 1}}));
     EXPECT_EQ(Line({0, 0}, {1, 2}), (Points{{0, 0}, {0, 1}, {1, 2}}));
+}
+
+TEST(LineRule, MatchesTheNearestPointDefinitionInAllEightOctants)
+{
+    // Every end point within 12 of the start covers all eight octants and their borders.
+    const GridPoint start{20, 20};
+    int lines = 0;
+    for (int x = 8; x <= 32; ++x)
+        for (int y = 8; y <= 32; ++y) {
+            const GridPoint end{x, y};
+            const Points expected = ReferenceLine(start, end);
+            ASSERT_EQ(Line(start, end), expected) << x << "," << y;
+            ASSERT_EQ(Line(end, start), ReferenceLine(end, start)) << x << "," << y;
+            // Both ends are always on the line.
+            const std::set<std::pair<int, int>> set(expected.begin(), expected.end());
+            ASSERT_TRUE(set.count({start.x, start.y}) && set.count({x, y})) << x << "," << y;
+            ++lines;
+        }
+    EXPECT_EQ(lines, 625);
 }
 
 TEST(LineRule, StartsAtTheSmallerColumnWhicheverEndIsTheAnchor)
