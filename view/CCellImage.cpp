@@ -139,7 +139,7 @@ void CCellImage::RestoreCell(const CVespiraDoc& doc, const CProgramState& state,
 bool CCellImage::UpdatePendingShape(const CVespiraDoc& doc, const CProgramState& state)
 {
     const Pending now = PendingOf(state);
-    if ((now.tool == 0 && m_pending.tool == 0) || !Matches(doc, state) || !RangeMatches(doc) ||
+    if ((now.tool == 0 && m_pending.tool == 0) || !Matches(doc, state) || !ColoursMatch(doc) ||
         !(InputsOf(doc, state) == m_inputs))
         return false;
 
