@@ -9,10 +9,16 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstring>
+#include <fcntl.h>
+#include <functional>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -30,19 +36,41 @@ void AppendFixed(std::string& out, double value, int decimals)
     out += FormatFixed(value, decimals);
 }
 
-// Cuts the text into the pieces a line-by-line read in text mode gives.
+// Cuts a byte stream into the pieces a line-by-line read in text mode gives, holding
+// only a bounded window of it: CR LF becomes LF before the cut, as text mode did.
 class CPieceReader
 {
 public:
-    explicit CPieceReader(std::string_view text) : m_text(text) {}
+    // Fills up to `size` bytes at `into`; the count read, 0 at the end, -1 on an error.
+    using Source = std::function<std::ptrdiff_t(char* into, std::size_t size)>;
 
-    // The next piece, without its line feed; false at the end of the text.
+    explicit CPieceReader(Source source) : m_source(std::move(source)) {}
+
+    // Reads until `length` bytes after conversion are at hand or the stream ends; only
+    // what is missing is asked of the source. True when there are `length` bytes.
+    bool Peek(std::size_t length, std::string_view& start)
+    {
+        while (m_buffer.size() < length && !m_end)
+            Read(length - m_buffer.size());
+        start = std::string_view(m_buffer).substr(0, length);
+        return start.size() == length;
+    }
+
+    // The next piece, without its line feed; false at the end of the stream. The view
+    // stays valid until the next call.
     bool Next(std::string_view& piece)
     {
-        if (m_pos >= m_text.size())
+        if (m_buffer.size() - m_pos < kPieceLength + 1 && !m_end) {
+            m_buffer.erase(0, m_pos);
+            m_pos = 0;
+            while (m_buffer.size() < kPieceLength + 1 && !m_end)
+                Read(kChunk);
+        }
+        if (m_pos >= m_buffer.size())
             return false;
-        const std::size_t window = std::min(m_text.size() - m_pos, kPieceLength);
-        piece = m_text.substr(m_pos, window);
+        const std::string_view rest = std::string_view(m_buffer).substr(m_pos);
+        const std::size_t window = std::min(rest.size(), kPieceLength);
+        piece = rest.substr(0, window);
         const std::size_t lf = piece.find('\n');
         if (lf != std::string_view::npos) {
             piece = piece.substr(0, lf);
@@ -64,9 +92,45 @@ public:
         return true;
     }
 
+    // The source reported an error rather than the end.
+    bool Failed() const { return m_failed; }
+
 private:
-    std::string_view m_text;
+    static constexpr std::size_t kChunk = 64 * 1024;
+
+    void Read(std::size_t wanted)
+    {
+        m_chunk.resize(std::min(wanted, kChunk));
+        const std::ptrdiff_t got = m_source(m_chunk.data(), m_chunk.size());
+        if (got <= 0) {
+            m_end = true;
+            m_failed = got < 0;
+            if (m_pendingCr)
+                m_buffer += '\r';
+            m_pendingCr = false;
+            return;
+        }
+        const std::string_view bytes(m_chunk.data(), static_cast<std::size_t>(got));
+        if (!m_pendingCr && bytes.find('\r') == std::string_view::npos) {
+            m_buffer.append(bytes);
+            return;
+        }
+        for (const char c : bytes) {
+            if (m_pendingCr && c != '\n')
+                m_buffer += '\r';
+            m_pendingCr = c == '\r';
+            if (!m_pendingCr)
+                m_buffer += c;
+        }
+    }
+
+    Source m_source;
+    std::string m_buffer;
+    std::vector<char> m_chunk;
     std::size_t m_pos = 0;
+    bool m_pendingCr = false;
+    bool m_end = false;
+    bool m_failed = false;
 };
 
 bool StartsWith(std::string_view line, std::string_view prefix)
@@ -290,22 +354,17 @@ std::string PatternFileText(const CVespiraDoc& doc)
     return out;
 }
 
-PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view raw)
-{
-    // Text mode: CR LF reaches the reader as LF.
-    std::string converted;
-    std::string_view text = raw;
-    if (raw.find('\r') != std::string_view::npos) {
-        converted.reserve(raw.size());
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            if (raw[i] != '\r' || i + 1 == raw.size() || raw[i + 1] != '\n')
-                converted += raw[i];
-        }
-        text = converted;
-    }
+namespace {
 
+PatternReadResult ReadPattern(CVespiraDoc& doc, CPieceReader& reader)
+{
+    // Nothing else is read before the title is known to be there.
+    std::string_view title;
     const std::size_t titleLength = sizeof kPatternTitle - 1;
-    if (text.size() < titleLength || strncasecmp(text.data(), kPatternTitle, titleLength) != 0)
+    const bool whole = reader.Peek(titleLength, title);
+    if (reader.Failed())
+        return PatternReadResult::ReadError;
+    if (!whole || strncasecmp(title.data(), kPatternTitle, titleLength) != 0)
         return PatternReadResult::NotPattern;
 
     doc.m_fMeasTime = 0.0f;
@@ -317,7 +376,6 @@ PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view raw)
     doc.m_nImageSize = 0;
     doc.m_szBackgroundFile[0] = '\0';
 
-    CPieceReader reader(text);
     std::string line;
     // Axes the file does not give keep the document's.
     ScanGrid grid = doc.Grid();
@@ -358,6 +416,19 @@ PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view raw)
     return PatternReadResult::Ok;
 }
 
+} // namespace
+
+PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view text)
+{
+    CPieceReader reader([&text](char* into, std::size_t size) {
+        const std::size_t n = std::min(size, text.size());
+        std::memcpy(into, text.data(), n);
+        text.remove_prefix(n);
+        return static_cast<std::ptrdiff_t>(n);
+    });
+    return ReadPattern(doc, reader);
+}
+
 bool WritePatternFile(CVespiraDoc& doc, const QString& path)
 {
     QSaveFile file(path);
@@ -379,19 +450,38 @@ bool WritePatternFile(CVespiraDoc& doc, const QString& path)
     return true;
 }
 
+int OpenPatternFile(const QByteArray& path)
+{
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer; only then can fstat
+    // tell a device, FIFO or folder from a regular file.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    struct stat info
+    {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 bool ReadPatternFile(CVespiraDoc& doc, const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = OpenPatternFile(QFile::encodeName(path));
+    if (fd < 0)
         return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        doc.State().ui->ShowMessage(QString::fromLatin1(kReadErrorMessage));
-        return false;
-    }
-    file.close();
+    CPieceReader reader([fd](char* into, std::size_t size) -> std::ptrdiff_t {
+        for (;;) {
+            const ssize_t got = ::read(fd, into, size);
+            if (got >= 0 || errno != EINTR)
+                return got;
+        }
+    });
+    const PatternReadResult result = ReadPattern(doc, reader);
+    ::close(fd);
 
-    switch (ReadPatternText(doc, std::string_view(bytes.constData(), bytes.size()))) {
+    switch (result) {
     case PatternReadResult::Ok:
         return true;
     case PatternReadResult::NotPattern:

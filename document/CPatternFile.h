@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <string>
@@ -31,6 +32,10 @@ PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view text);
 // temporary file and renames it over the target, so a failed save leaves an existing
 // file untouched. False when anything failed; the document then keeps its file name.
 bool WritePatternFile(CVespiraDoc& doc, const QString& path);
+
+// Opens a pattern file for reading: a descriptor of a regular file, or -1 when the path
+// cannot be opened or names a device, FIFO or folder. Never waits for a writer.
+int OpenPatternFile(const QByteArray& path);
 
 // Reads the file into the document; shows the reader's messages through the document's
 // host. False when the file cannot be opened (no message) or is not read to its end.

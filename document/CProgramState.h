@@ -6,7 +6,10 @@
 #include "IPatternView.h"
 #include "ScanGrid.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class CVespiraDoc;
 
@@ -91,6 +94,15 @@ public:
     CollectMarker collectMarker;
     std::unique_ptr<IMarkerBlinker> markerBlinker;
     bool remoteErrorShown = false;
+    // A NEWIMAGE was refused and no document has been active since: the scan that
+    // follows gets one "no active document" message, not one per point.
+    bool refusedGridScan = false;
+    bool refusedScanMessageShown = false;
+
+    // What the system reports free for new grids; tests set their own figure.
+    std::function<std::optional<std::uint64_t>()> availableMemory = [] {
+        return ReadAvailableMemory();
+    };
 
     // Colour scale range every grid starts with.
     int initialMinIntensity = 0;

@@ -72,7 +72,8 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
                         std::isfinite(grid.fYEnd) && std::isfinite(grid.fYInc);
     if (!finite || grid.fXInc == 0.0f || grid.fYInc == 0.0f || grid.nXPoints < 1 ||
         grid.nYPoints < 1 ||
-        static_cast<std::int64_t>(grid.nXPoints) * grid.nYPoints > kMaxGridPoints)
+        static_cast<std::int64_t>(grid.nXPoints) * grid.nYPoints > kMaxGridPoints ||
+        !GridFitsInMemory(grid, m_state.availableMemory()))
         return false;
 
     const std::size_t count = static_cast<std::size_t>(grid.nXPoints) * grid.nYPoints;

@@ -1,6 +1,8 @@
 #include "ScanGrid.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -32,4 +34,32 @@ bool ComputeGridCounts(ScanGrid& grid)
 int PointIndexOf(double offset, float inc)
 {
     return TruncateToIndex(offset / inc + 0.5);
+}
+
+std::optional<std::uint64_t> ReadAvailableMemory(const char* meminfo)
+{
+    std::FILE* file = std::fopen(meminfo, "re");
+    if (file == nullptr)
+        return std::nullopt;
+    std::optional<std::uint64_t> available;
+    char line[256];
+    while (std::fgets(line, sizeof line, file) != nullptr) {
+        unsigned long long kib = 0;
+        if (std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1) {
+            available = static_cast<std::uint64_t>(kib) * 1024;
+            break;
+        }
+    }
+    std::fclose(file);
+    return available;
+}
+
+bool GridFitsInMemory(const ScanGrid& grid, std::optional<std::uint64_t> available)
+{
+    if (!available)
+        return true;
+    // Intensity, selection and undo copy: 4 bytes a point each.
+    const std::uint64_t arrays =
+        static_cast<std::uint64_t>(grid.nXPoints) * static_cast<std::uint64_t>(grid.nYPoints) * 12;
+    return *available >= kMemoryReserve && arrays <= *available - kMemoryReserve;
 }

@@ -1,6 +1,7 @@
 #include "CRemoteCommandHandler.h"
 
 #include "CMarkerBlinker.h"
+#include "CPatternFile.h"
 #include "CProgramState.h"
 #include "CVespiraDoc.h"
 #include "DecimalPlaces.h"
@@ -13,6 +14,7 @@
 
 #include <cmath>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -62,6 +64,8 @@ std::int32_t CRemoteCommandHandler::ReplyStatus() const
 
 void CRemoteCommandHandler::Handle(const PipeMessage& request)
 {
+    if (m_state.activeDocument != nullptr)
+        m_state.refusedGridScan = false;
     switch (request.code) {
     case kNewImage:
         NewImage(request);
@@ -99,6 +103,16 @@ void CRemoteCommandHandler::Handle(const PipeMessage& request)
 void CRemoteCommandHandler::ShowMessage(const char* text)
 {
     m_state.ui->ShowMessage(QString::fromLatin1(text));
+}
+
+void CRemoteCommandHandler::ShowNoDocumentMessage(const char* text)
+{
+    if (m_state.refusedGridScan) {
+        if (m_state.refusedScanMessageShown)
+            return;
+        m_state.refusedScanMessageShown = true;
+    }
+    ShowMessage(text);
 }
 
 void CRemoteCommandHandler::SetStatus(const char* text)
@@ -139,11 +153,14 @@ void CRemoteCommandHandler::NewImage(const PipeMessage& request)
                   request.param6};
     // A refused grid is not kept: the next Ctrl+N still has the last good one.
     const bool valid = ComputeGridCounts(grid);
-    if (valid)
+    const bool fits = valid && GridFitsInMemory(grid, m_state.availableMemory());
+    if (fits)
         m_state.pendingGrid = grid;
     m_state.collectMarker.on = false;
 
-    CVespiraDoc* doc = valid ? m_host.NewDocument() : nullptr;
+    CVespiraDoc* doc = fits ? m_host.NewDocument() : nullptr;
+    m_state.refusedGridScan = doc == nullptr;
+    m_state.refusedScanMessageShown = false;
     if (doc == nullptr) {
         // The scan that follows must not land in the pattern that was active before.
         m_state.markerBlinker.reset();
@@ -151,6 +168,12 @@ void CRemoteCommandHandler::NewImage(const PipeMessage& request)
         m_state.activeView = nullptr;
         if (!valid) {
             ShowMessage("Vespira: Remote NEWIMAGE command, but the grid is not valid.");
+        } else if (!fits) {
+            m_state.ui->ShowMessage(QStringLiteral("Vespira: Remote NEWIMAGE command, but there "
+                                                   "is not enough memory for a grid of %1 x %2 "
+                                                   "points.")
+                                        .arg(grid.nXPoints)
+                                        .arg(grid.nYPoints));
         } else {
             ShowMessage("Vespira: Remote NEWIMAGE command, but no new pattern could be made.");
         }
@@ -163,14 +186,14 @@ void CRemoteCommandHandler::LoadImage(const PipeMessage& request)
 {
     if (CVespiraDoc* doc = m_state.activeDocument) {
         const QString path = PathOf(request);
-        QFile probe(path);
-        if (!probe.open(QIODevice::ReadOnly)) {
+        const int probe = OpenPatternFile(QFile::encodeName(path));
+        if (probe < 0) {
             // The reader gives no message for a file it cannot open.
             m_state.ui->ShowMessage(
                 QStringLiteral("Vespira: Remote LOADIMAGE command, but %1 cannot be opened.")
                     .arg(path));
         } else {
-            probe.close();
+            ::close(probe);
             doc->OnOpenDocument(path);
             // Grid and intensities may all have changed; the reader's message box may
             // also have let the user close the document meanwhile.
@@ -213,7 +236,7 @@ void CRemoteCommandHandler::NewPoint(const PipeMessage& request)
         doc->SetPointIntensity(request.param1, request.param2, request.intParam);
         SetScanTitle(*doc, title);
     } else {
-        ShowMessage("Vespira: Remote NEWPOINT command, but no active document.");
+        ShowNoDocumentMessage("Vespira: Remote NEWPOINT command, but no active document.");
     }
     SetStatus("Remote NEWPOINT command:");
 }
@@ -223,7 +246,7 @@ void CRemoteCommandHandler::Collecting(const PipeMessage& request)
     CVespiraDoc* doc = m_state.activeDocument;
     IPatternView* view = m_state.activeView;
     if (doc == nullptr || view == nullptr) {
-        ShowMessage("Vespira: Remote COLLECTING command, but no active document/view.");
+        ShowNoDocumentMessage("Vespira: Remote COLLECTING command, but no active document/view.");
         m_state.remoteErrorShown = true;
         SetStatus("Remote COLLECTING command:");
         return;
@@ -267,7 +290,7 @@ void CRemoteCommandHandler::EndCollect()
         if (m_state.viewOverlay)
             view->DrawAllTargets();
     } else if (!m_state.remoteErrorShown) {
-        ShowMessage("Vespira: Remote ENDCOLLECT command, but no active document/view.");
+        ShowNoDocumentMessage("Vespira: Remote ENDCOLLECT command, but no active document/view.");
         m_state.remoteErrorShown = true;
     }
     SetStatus("Remote ENDCOLLECT command:");

@@ -35,6 +35,8 @@ private:
 
     void StopBlinker();
     void ShowMessage(const char* text);
+    // A missing document's message, once only in the scan after a refused grid.
+    void ShowNoDocumentMessage(const char* text);
     void SetStatus(const char* text);
     // Sets a scan title, keeping the pattern's own title for ENDCOLLECT.
     void SetScanTitle(CVespiraDoc& doc, const std::string& title);

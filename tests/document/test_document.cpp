@@ -2,6 +2,9 @@
 #include "FixedText.h"
 #include "TestPatterns.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -49,12 +52,51 @@ TEST_F(DocumentTest, GridCountsRefuseWhatCannotBeAllocated)
     EXPECT_EQ(GridPointCount(0.0f, 1.0f, std::numeric_limits<float>::quiet_NaN()), -1);
     EXPECT_EQ(GridPointCount(0.0f, 1e30f, 1e-30f), -1);
 
-    ScanGrid grid{0, 0, 0.0f, 6999.0f, 1.0f, 0.0f, 6999.0f, 1.0f};
-    EXPECT_TRUE(ComputeGridCounts(grid)); // 49 million points
+    ScanGrid grid{0, 0, 0.0f, 4095.0f, 1.0f, 0.0f, 4095.0f, 1.0f};
+    EXPECT_TRUE(ComputeGridCounts(grid)); // 4096 x 4096, the largest pattern
+    grid = ScanGrid{0, 0, 0.0f, 4096.0f, 1.0f, 0.0f, 4095.0f, 1.0f};
+    EXPECT_FALSE(ComputeGridCounts(grid));
+    EXPECT_EQ(grid.nXPoints, 4097) << "the counts stay for the message";
     grid = ScanGrid{0, 0, 0.0f, 7999.0f, 1.0f, 0.0f, 9999.0f, 1.0f};
     EXPECT_FALSE(ComputeGridCounts(grid));
     grid = ScanGrid{0, 0, 0.0f, 1.0f, -1.0f, 0.0f, 1.0f, 1.0f};
     EXPECT_FALSE(ComputeGridCounts(grid)); // count below 1
+}
+
+TEST_F(DocumentTest, AGridMustFitInTheAvailableMemoryWithAReserve)
+{
+    QTemporaryDir dir;
+    const QString meminfo = dir.filePath("meminfo");
+    QFile file(meminfo);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("MemTotal:       24683716 kB\nMemFree:  100 kB\nMemAvailable:    2048 kB\n");
+    file.close();
+    EXPECT_EQ(ReadAvailableMemory(QFile::encodeName(meminfo).constData()), 2048u * 1024u);
+    EXPECT_EQ(ReadAvailableMemory(QFile::encodeName(dir.filePath("none")).constData()),
+              std::nullopt);
+    EXPECT_TRUE(ReadAvailableMemory().has_value()) << "the system's own figure";
+
+    // 1000 x 1000 points: three arrays of 4 bytes each.
+    state.pendingGrid = ScanGrid{1000, 1000, 0.0f, 999.0f, 1.0f, 0.0f, 999.0f, 1.0f};
+    const std::uint64_t arrays = 12'000'000;
+    state.availableMemory = [&] { return std::optional<std::uint64_t>(arrays + kMemoryReserve); };
+    EXPECT_TRUE(GridFitsInMemory(state.pendingGrid, state.availableMemory()));
+    CVespiraDoc fits(state);
+    EXPECT_TRUE(fits.OnNewDocument());
+
+    state.availableMemory = [&] {
+        return std::optional<std::uint64_t>(arrays + kMemoryReserve - 1);
+    };
+    CVespiraDoc refused(state);
+    EXPECT_FALSE(refused.OnNewDocument());
+    EXPECT_TRUE(refused.m_pIntensity.empty());
+    EXPECT_EQ(state.activeDocument, &fits);
+    EXPECT_TRUE(ui.messages.isEmpty());
+
+    // A system that does not say leaves the allocation itself to decide.
+    state.availableMemory = [] { return std::optional<std::uint64_t>(); };
+    CVespiraDoc unknown(state);
+    EXPECT_TRUE(unknown.OnNewDocument());
 }
 
 TEST_F(DocumentTest, NewDocumentFromTheStartUpGrid)

@@ -7,7 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <fcntl.h>
+#include <future>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +29,30 @@ std::string Cut(const std::string& text, const std::string& after)
 {
     return text.substr(0, text.find(after) + after.size());
 }
+
+// Caps the address space for a while, so a reader that slurps an endless or enormous
+// file fails fast instead of taking the machine's memory.
+class CAddressSpaceCap
+{
+public:
+    explicit CAddressSpaceCap(rlim_t extraBytes)
+    {
+        getrlimit(RLIMIT_AS, &m_old);
+        long pages = 0;
+        if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%ld", &pages) != 1)
+                pages = 0;
+            std::fclose(statm);
+        }
+        rlimit capped = m_old;
+        capped.rlim_cur = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + extraBytes;
+        setrlimit(RLIMIT_AS, &capped);
+    }
+    ~CAddressSpaceCap() { setrlimit(RLIMIT_AS, &m_old); }
+
+private:
+    rlimit m_old{};
+};
 
 } // namespace
 
@@ -216,6 +246,20 @@ TEST_F(PatternReaderTest, RefusesGridsThatCannotBeAllocated)
     EXPECT_TRUE(fresh.m_pIntensity.empty());
 }
 
+TEST_F(PatternReaderTest, RefusesAGridThatDoesNotFitInTheFreeMemory)
+{
+    ASSERT_TRUE(Open(kExamplePattern));
+    state.availableMemory = [] { return std::optional<std::uint64_t>(kMemoryReserve + 1000); };
+    const std::string bigger = Replace(kExamplePattern, "X: beg: 0.0 end: 2.0 inc: 0.5",
+                                       "X: beg: 0.0 end: 200.0 inc: 0.5");
+    EXPECT_FALSE(Open(bigger));
+    EXPECT_EQ(ui.messages,
+              QStringList{"Error reading requested file as a ORMA Radiography document"});
+    EXPECT_EQ(doc.PointCount(), 15);
+    ui.messages.clear();
+    EXPECT_TRUE(Open(kExamplePattern)) << "15 points fit";
+}
+
 TEST_F(PatternReaderTest, DropsValuesAndTargetsOutsideTheGrid)
 {
     std::string text = Replace(kExamplePattern, "32 33 34", "32 33 34 35 36\n37 38 99999");
@@ -266,4 +310,53 @@ TEST_F(PatternReaderTest, RoundTripKeepsEveryValue)
     EXPECT_EQ(doc.m_pIntensity, made->m_pIntensity);
     EXPECT_EQ(doc.m_pScanTime, made->m_pScanTime);
     EXPECT_EQ(PatternFileText(doc), first);
+}
+
+TEST_F(PatternReaderTest, RefusesDevicesFifosAndFoldersWithoutBlocking)
+{
+    ASSERT_TRUE(Open(kExamplePattern));
+    const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    CAddressSpaceCap cap(rlim_t{1} << 30);
+    for (const QString& path : {QStringLiteral("/dev/zero"), QFile::decodeName(fifo), dir.path()}) {
+        ui.messages.clear();
+        auto reading = std::async(std::launch::async, [&] { return doc.OnOpenDocument(path); });
+        if (reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            // Give the blocked open its writer so the test can end.
+            ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));
+            reading.wait();
+            FAIL() << "blocked on " << path.toStdString();
+        }
+        EXPECT_FALSE(reading.get()) << path.toStdString();
+        EXPECT_TRUE(ui.messages.isEmpty()) << path.toStdString();
+        EXPECT_EQ(doc.PointCount(), 15);
+    }
+}
+
+TEST_F(PatternReaderTest, HoldsNoMoreOfAFileThanItUses)
+{
+    // 64 GiB of holes after the text: reading all of it first could never work.
+    const off_t huge = off_t{64} << 30;
+    CAddressSpaceCap cap(rlim_t{1} << 30);
+    const QString path = dir.filePath("in.rad");
+    const std::string texts[] = {"Not a pattern at all, but a long file", kExamplePattern};
+    for (const std::string& text : texts) {
+        ui.messages.clear();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.data(), static_cast<qint64>(text.size()));
+        file.close();
+        ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), huge), 0);
+        bool read = false;
+        EXPECT_NO_THROW(read = doc.OnOpenDocument(path));
+        if (text == kExamplePattern) {
+            EXPECT_TRUE(read);
+            EXPECT_TRUE(ui.messages.isEmpty());
+            EXPECT_EQ(doc.m_pIntensity[doc.IndexOf(4, 2)], 34);
+        } else {
+            EXPECT_FALSE(read);
+            EXPECT_EQ(ui.messages,
+                      QStringList{"Requested file in not a ORMA Radiography document"});
+        }
+    }
 }

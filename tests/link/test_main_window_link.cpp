@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <sys/stat.h>
 
 namespace {
 
@@ -154,6 +155,40 @@ TEST_F(MainWindowLinkTest, MalformedRequestsLeaveTheWindowWorking)
               QStringList{"Vespira: Remote SAVEIMAGE command, but no active document."});
     EXPECT_EQ(Send(Request(kCheckPipe)), 0);
     EXPECT_EQ(ui.statusText, "Remote CHECKPIPE command:");
+}
+
+TEST_F(MainWindowLinkTest, AGridBeyondTheLimitLeavesOneMessageAndAUsableWindow)
+{
+    ASSERT_EQ(Send(Request(kNewImage, 0, 4, 1, 0, 4, 1)), 0);
+    ASSERT_EQ(Send(Request(kNewImage, 0, 4096, 1, 0, 4095, 1)), 0);
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(Send(Request(kCollecting, static_cast<float>(i), 0)), 0);
+        ASSERT_EQ(Send(Request(kNewPoint, static_cast<float>(i), 0, 0, 0, 0, 0, 5)), 0);
+    }
+    EXPECT_EQ(ui.messages,
+              (QStringList{"Vespira: Remote NEWIMAGE command, but the grid is not valid.",
+                           "Vespira: Remote COLLECTING command, but no active document/view."}));
+    EXPECT_EQ(Windows(), 1);
+    ASSERT_EQ(Send(Request(kNewImage, 0, 2, 1, 0, 2, 1)), 0);
+    EXPECT_EQ(Windows(), 2);
+    EXPECT_EQ(state.pointsRemaining, 9);
+}
+
+TEST_F(MainWindowLinkTest, LoadImageOfADeviceFifoOrFolderIsRefusedAtOnce)
+{
+    ASSERT_EQ(Send(Request(kNewImage, 0, 4, 1, 0, 4, 1)), 0);
+    const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const QByteArray folder = QFile::encodeName(dir.path());
+    for (const QByteArray& path : {fifo, folder, QByteArray("/dev/zero")}) {
+        ui.messages.clear();
+        EXPECT_EQ(Send(Request(kLoadImage, 0, 0, 0, 0, 0, 0, 0, path.constData())), 0);
+        EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Vespira: Remote LOADIMAGE command, "
+                                                          "but %1 cannot be opened.")
+                                               .arg(QFile::decodeName(path))});
+        ASSERT_NE(state.activeDocument, nullptr);
+        EXPECT_EQ(state.activeDocument->PointCount(), 25);
+    }
 }
 
 } // namespace

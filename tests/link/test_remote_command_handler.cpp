@@ -88,6 +88,64 @@ TEST_F(HandlerTest, NewImageRefusesAGridThatCannotBeMade)
     EXPECT_EQ(host.newDocumentCalls, 6) << "only the good grids reach the New command";
 }
 
+TEST_F(HandlerTest, NewImageRefusesGridsBeyondTheLimitOrTheFreeMemory)
+{
+    CVespiraDoc* before = Scan();
+    ASSERT_NE(before, nullptr);
+    Send(Request(kNewImage, 0, 4096, 1, 0, 4095, 1)); // 4097 x 4096
+    EXPECT_EQ(ui.messages, QStringList{kBadGrid});
+    EXPECT_EQ(state.activeDocument, nullptr);
+    EXPECT_EQ(host.newDocumentCalls, 1);
+
+    // 2000 x 1500 points need 36 MB for their arrays, beside the reserve.
+    state.availableMemory = [] {
+        return std::optional<std::uint64_t>(kMemoryReserve + 30'000'000);
+    };
+    ui.messages.clear();
+    EXPECT_EQ(Send(Request(kNewImage, 0, 1999, 1, 0, 1499, 1)), 0);
+    EXPECT_EQ(ui.messages, QStringList{"Vespira: Remote NEWIMAGE command, but there is not enough "
+                                       "memory for a grid of 2000 x 1500 points."});
+    EXPECT_EQ(state.activeDocument, nullptr);
+    EXPECT_EQ(state.pointsRemaining, 0);
+    EXPECT_EQ(state.pendingGrid.nXPoints, 21) << "Ctrl+N keeps a usable grid";
+    EXPECT_EQ(ui.statusText, "Remote NEWIMAGE command:");
+    EXPECT_EQ(host.newDocumentCalls, 1);
+
+    // Still usable: a grid that fits is made.
+    EXPECT_NE(Scan(), nullptr);
+    EXPECT_EQ(state.pointsRemaining, 231);
+}
+
+TEST_F(HandlerTest, TheScanAfterARefusedGridShowsOneMessageNotOnePerPoint)
+{
+    const PipeMessage refused = Request(kNewImage, 0, 10, 0, 0, 5, 0.5f);
+    Scan();
+    Send(refused);
+    ui.messages.clear();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Send(Request(kCollecting, static_cast<float>(i), 0)), 0);
+        EXPECT_EQ(Send(Request(kNewPoint, static_cast<float>(i), 0, 0, 0, 0, 0, 7)), 0);
+    }
+    EXPECT_EQ(Send(Request(kEndCollect)), 0);
+    EXPECT_EQ(ui.messages, QStringList{kNoDocCollecting});
+
+    // The next refused grid has its own scan, and so its own message.
+    Send(refused);
+    ui.messages.clear();
+    Send(Request(kNewPoint, 1, 1));
+    Send(Request(kNewPoint, 2, 1));
+    EXPECT_EQ(ui.messages, QStringList{kNoDocNewPoint});
+
+    // Once a document has been active, each point without one has its message again.
+    Scan();
+    Send(Request(kCheckPipe));
+    host.CloseActive();
+    ui.messages.clear();
+    EXPECT_EQ(Send(Request(kNewPoint, 1, 1)), -1);
+    EXPECT_EQ(Send(Request(kNewPoint, 2, 1)), -1);
+    EXPECT_EQ(ui.messages, (QStringList{kNoDocNewPoint, kNoDocNewPoint}));
+}
+
 TEST_F(HandlerTest, ReplyStatusTellsWhetherTheScannedPatternStillExists)
 {
     EXPECT_EQ(Send(Request(kCheckPipe)), 0);
