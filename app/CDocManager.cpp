@@ -5,6 +5,7 @@
 #include "CVespiraDoc.h"
 #include "CVespiraView.h"
 #include "ChildPlacement.h"
+#include "FilePath.h"
 
 #include <QDir>
 #include <QEvent>
@@ -14,17 +15,11 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <unistd.h>
 
 namespace {
 
-QString NormalisedPath(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-
-bool SamePath(const QString& a, const QString& b)
+bool SamePath(const QByteArray& a, const QByteArray& b)
 {
     return !a.isEmpty() && !b.isEmpty() && NormalisedPath(a) == NormalisedPath(b);
 }
@@ -196,18 +191,19 @@ CVespiraDoc* CDocManager::OnFileNew()
 
 CVespiraDoc* CDocManager::OnFileOpen()
 {
-    const QString path = promptOpenFileName(QString());
+    const QString chosen = promptOpenFileName(QString());
+    const QByteArray path = PathFromUser(chosen);
     if (path.isEmpty())
         return nullptr;
-    m_strLastFolder = QFileInfo(path).absolutePath();
+    m_strLastFolder = QFileInfo(chosen).absolutePath();
     return OpenDocumentFile(path);
 }
 
-CVespiraDoc* CDocManager::OpenDocumentFile(const QString& path)
+CVespiraDoc* CDocManager::OpenDocumentFile(const QByteArray& path)
 {
     if (path.isEmpty())
         return nullptr;
-    const QString full = NormalisedPath(path);
+    const QByteArray full = NormalisedPath(path);
     for (const auto& doc : m_docs) {
         if (SamePath(doc->GetPathName(), full)) {
             const QList<CChildFrame*> frames = FramesOf(doc.get());
@@ -224,7 +220,7 @@ CVespiraDoc* CDocManager::OpenDocumentFile(const QString& path)
         return nullptr; // the new document is discarded
     owned->SetModifiedFlag(false);
     owned->SetPathName(full);
-    owned->SetTitle(QFileInfo(full).fileName());
+    owned->SetTitle(DisplayPath(FileNameOf(full)));
     CVespiraDoc* doc = Adopt(std::move(owned));
     AddToRecentFiles(full);
     CreateFrame(doc);
@@ -235,23 +231,23 @@ bool CDocManager::DoFileSave(CVespiraDoc* doc)
 {
     if (doc == nullptr)
         return false;
-    const QString path = doc->GetPathName();
-    const QFileInfo info(path);
-    if (path.isEmpty() || (info.exists() && !info.isWritable()))
-        return DoSave(doc, QString());
+    const QByteArray path = doc->GetPathName();
+    if (path.isEmpty() ||
+        (::access(path.constData(), F_OK) == 0 && ::access(path.constData(), W_OK) != 0))
+        return DoSave(doc, QByteArray());
     return DoSave(doc, path);
 }
 
 bool CDocManager::OnFileSaveAs(CVespiraDoc* doc)
 {
-    return doc != nullptr && DoSave(doc, QString());
+    return doc != nullptr && DoSave(doc, QByteArray());
 }
 
-bool CDocManager::DoSave(CVespiraDoc* doc, const QString& path)
+bool CDocManager::DoSave(CVespiraDoc* doc, const QByteArray& path)
 {
-    QString target = path;
+    QByteArray target = path;
     if (target.isEmpty()) {
-        QString suggested = doc->GetPathName();
+        QString suggested = DisplayPath(doc->GetPathName());
         if (suggested.isEmpty()) {
             suggested = doc->GetTitle();
             // Cut at the first character that cannot be in a file name.
@@ -263,20 +259,21 @@ bool CDocManager::DoSave(CVespiraDoc* doc, const QString& path)
             if (!suggested.isEmpty() && QFileInfo(suggested).suffix().isEmpty())
                 suggested += QLatin1String(kExtension);
         }
-        target = promptSaveFileName(suggested);
+        const QString chosen = promptSaveFileName(suggested);
+        target = PathFromUser(chosen);
         if (target.isEmpty())
             return false;
-        m_strLastFolder = QFileInfo(target).absolutePath();
+        m_strLastFolder = QFileInfo(chosen).absolutePath();
     }
     if (!doc->OnSaveDocument(target)) {
         // The document keeps its changes; the user must know they are not on disk.
-        m_ui.ShowMessage(QStringLiteral("The pattern could not be saved as %1.")
-                             .arg(QDir::toNativeSeparators(target)));
+        m_ui.ShowMessage(
+            QStringLiteral("The pattern could not be saved as %1.").arg(DisplayPath(target)));
         return false;
     }
-    const QString full = NormalisedPath(target);
+    const QByteArray full = NormalisedPath(target);
     doc->SetPathName(full);
-    doc->SetTitle(QFileInfo(full).fileName());
+    doc->SetTitle(DisplayPath(FileNameOf(full)));
     AddToRecentFiles(full);
     return true;
 }
@@ -413,20 +410,20 @@ void CDocManager::UpdateFrameTitles(const CVespiraDoc* doc)
     }
 }
 
-void CDocManager::SetRecentFiles(const QStringList& files)
+void CDocManager::SetRecentFiles(const QByteArrayList& files)
 {
     m_recentFiles.clear();
-    for (const QString& file : files)
+    for (const QByteArray& file : files)
         if (!file.isEmpty() && !m_recentFiles.contains(file) &&
             m_recentFiles.size() < kRecentFileCount)
             m_recentFiles << file;
     emit recentFilesChanged();
 }
 
-void CDocManager::AddToRecentFiles(const QString& path)
+void CDocManager::AddToRecentFiles(const QByteArray& path)
 {
-    const QString full = NormalisedPath(path);
-    m_recentFiles.removeIf([&full](const QString& f) { return SamePath(f, full) || f == full; });
+    const QByteArray full = NormalisedPath(path);
+    m_recentFiles.removeIf([&full](const QByteArray& f) { return SamePath(f, full) || f == full; });
     m_recentFiles.prepend(full);
     while (m_recentFiles.size() > kRecentFileCount)
         m_recentFiles.removeLast();
@@ -437,7 +434,7 @@ CVespiraDoc* CDocManager::OpenRecentFile(int index)
 {
     if (index < 0 || index >= m_recentFiles.size())
         return nullptr;
-    const QString path = m_recentFiles[index];
+    const QByteArray path = m_recentFiles[index];
     CVespiraDoc* doc = OpenDocumentFile(path);
     if (doc == nullptr) {
         m_recentFiles.removeAll(path);
@@ -450,7 +447,7 @@ QString CDocManager::RecentFileMenuText(int index) const
 {
     if (index < 0 || index >= m_recentFiles.size())
         return QString();
-    const QString path = m_recentFiles[index];
+    const QString path = DisplayPath(m_recentFiles[index]);
     const QFileInfo info(path);
     QString shown;
     if (QDir::cleanPath(info.absolutePath()) == QDir::cleanPath(QDir::currentPath())) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QList>
 #include <QMdiArea>
 #include <QObject>
@@ -49,13 +50,13 @@ public:
     CVespiraDoc* OnFileOpen();
     // Opens a pattern file in a new document (a failed read discards it); a file that is
     // already open only brings its window forward. Does not touch the active document.
-    CVespiraDoc* OpenDocumentFile(const QString& path);
+    CVespiraDoc* OpenDocumentFile(const QByteArray& path);
     // Save: Save As when the document has no file yet (or it is read-only).
     bool DoFileSave(CVespiraDoc* doc);
     // Save As: asks for the file name.
     bool OnFileSaveAs(CVespiraDoc* doc);
     // Writes doc to path (empty: ask), then takes the path and title from it.
-    bool DoSave(CVespiraDoc* doc, const QString& path);
+    bool DoSave(CVespiraDoc* doc, const QByteArray& path);
     // File Close: SaveModified, then close the document with all its windows.
     bool OnFileClose(CVespiraDoc* doc);
     // Window New Window: another child frame and view of doc.
@@ -78,10 +79,10 @@ public:
     // The child frame that is (or was last) active in the MDI area.
     CChildFrame* ActiveFrame() const;
 
-    // The recent-file list, newest first.
-    QStringList RecentFiles() const { return m_recentFiles; }
-    void SetRecentFiles(const QStringList& files);
-    void AddToRecentFiles(const QString& path);
+    // The recent-file list, newest first; paths as bytes (see FilePath.h).
+    QByteArrayList RecentFiles() const { return m_recentFiles; }
+    void SetRecentFiles(const QByteArrayList& files);
+    void AddToRecentFiles(const QByteArray& path);
     // Opens entry index (0-based); an entry that cannot be opened leaves the list.
     CVespiraDoc* OpenRecentFile(int index);
     // The menu text of entry index: "&1 name", the path shortened.
@@ -94,7 +95,8 @@ public:
     void SetLastFolder(const QString& folder) { m_strLastFolder = folder; }
 
     // The file dialogs; tests replace them. Each gets a suggested name and returns the
-    // chosen path, or an empty text when the user cancelled.
+    // chosen path as Qt shows it (PathFromUser finds its bytes), or an empty text when
+    // the user cancelled.
     std::function<QString(const QString& suggested)> promptOpenFileName;
     std::function<QString(const QString& suggested)> promptSaveFileName;
 
@@ -123,7 +125,7 @@ private:
     // Windows and documents handed to deleteLater, in that order; deleted with the
     // manager when the event loop did not get to them.
     QList<QPointer<QObject>> m_pendingDeletes;
-    QStringList m_recentFiles;
+    QByteArrayList m_recentFiles;
     QString m_strLastFolder;
     struct PendingPlacement
     {

@@ -13,6 +13,7 @@
 #include "CVespiraView.h"
 #include "ChildPlacement.h"
 #include "CommandTable.h"
+#include "FilePath.h"
 #include "IHostUi.h"
 #include "Plot3DCommand.h"
 #include "ScreenPlacement.h"
@@ -393,14 +394,14 @@ QList<QMenu*> CMainFrame::CurrentMenus() const
 
 void CMainFrame::UpdateRecentFileItems()
 {
-    const QStringList files = m_docs.RecentFiles();
+    const QByteArrayList files = m_docs.RecentFiles();
     m_pRecentPlaceholder->setVisible(files.isEmpty());
     for (int i = 0; i < m_recentActions.size(); ++i) {
         QAction* action = m_recentActions[i];
         action->setVisible(i < files.size());
         if (i < files.size()) {
             action->setText(m_docs.RecentFileMenuText(i));
-            action->setToolTip(files[i]);
+            action->setToolTip(DisplayPath(files[i]));
         }
     }
 }
@@ -749,11 +750,11 @@ void CMainFrame::dropEvent(QDropEvent* event)
     activateWindow();
     for (const QUrl& url : urls)
         if (IsPatternFile(url))
-            m_docs.OpenDocumentFile(url.toLocalFile());
+            m_docs.OpenDocumentFile(PathFromUser(url.toLocalFile()));
     ScheduleUpdate();
 }
 
-void CMainFrame::ActivateFromOtherInstance(const QString& file)
+void CMainFrame::ActivateFromOtherInstance(const QByteArray& file)
 {
     if (isMinimized())
         showNormal();

@@ -91,7 +91,7 @@ public:
     void ShowWithState(ShowState state);
 
     // Another start handed over: come to the front and open file (if not empty).
-    void ActivateFromOtherInstance(const QString& file);
+    void ActivateFromOtherInstance(const QByteArray& file);
 
     // Help and About.
     void ShowHelpTopics();

@@ -203,9 +203,9 @@ bool CSettings::Write(const CProgramState& state) const
     return s.status() == QSettings::NoError;
 }
 
-QStringList CSettings::ReadRecentFiles() const
+QByteArrayList CSettings::ReadRecentFiles() const
 {
-    QStringList files;
+    QByteArrayList files;
     const QFileInfo info(m_strPath);
     if (!info.exists() || Unreadable(info))
         return files;
@@ -214,14 +214,17 @@ QStringList CSettings::ReadRecentFiles() const
         return files;
     s.beginGroup(kRecentGroup);
     for (int i = 1; i <= kRecentFileCount; ++i) {
-        const QString file = s.value(QStringLiteral("File%1").arg(i)).toString();
+        const QVariant value = s.value(QStringLiteral("File%1").arg(i));
+        const QByteArray file = value.typeId() == QMetaType::QByteArray
+                                    ? value.toByteArray()
+                                    : QFile::encodeName(value.toString());
         if (!file.isEmpty() && !files.contains(file))
             files << file;
     }
     return files;
 }
 
-bool CSettings::WriteRecentFiles(const QStringList& files) const
+bool CSettings::WriteRecentFiles(const QByteArrayList& files) const
 {
     const QFileInfo info(m_strPath);
     if (info.exists() && !info.isFile())
@@ -231,8 +234,13 @@ bool CSettings::WriteRecentFiles(const QStringList& files) const
         return false;
     s.beginGroup(kRecentGroup);
     s.remove(QString());
-    for (int i = 0; i < files.size() && i < kRecentFileCount; ++i)
-        s.setValue(QStringLiteral("File%1").arg(i + 1), files[i]);
+    for (int i = 0; i < files.size() && i < kRecentFileCount; ++i) {
+        // A UTF-8 path stays readable text; any other goes in as its bytes.
+        const QString text = QFile::decodeName(files[i]);
+        const QVariant value =
+            QFile::encodeName(text) == files[i] ? QVariant(text) : QVariant(files[i]);
+        s.setValue(QStringLiteral("File%1").arg(i + 1), value);
+    }
     s.endGroup();
     s.sync();
     return s.status() == QSettings::NoError;

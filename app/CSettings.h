@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 
@@ -50,8 +51,9 @@ public:
     // the 3D flag is set. False when the file could not be written (callers ignore it).
     bool Write(const CProgramState& state) const;
 
-    QStringList ReadRecentFiles() const;
-    bool WriteRecentFiles(const QStringList& files) const;
+    // Paths as bytes: one that is not UTF-8 is stored as a byte array.
+    QByteArrayList ReadRecentFiles() const;
+    bool WriteRecentFiles(const QByteArrayList& files) const;
     // The folder Open and Save As start in, beside the recent files (group "File Dialogs",
     // "LastFolder"); empty when none was stored.
     QString ReadLastFolder() const;

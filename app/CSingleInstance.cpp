@@ -17,14 +17,14 @@ CSingleInstance::~CSingleInstance()
     m_server.close();
 }
 
-bool CSingleInstance::SendRequest(const QString& socketPath, const QString& file, int timeoutMs)
+bool CSingleInstance::SendRequest(const QString& socketPath, const QByteArray& file, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     if (!socket.waitForConnected(std::min(timeoutMs, 2000)))
         return false;
-    QByteArray line = file.toUtf8();
+    QByteArray line = file;
     line.replace('\n', ' ');
     line.append('\n');
     socket.write(line);
@@ -41,7 +41,7 @@ bool CSingleInstance::SendRequest(const QString& socketPath, const QString& file
     return reply.startsWith("OK");
 }
 
-CSingleInstance::Result CSingleInstance::Start(const QString& file, int timeoutMs)
+CSingleInstance::Result CSingleInstance::Start(const QByteArray& file, int timeoutMs)
 {
     // Two starts at the same moment: the lock makes one of them the first copy.
     QLockFile lock(m_strPath + QStringLiteral(".lock"));
@@ -83,7 +83,7 @@ void CSingleInstance::OnNewConnection()
                     guard->abort();
                 return;
             }
-            const QString file = QString::fromUtf8(buffer->left(end));
+            const QByteArray file = buffer->left(end);
             buffer->clear();
             guard->write("OK\n");
             guard->flush();

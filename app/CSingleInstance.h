@@ -26,17 +26,17 @@ public:
     ~CSingleInstance() override;
 
     // Hands file (may be empty) to a running copy, or becomes the first copy.
-    Result Start(const QString& file, int timeoutMs = 5000);
+    Result Start(const QByteArray& file, int timeoutMs = 5000);
 
     QString SocketPath() const { return m_strPath; }
     bool IsListening() const { return m_server.isListening(); }
 
     // Sends one request to the copy listening at socketPath; true when it answered.
-    static bool SendRequest(const QString& socketPath, const QString& file, int timeoutMs);
+    static bool SendRequest(const QString& socketPath, const QByteArray& file, int timeoutMs);
 
 signals:
     // A later start asked this copy to come to the front and open file (if not empty).
-    void activateRequested(const QString& file);
+    void activateRequested(const QByteArray& file);
 
 private:
     void OnNewConnection();

@@ -7,6 +7,7 @@
 #include "CSplashWnd.h"
 #include "ColourSettings.h"
 #include "ColourTransform.h"
+#include "FilePath.h"
 #include "PipeDirectory.h"
 #include "Resources.h"
 
@@ -76,9 +77,7 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
         } else {
             m_pInstance = std::make_unique<CSingleInstance>(dir.path + QLatin1Char('/') +
                                                             QLatin1String(kInstanceSocketName));
-            const QString file = commandLine.fileName.isEmpty()
-                                     ? QString()
-                                     : QFileInfo(commandLine.fileName).absoluteFilePath();
+            const QByteArray file = AbsolutePath(commandLine.fileName);
             if (m_pInstance->Start(file) == CSingleInstance::Result::HandedOver) {
                 m_pInstance.reset();
                 return StartResult::HandedOver;
@@ -183,10 +182,13 @@ int CVespiraApp::Run(const CommandLineInfo& commandLine)
 
 int VespiraMain(int argc, char** argv)
 {
-    QStringList raw;
-    for (int i = 1; i < argc; ++i)
-        raw << QString::fromLocal8Bit(argv[i]);
-    const CommandLineInfo early = ParseCommandLine(raw);
+    const auto arguments = [&argc, argv] {
+        QByteArrayList words;
+        for (int i = 1; i < argc; ++i)
+            words << QByteArray(argv[i]);
+        return words;
+    };
+    const CommandLineInfo early = ParseCommandLine(arguments());
     if (early.showHelp) {
         std::fputs(UsageText().toLocal8Bit().constData(), stdout);
         return 0;
@@ -205,11 +207,9 @@ int VespiraMain(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("vespira"));
     InitVespiraResources();
 
-    // Qt's own switches (-platform, -style, ...) are gone from arguments() now.
-    QStringList args = QCoreApplication::arguments();
-    if (!args.isEmpty())
-        args.removeFirst();
-    const CommandLineInfo commandLine = ParseCommandLine(args);
+    // Qt has taken its own switches (-platform, -style, ...) out of argv now; the rest
+    // are read as bytes, not through arguments(), which would lose a name's bytes.
+    const CommandLineInfo commandLine = ParseCommandLine(arguments());
 
     CVespiraApp vespira;
     return vespira.Run(commandLine);

@@ -1,46 +1,51 @@
 #include "CommandLine.h"
 
-#include <QFileInfo>
+#include <sys/stat.h>
 
 namespace {
 
-bool IsSwitch(const QString& word)
+bool StartsWithNos(const QByteArray& word)
 {
-    if (word.startsWith(QLatin1Char('-')))
+    return word.left(4).toUpper() == "/NOS";
+}
+
+bool IsSwitch(const QByteArray& word)
+{
+    if (word.startsWith('-'))
         return true;
-    if (!word.startsWith(QLatin1Char('/')))
+    if (!word.startsWith('/'))
         return false;
     // On Linux an absolute path also begins with "/": a word with a second "/" or one
     // naming an existing file or folder is a path, anything else a Windows-style switch.
-    if (word.indexOf(QLatin1Char('/'), 1) >= 0)
+    if (word.indexOf('/', 1) >= 0)
         return false;
-    return !QFileInfo::exists(word);
+    struct stat info
+    {};
+    return ::stat(word.constData(), &info) != 0;
 }
 
 } // namespace
 
-CommandLineInfo ParseCommandLine(const QStringList& args)
+CommandLineInfo ParseCommandLine(const QByteArrayList& args)
 {
     CommandLineInfo info;
-    const QString raw = args.join(QLatin1Char(' '));
-    if (raw.left(4).compare(QLatin1String("/NOS"), Qt::CaseInsensitive) == 0)
+    if (StartsWithNos(args.join(' ')))
         info.splash = false;
 
     bool switchesEnded = false;
-    for (const QString& word : args) {
-        if (!switchesEnded && word == QLatin1String("--")) {
+    for (const QByteArray& word : args) {
+        if (!switchesEnded && word == "--") {
             switchesEnded = true;
             continue;
         }
         if (!switchesEnded && IsSwitch(word)) {
-            if (word == QLatin1String("--nosplash"))
+            if (word == "--nosplash")
                 info.splash = false;
-            else if (word == QLatin1String("--help"))
+            else if (word == "--help")
                 info.showHelp = true;
-            else if (word == QLatin1String("--version"))
+            else if (word == "--version")
                 info.showVersion = true;
-            else if (!(word.left(4).compare(QLatin1String("/NOS"), Qt::CaseInsensitive) == 0 &&
-                       &word == &args.front()))
+            else if (!(StartsWithNos(word) && &word == &args.front()))
                 info.ignored << word;
             continue;
         }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
-#include <QStringList>
 
 // What the command line asks of a start.
 struct CommandLineInfo
@@ -9,8 +10,8 @@ struct CommandLineInfo
     bool splash = true;       // false for "/NOS" (first four characters) or --nosplash
     bool showHelp = false;    // --help: print the usage and end
     bool showVersion = false; // --version: print the version and end
-    QString fileName;         // the pattern to open, as given; empty for none
-    QStringList ignored;      // switches that mean nothing here, and extra file names
+    QByteArray fileName;      // the pattern to open, its bytes as given; empty for none
+    QByteArrayList ignored;   // switches that mean nothing here, and extra file names
 };
 
 // Parses the arguments after the program name. "/NOS" counts only as the first four
@@ -19,7 +20,9 @@ struct CommandLineInfo
 // something that exists). Unknown switches are ignored, as the original's framework
 // ignored flags it did not know. The first other word is the file to open; after "--"
 // every word is a file name.
-CommandLineInfo ParseCommandLine(const QStringList& args);
+// The arguments are bytes, as the system gives them, so a file name that is not
+// UTF-8 reaches the file system unchanged.
+CommandLineInfo ParseCommandLine(const QByteArrayList& args);
 
 QString UsageText();
 QString VersionText();

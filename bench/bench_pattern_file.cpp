@@ -4,6 +4,7 @@
 #include "CProgramState.h"
 #include "CVespiraDoc.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -70,11 +71,11 @@ int main()
         CVespiraDoc doc(state);
         ok = ok && doc.OnNewDocument();
         Fill(doc);
-        ok = ok && doc.OnSaveDocument(path);
+        ok = ok && doc.OnSaveDocument(QFile::encodeName(path));
     });
     const double openMb = peakAbove([&] {
         CVespiraDoc doc(state);
-        ok = ok && doc.OnOpenDocument(path);
+        ok = ok && doc.OnOpenDocument(QFile::encodeName(path));
     });
     if (!ok)
         return 1;
@@ -99,11 +100,11 @@ int main()
     }
     for (int run = 0; run < 7; ++run) {
         auto t0 = Clock::now();
-        if (!doc.OnSaveDocument(path))
+        if (!doc.OnSaveDocument(QFile::encodeName(path)))
             return 1;
         auto t1 = Clock::now();
         CVespiraDoc read(state);
-        if (!read.OnOpenDocument(path))
+        if (!read.OnOpenDocument(QFile::encodeName(path)))
             return 1;
         auto t2 = Clock::now();
         writeMs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());

@@ -1,6 +1,6 @@
 #include "CDocumentBase.h"
 
-#include <QFileInfo>
+#include "FilePath.h"
 
 CDocumentBase::CDocumentBase(IHostUi& ui, QObject* parent) : QObject(parent), m_ui(ui) {}
 
@@ -12,7 +12,7 @@ void CDocumentBase::SetTitle(const QString& title)
     emit titleChanged(m_strTitle);
 }
 
-void CDocumentBase::SetPathName(const QString& path)
+void CDocumentBase::SetPathName(const QByteArray& path)
 {
     if (path == m_strPathName)
         return;
@@ -33,7 +33,8 @@ bool CDocumentBase::SaveModified()
     if (!IsModified())
         return true;
     // A saved document is named by its file name, a new one by its title.
-    const QString name = m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
+    const QString name =
+        m_strPathName.isEmpty() ? m_strTitle : DisplayPath(FileNameOf(m_strPathName));
     switch (m_ui.ShowMessage(QStringLiteral("Save changes to %1?").arg(name),
                              IHostUi::Buttons::YesNoCancel, IHostUi::Answer::Yes)) {
     case IHostUi::Answer::Yes:

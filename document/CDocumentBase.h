@@ -2,6 +2,7 @@
 
 #include "IHostUi.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -18,8 +19,9 @@ public:
 
     QString GetTitle() const { return m_strTitle; }
     virtual void SetTitle(const QString& title);
-    QString GetPathName() const { return m_strPathName; }
-    void SetPathName(const QString& path);
+    // The file's path, as bytes: see FilePath.h.
+    QByteArray GetPathName() const { return m_strPathName; }
+    void SetPathName(const QByteArray& path);
 
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true);
@@ -32,7 +34,7 @@ public:
 
 signals:
     void titleChanged(const QString& title);
-    void pathChanged(const QString& path);
+    void pathChanged(const QByteArray& path);
     void modifiedChanged(bool modified);
 
 protected:
@@ -41,6 +43,6 @@ protected:
 private:
     IHostUi& m_ui;
     QString m_strTitle;
-    QString m_strPathName;
+    QByteArray m_strPathName;
     bool m_bModified = false;
 };

@@ -2,11 +2,9 @@
 
 #include "CVespiraDoc.h"
 #include "DecimalPlaces.h"
+#include "FilePath.h"
 #include "FixedText.h"
 #include "NumberText.h"
-
-#include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -24,12 +22,6 @@ namespace {
 
 // Lines are read in pieces of at most 127 characters, as a 128-byte line buffer did.
 constexpr std::size_t kPieceLength = 127;
-
-std::string_view FileNameOf(std::string_view path)
-{
-    const std::size_t cut = path.find_last_of("/\\");
-    return cut == std::string_view::npos ? path : path.substr(cut + 1);
-}
 
 void AppendFixed(std::string& out, double value, int decimals)
 {
@@ -429,21 +421,12 @@ PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view text)
     return ReadPattern(doc, reader);
 }
 
-bool WritePatternFile(CVespiraDoc& doc, const QString& path)
+bool WritePatternFile(CVespiraDoc& doc, const QByteArray& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-
     char oldName[sizeof doc.m_szFileName];
     std::memcpy(oldName, doc.m_szFileName, sizeof oldName);
-    CopyText(doc.m_szFileName, FileNameOf(path.toStdString()));
-
-    const std::string text = PatternFileText(doc);
-    const bool written = file.write(text.data(), static_cast<qint64>(text.size())) ==
-                         static_cast<qint64>(text.size());
-    if (!written || !file.commit()) {
-        file.cancelWriting();
+    CopyText(doc.m_szFileName, FileNameOf(std::string_view(path.constData(), path.size())));
+    if (!WriteFileReplacing(path, PatternFileText(doc))) {
         std::memcpy(doc.m_szFileName, oldName, sizeof oldName);
         return false;
     }
@@ -466,9 +449,9 @@ int OpenPatternFile(const QByteArray& path)
     return fd;
 }
 
-bool ReadPatternFile(CVespiraDoc& doc, const QString& path)
+bool ReadPatternFile(CVespiraDoc& doc, const QByteArray& path)
 {
-    const int fd = OpenPatternFile(QFile::encodeName(path));
+    const int fd = OpenPatternFile(path);
     if (fd < 0)
         return false;
     CPieceReader reader([fd](char* into, std::size_t size) -> std::ptrdiff_t {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QString>
 
 #include <string>
 #include <string_view>
@@ -28,10 +27,11 @@ std::string PatternFileText(const CVespiraDoc& doc);
 // Reads file text into the document as the reader does, without messages.
 PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view text);
 
-// Writes the file: sets the document's file name from the path, writes through a
-// temporary file and renames it over the target, so a failed save leaves an existing
-// file untouched. False when anything failed; the document then keeps its file name.
-bool WritePatternFile(CVespiraDoc& doc, const QString& path);
+// Writes the file: sets the document's file name from the path (its bytes as given),
+// writes through a temporary file and renames it over the target, so a failed save
+// leaves an existing file untouched. False when anything failed; the document then
+// keeps its file name.
+bool WritePatternFile(CVespiraDoc& doc, const QByteArray& path);
 
 // Opens a pattern file for reading: a descriptor of a regular file, or -1 when the path
 // cannot be opened or names a device, FIFO or folder. Never waits for a writer.
@@ -39,4 +39,4 @@ int OpenPatternFile(const QByteArray& path);
 
 // Reads the file into the document; shows the reader's messages through the document's
 // host. False when the file cannot be opened (no message) or is not read to its end.
-bool ReadPatternFile(CVespiraDoc& doc, const QString& path);
+bool ReadPatternFile(CVespiraDoc& doc, const QByteArray& path);

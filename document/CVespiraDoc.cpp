@@ -138,13 +138,13 @@ bool CVespiraDoc::OnNewDocument()
     return true;
 }
 
-bool CVespiraDoc::OnOpenDocument(const QString& path)
+bool CVespiraDoc::OnOpenDocument(const QByteArray& path)
 {
     CWaitCursor wait(Ui());
     return ReadPatternFile(*this, path);
 }
 
-bool CVespiraDoc::OnSaveDocument(const QString& path)
+bool CVespiraDoc::OnSaveDocument(const QByteArray& path)
 {
     CWaitCursor wait(Ui());
     if (!WritePatternFile(*this, path))

@@ -88,8 +88,8 @@ public:
 
     // Framework operations.
     bool OnNewDocument();
-    bool OnOpenDocument(const QString& path);
-    bool OnSaveDocument(const QString& path);
+    bool OnOpenDocument(const QByteArray& path);
+    bool OnSaveDocument(const QByteArray& path);
     void OnCloseDocument();
     bool SaveModified() override;
 

@@ -5,11 +5,11 @@
 #include "CProgramState.h"
 #include "CVespiraDoc.h"
 #include "DecimalPlaces.h"
+#include "FilePath.h"
 #include "FixedText.h"
 #include "IRemoteHost.h"
 #include "NumberText.h"
 
-#include <QFile>
 #include <QVariant>
 
 #include <cmath>
@@ -35,14 +35,11 @@ int RoundHalfUp(float value)
 // Where a pattern keeps the title it had before the scan titles replaced it.
 constexpr char kTitleBeforeScan[] = "vespiraTitleBeforeScan";
 
-QString LocalText(std::string_view text)
+// The path's bytes exactly as the instrument sent them, up to the first NUL.
+QByteArray PathOf(const PipeMessage& request)
 {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString PathOf(const PipeMessage& request)
-{
-    return QFile::decodeName(QByteArray(request.text));
+    const std::string_view text = TextOf(request.text);
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -185,13 +182,13 @@ void CRemoteCommandHandler::NewImage(const PipeMessage& request)
 void CRemoteCommandHandler::LoadImage(const PipeMessage& request)
 {
     if (CVespiraDoc* doc = m_state.activeDocument) {
-        const QString path = PathOf(request);
-        const int probe = OpenPatternFile(QFile::encodeName(path));
+        const QByteArray path = PathOf(request);
+        const int probe = OpenPatternFile(path);
         if (probe < 0) {
             // The reader gives no message for a file it cannot open.
             m_state.ui->ShowMessage(
                 QStringLiteral("Vespira: Remote LOADIMAGE command, but %1 cannot be opened.")
-                    .arg(path));
+                    .arg(DisplayPath(path)));
         } else {
             ::close(probe);
             doc->OnOpenDocument(path);
@@ -209,14 +206,14 @@ void CRemoteCommandHandler::LoadImage(const PipeMessage& request)
 void CRemoteCommandHandler::SaveImage(const PipeMessage& request)
 {
     if (CVespiraDoc* doc = m_state.activeDocument) {
-        const QString path = PathOf(request);
+        const QByteArray path = PathOf(request);
         if (doc->OnSaveDocument(path)) {
-            doc->SetTitle(LocalText(TextOf(request.text)));
+            doc->SetTitle(DisplayPath(path));
         } else {
             // A silent failure would leave the scan unsaved while everyone believes it is.
             m_state.ui->ShowMessage(
                 QStringLiteral("Vespira: Remote SAVEIMAGE command, but %1 cannot be written.")
-                    .arg(path));
+                    .arg(DisplayPath(path)));
         }
     } else {
         ShowMessage("Vespira: Remote SAVEIMAGE command, but no active document.");
@@ -276,7 +273,7 @@ void CRemoteCommandHandler::EndCollect()
         // the title it had before the scan (ORMA1, ...) rather than an empty caption.
         const QVariant before = doc->property(kTitleBeforeScan);
         if (doc->m_szFileName[0] != '\0')
-            doc->SetTitle(LocalText(TextOf(doc->m_szFileName)));
+            doc->SetTitle(DisplayPath(QByteArray(doc->m_szFileName)));
         else if (before.isValid())
             doc->SetTitle(before.toString());
         doc->setProperty(kTitleBeforeScan, QVariant());

@@ -18,7 +18,7 @@ TEST(VespiraApp, StartExitAndRestart)
     const QString settings = dir.path() + QStringLiteral("/ORMA Radiography.conf");
     CommandLineInfo commandLine;
     commandLine.splash = false;
-    commandLine.fileName = QStringLiteral(VESPIRA_EXAMPLES "/small.rad");
+    commandLine.fileName = QByteArray(VESPIRA_EXAMPLES "/small.rad");
     {
         CVespiraApp app(settings);
         app.SetSingleInstanceCheck(false);
@@ -58,7 +58,7 @@ TEST(VespiraApp, StartExitAndRestart)
         EXPECT_EQ(app.State().cursorType, 3);
         EXPECT_EQ(app.State().imageOrientation, 2);
         ASSERT_EQ(app.DocManager().RecentFiles().size(), 1);
-        EXPECT_TRUE(app.DocManager().RecentFiles()[0].endsWith(QStringLiteral("small.rad")));
+        EXPECT_TRUE(app.DocManager().RecentFiles()[0].endsWith("small.rad"));
         EXPECT_TRUE(app.DocManager().Documents().empty());
         app.MainFrame()->close();
     }

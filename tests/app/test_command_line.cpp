@@ -6,9 +6,9 @@ namespace {
 
 CommandLineInfo Parse(std::initializer_list<const char*> words)
 {
-    QStringList args;
+    QByteArrayList args;
     for (const char* w : words)
-        args << QString::fromUtf8(w);
+        args << QByteArray(w);
     return ParseCommandLine(args);
 }
 
@@ -36,7 +36,7 @@ TEST(CommandLine, NosFollowedByAFileOpensTheFile)
 {
     const CommandLineInfo info = Parse({"/NOS", "scan.rad"});
     EXPECT_FALSE(info.splash);
-    EXPECT_EQ(info.fileName, QStringLiteral("scan.rad"));
+    EXPECT_EQ(info.fileName, "scan.rad");
     EXPECT_TRUE(info.ignored.isEmpty());
 }
 
@@ -45,41 +45,48 @@ TEST(CommandLine, NosCountsOnlyAsTheFirstFourCharacters)
     const CommandLineInfo dash = Parse({"-NOS"});
     EXPECT_TRUE(dash.splash);
     EXPECT_TRUE(dash.fileName.isEmpty());
-    EXPECT_EQ(dash.ignored, QStringList{QStringLiteral("-NOS")});
+    EXPECT_EQ(dash.ignored, QByteArrayList{"-NOS"});
 
     const CommandLineInfo after = Parse({"scan.rad", "/NOS"});
     EXPECT_TRUE(after.splash);
-    EXPECT_EQ(after.fileName, QStringLiteral("scan.rad"));
+    EXPECT_EQ(after.fileName, "scan.rad");
 }
 
 TEST(CommandLine, UnknownSwitchesAreIgnored)
 {
     const CommandLineInfo info = Parse({"/p", "-x", "--whatever", "scan.rad"});
     EXPECT_TRUE(info.splash);
-    EXPECT_EQ(info.fileName, QStringLiteral("scan.rad"));
+    EXPECT_EQ(info.fileName, "scan.rad");
     EXPECT_EQ(info.ignored.size(), 3);
 }
 
 TEST(CommandLine, AbsolutePathsAreFilesNotSwitches)
 {
     const CommandLineInfo info = Parse({"/home/user/patterns/scan.rad"});
-    EXPECT_EQ(info.fileName, QStringLiteral("/home/user/patterns/scan.rad"));
+    EXPECT_EQ(info.fileName, "/home/user/patterns/scan.rad");
     EXPECT_TRUE(info.splash);
     // An existing top-level entry is a path too.
-    EXPECT_EQ(Parse({"/tmp"}).fileName, QStringLiteral("/tmp"));
+    EXPECT_EQ(Parse({"/tmp"}).fileName, "/tmp");
 }
 
 TEST(CommandLine, DoubleDashEndsTheSwitches)
 {
     const CommandLineInfo info = Parse({"--", "-odd-name.rad"});
-    EXPECT_EQ(info.fileName, QStringLiteral("-odd-name.rad"));
+    EXPECT_EQ(info.fileName, "-odd-name.rad");
 }
 
 TEST(CommandLine, FirstFileWinsTheRestIsIgnored)
 {
     const CommandLineInfo info = Parse({"a.rad", "b.rad"});
-    EXPECT_EQ(info.fileName, QStringLiteral("a.rad"));
-    EXPECT_EQ(info.ignored, QStringList{QStringLiteral("b.rad")});
+    EXPECT_EQ(info.fileName, "a.rad");
+    EXPECT_EQ(info.ignored, QByteArrayList{"b.rad"});
+}
+
+TEST(CommandLine, AFileNameKeepsItsBytes)
+{
+    const CommandLineInfo info = Parse({"/NOS", "lat\xe9.rad", "/tmp/\xff\xfe"});
+    EXPECT_EQ(info.fileName, QByteArray("lat\xe9.rad"));
+    EXPECT_EQ(info.ignored, QByteArrayList{"/tmp/\xff\xfe"});
 }
 
 TEST(CommandLine, HelpAndVersion)

@@ -12,7 +12,18 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+QByteArrayList Encoded(const QStringList& paths)
+{
+    QByteArrayList bytes;
+    for (const QString& path : paths)
+        bytes << QFile::encodeName(path);
+    return bytes;
+}
 
 const QString kCollectingWarning =
     QStringLiteral("WARNING: Radiography pattern is still being collected.\n"
@@ -69,18 +80,18 @@ TEST_F(ShellTest, SaveAsWritesARadFileAndTakesItsName)
     EXPECT_EQ(suggestedNames, QStringList{QStringLiteral("ORMA1.rad")});
     ASSERT_TRUE(QFile::exists(path));
     EXPECT_EQ(doc->GetTitle(), QStringLiteral("first.rad"));
-    EXPECT_EQ(doc->GetPathName(), path);
+    EXPECT_EQ(doc->GetPathName(), QFile::encodeName(path));
     EXPECT_FALSE(doc->IsModified());
     EXPECT_STREQ(doc->m_szFileName, "first.rad");
     EXPECT_GE(ui.waitCount, 1); // the wait cursor
-    EXPECT_EQ(docs.RecentFiles(), QStringList{path});
+    EXPECT_EQ(docs.RecentFiles(), QByteArrayList{QFile::encodeName(path)});
     Settle();
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - first.rad"));
 
     // The file reads back as the same pattern.
     CProgramState other(ui);
     CVespiraDoc copy(other);
-    ASSERT_TRUE(ReadPatternFile(copy, path));
+    ASSERT_TRUE(ReadPatternFile(copy, QFile::encodeName(path)));
     EXPECT_EQ(copy.m_nXPoints, 51);
     EXPECT_EQ(copy.m_pIntensity[5], 1234);
 
@@ -118,7 +129,7 @@ TEST_F(ShellTest, OpenMakesADocumentThatIsNotActive)
     EXPECT_EQ(frame->ActiveChildDocument(), opened);
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - small.rad"));
     // Opening the same file again only brings its window forward.
-    EXPECT_EQ(docs.OpenDocumentFile(path), opened);
+    EXPECT_EQ(docs.OpenDocumentFile(QFile::encodeName(path)), opened);
     EXPECT_EQ(docs.Documents().size(), 2u);
 }
 
@@ -129,14 +140,15 @@ TEST_F(ShellTest, AFailedReadDiscardsTheNewDocument)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("not a pattern at all\n");
     f.close();
-    EXPECT_EQ(docs.OpenDocumentFile(path), nullptr);
+    EXPECT_EQ(docs.OpenDocumentFile(QFile::encodeName(path)), nullptr);
     EXPECT_TRUE(docs.Documents().empty());
     EXPECT_TRUE(docs.Frames().isEmpty());
     EXPECT_EQ(ui.messages,
               QStringList{QStringLiteral("Requested file in not a ORMA Radiography document")});
     EXPECT_TRUE(docs.RecentFiles().isEmpty());
     // A missing file: no document, no message.
-    EXPECT_EQ(docs.OpenDocumentFile(TempPath(QStringLiteral("missing.rad"))), nullptr);
+    EXPECT_EQ(docs.OpenDocumentFile(QFile::encodeName(TempPath(QStringLiteral("missing.rad")))),
+              nullptr);
     EXPECT_EQ(ui.messages.size(), 1);
 }
 
@@ -345,9 +357,9 @@ TEST_F(ShellTest, RecentFilesKeepThreeNewestFirst)
         saveAnswers << paths.last();
         docs.OnFileSaveAs(doc);
     }
-    EXPECT_EQ(docs.RecentFiles(), (QStringList{paths[3], paths[2], paths[1]}));
-    docs.AddToRecentFiles(paths[1]);
-    EXPECT_EQ(docs.RecentFiles(), (QStringList{paths[1], paths[3], paths[2]}));
+    EXPECT_EQ(docs.RecentFiles(), Encoded({paths[3], paths[2], paths[1]}));
+    docs.AddToRecentFiles(QFile::encodeName(paths[1]));
+    EXPECT_EQ(docs.RecentFiles(), Encoded({paths[1], paths[3], paths[2]}));
     Settle();
     const QStringList file = Texts(Menu("&File"));
     EXPECT_FALSE(file.contains(QStringLiteral("Recent File")));
@@ -360,10 +372,41 @@ TEST_F(ShellTest, RecentFilesKeepThreeNewestFirst)
 
     // An entry that no longer opens leaves the list.
     const QString gone = TempPath(QStringLiteral("gone.rad"));
-    docs.AddToRecentFiles(gone);
-    EXPECT_EQ(docs.RecentFiles(), (QStringList{gone, paths[1], paths[3]}));
+    docs.AddToRecentFiles(QFile::encodeName(gone));
+    EXPECT_EQ(docs.RecentFiles(), Encoded({gone, paths[1], paths[3]}));
     EXPECT_EQ(docs.OpenRecentFile(0), nullptr);
-    EXPECT_EQ(docs.RecentFiles(), (QStringList{paths[1], paths[3]}));
+    EXPECT_EQ(docs.RecentFiles(), Encoded({paths[1], paths[3]}));
+}
+
+TEST_F(ShellTest, NamesThatAreNotUtf8OpenFromTheDialogAndTheRecentList)
+{
+    // The dialog shows such a name with a replacement mark; the file it names opens.
+    const QByteArray folder = QFile::encodeName(TempPath(QStringLiteral("d\u00e9ja")));
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    const QByteArray path = folder + "/lat\xe9.rad";
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VESPIRA_EXAMPLES "/small.rad"),
+                            QFile::decodeName(folder + "/x")));
+    ASSERT_EQ(::rename((folder + "/x").constData(), path.constData()), 0);
+    openAnswers << QFile::decodeName(path);
+    frame->Action(ID_FILE_OPEN)->trigger();
+    ASSERT_EQ(docs.Documents().size(), 1u);
+    CVespiraDoc* doc = docs.Documents()[0];
+    EXPECT_EQ(doc->GetPathName(), path);
+    EXPECT_EQ(docs.RecentFiles(), QByteArrayList{path});
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
+
+    // Saved again under a second such name, both files stay apart.
+    const QByteArray second = folder + "/lat\xe8.rad";
+    ASSERT_TRUE(docs.DoSave(doc, second));
+    EXPECT_STREQ(doc->m_szFileName, "lat\xe8.rad");
+    EXPECT_EQ(docs.RecentFiles(), (QByteArrayList{second, path}));
+    docs.CloseAllDocuments();
+    ASSERT_NE(docs.OpenRecentFile(1), nullptr);
+    EXPECT_EQ(docs.Documents()[0]->GetPathName(), path);
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
+    // QTemporaryDir cannot remove names it cannot spell.
+    ::unlink(path.constData());
+    ::unlink(second.constData());
 }
 
 TEST_F(ShellTest, DroppedRadFilesAreOpened)
@@ -383,9 +426,9 @@ TEST_F(ShellTest, DroppedRadFilesAreOpened)
 
 TEST_F(ShellTest, AnotherStartHandsItsFileOver)
 {
-    frame->ActivateFromOtherInstance(QStringLiteral(VESPIRA_EXAMPLES "/small.rad"));
+    frame->ActivateFromOtherInstance(QByteArray(VESPIRA_EXAMPLES "/small.rad"));
     ASSERT_EQ(docs.Documents().size(), 1u);
     EXPECT_NE(state.activeDocument, docs.Documents()[0]);
-    frame->ActivateFromOtherInstance(QString());
+    frame->ActivateFromOtherInstance(QByteArray());
     EXPECT_EQ(docs.Documents().size(), 1u);
 }

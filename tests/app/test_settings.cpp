@@ -281,25 +281,29 @@ TEST_F(SettingsTest, UnreadableAndUnwritableFileIsSkippedSilently)
     EXPECT_TRUE(r.unreadable);
     ExpectStartupValues(s);
     EXPECT_FALSE(CSettings(Path()).Write(s));
-    EXPECT_FALSE(CSettings(Path()).WriteRecentFiles({QStringLiteral("/x.rad")}));
+    EXPECT_FALSE(CSettings(Path()).WriteRecentFiles({"/x.rad"}));
     EXPECT_TRUE(m_ui.messages.isEmpty());
 }
 
 TEST_F(SettingsTest, RecentFilesShareTheFile)
 {
     CSettings settings(Path());
-    ASSERT_TRUE(
-        settings.WriteRecentFiles({QStringLiteral("/a/one.rad"), QStringLiteral("/b/two.rad")}));
+    ASSERT_TRUE(settings.WriteRecentFiles({"/a/one.rad", "/b/two.rad"}));
     CProgramState s(m_ui);
     ASSERT_TRUE(settings.Write(s));
-    EXPECT_EQ(settings.ReadRecentFiles(),
-              (QStringList{QStringLiteral("/a/one.rad"), QStringLiteral("/b/two.rad")}));
+    EXPECT_EQ(settings.ReadRecentFiles(), (QByteArrayList{"/a/one.rad", "/b/two.rad"}));
     const QByteArray text = ReadFile();
     EXPECT_TRUE(text.contains("[Recent%20File%20List]")) << text.constData();
     EXPECT_TRUE(text.contains("File1=/a/one.rad"));
     // Fewer entries later: the old ones go.
-    ASSERT_TRUE(settings.WriteRecentFiles({QStringLiteral("/c/three.rad")}));
-    EXPECT_EQ(settings.ReadRecentFiles(), QStringList{QStringLiteral("/c/three.rad")});
+    ASSERT_TRUE(settings.WriteRecentFiles({"/c/three.rad"}));
+    EXPECT_EQ(settings.ReadRecentFiles(), QByteArrayList{"/c/three.rad"});
+
+    // A path that is not UTF-8 comes back with the same bytes.
+    const QByteArrayList bytes{"/d/lat\xe9.rad", "/e/caf\xc3\xa9.rad"};
+    ASSERT_TRUE(settings.WriteRecentFiles(bytes));
+    EXPECT_EQ(settings.ReadRecentFiles(), bytes);
+    EXPECT_TRUE(QString::fromUtf8(ReadFile()).contains(QStringLiteral("File2=/e/caf\u00e9.rad")));
 }
 
 TEST_F(SettingsTest, LastFolderIsKeptBesideTheRecentFiles)

@@ -26,7 +26,7 @@ TEST(SingleInstance, FirstCopyListensInThePipeDirectory)
     QTemporaryDir dir;
     const QString socket = dir.path() + QStringLiteral("/vespira.instance");
     CSingleInstance first(socket);
-    EXPECT_EQ(first.Start(QString()), CSingleInstance::Result::First);
+    EXPECT_EQ(first.Start(QByteArray()), CSingleInstance::Result::First);
     EXPECT_TRUE(first.IsListening());
     EXPECT_TRUE(QFile::exists(socket));
 }
@@ -39,7 +39,7 @@ TEST(SingleInstance, AStaleSocketFileIsTakenOver)
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.close();
     CSingleInstance first(socket);
-    EXPECT_EQ(first.Start(QString()), CSingleInstance::Result::First);
+    EXPECT_EQ(first.Start(QByteArray()), CSingleInstance::Result::First);
 }
 
 // A real second start of the program finds this copy, hands over the absolute path of
@@ -50,10 +50,10 @@ TEST(SingleInstance, SecondProgramHandsItsFileOverAndExits)
     const PipeDirectoryResult pipes = CheckPipeDirectory(dir.path() + QStringLiteral("/pipes"));
     ASSERT_TRUE(pipes.ok());
     CSingleInstance first(pipes.path + QLatin1Char('/') + QLatin1String(kInstanceSocketName));
-    ASSERT_EQ(first.Start(QString()), CSingleInstance::Result::First);
+    ASSERT_EQ(first.Start(QByteArray()), CSingleInstance::Result::First);
     QStringList received;
     QObject::connect(&first, &CSingleInstance::activateRequested,
-                     [&received](const QString& file) { received << file; });
+                     [&received](const QByteArray& file) { received << QFile::decodeName(file); });
 
     QProcess second;
     second.setProcessEnvironment(Environment(dir));

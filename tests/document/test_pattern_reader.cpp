@@ -70,7 +70,7 @@ protected:
             return false;
         file.write(text.data(), static_cast<qint64>(text.size()));
         file.close();
-        return doc.OnOpenDocument(path);
+        return doc.OnOpenDocument(QFile::encodeName(path));
     }
 
     QTemporaryDir dir;
@@ -163,7 +163,7 @@ TEST_F(PatternReaderTest, EndOfFileAnywhereBeforeTheEndIsAReadError)
 
 TEST_F(PatternReaderTest, AMissingFileIsRefusedSilently)
 {
-    EXPECT_FALSE(doc.OnOpenDocument(dir.filePath("nothing.rad")));
+    EXPECT_FALSE(doc.OnOpenDocument(QFile::encodeName(dir.filePath("nothing.rad"))));
     EXPECT_TRUE(ui.messages.isEmpty());
 }
 
@@ -242,7 +242,7 @@ TEST_F(PatternReaderTest, RefusesGridsThatCannotBeAllocated)
     EXPECT_TRUE(Open(noX));
     CVespiraDoc fresh(state);
     const QString path = dir.filePath("in.rad");
-    EXPECT_FALSE(fresh.OnOpenDocument(path));
+    EXPECT_FALSE(fresh.OnOpenDocument(QFile::encodeName(path)));
     EXPECT_TRUE(fresh.m_pIntensity.empty());
 }
 
@@ -320,7 +320,8 @@ TEST_F(PatternReaderTest, RefusesDevicesFifosAndFoldersWithoutBlocking)
     CAddressSpaceCap cap(rlim_t{1} << 30);
     for (const QString& path : {QStringLiteral("/dev/zero"), QFile::decodeName(fifo), dir.path()}) {
         ui.messages.clear();
-        auto reading = std::async(std::launch::async, [&] { return doc.OnOpenDocument(path); });
+        auto reading = std::async(std::launch::async,
+                                  [&] { return doc.OnOpenDocument(QFile::encodeName(path)); });
         if (reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
             // Give the blocked open its writer so the test can end.
             ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));
@@ -348,7 +349,7 @@ TEST_F(PatternReaderTest, HoldsNoMoreOfAFileThanItUses)
         file.close();
         ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), huge), 0);
         bool read = false;
-        EXPECT_NO_THROW(read = doc.OnOpenDocument(path));
+        EXPECT_NO_THROW(read = doc.OnOpenDocument(QFile::encodeName(path)));
         if (text == kExamplePattern) {
             EXPECT_TRUE(read);
             EXPECT_TRUE(ui.messages.isEmpty());

@@ -67,7 +67,7 @@ TEST_F(PatternWriterTest, WritesTheExampleExactly)
 {
     auto doc = ExampleDoc();
     const QString path = dir.filePath("sample.rad");
-    ASSERT_TRUE(doc->OnSaveDocument(path));
+    ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(path)));
     EXPECT_EQ(ReadAll(path), kExamplePattern);
     EXPECT_STREQ(doc->m_szFileName, "sample.rad");
     EXPECT_FALSE(doc->IsModified());
@@ -139,7 +139,7 @@ TEST_F(PatternWriterTest, FileNameIsThePartAfterTheLastSeparator)
 {
     auto doc = ExampleDoc();
     ASSERT_TRUE(QDir(dir.path()).mkpath("a\\b"));
-    ASSERT_TRUE(doc->OnSaveDocument(dir.filePath("a\\b/c\\d.rad")));
+    ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(dir.filePath("a\\b/c\\d.rad"))));
     EXPECT_STREQ(doc->m_szFileName, "d.rad");
 }
 
@@ -147,7 +147,7 @@ TEST_F(PatternWriterTest, AFailedCreateChangesNothing)
 {
     auto doc = ExampleDoc();
     doc->SetModifiedFlag(true);
-    EXPECT_FALSE(doc->OnSaveDocument(dir.filePath("missing/folder/x.rad")));
+    EXPECT_FALSE(doc->OnSaveDocument(QFile::encodeName(dir.filePath("missing/folder/x.rad"))));
     EXPECT_STREQ(doc->m_szFileName, "");
     EXPECT_TRUE(doc->IsModified());
     EXPECT_TRUE(ui.messages.isEmpty());
@@ -158,7 +158,7 @@ TEST_F(PatternWriterTest, AFailedWriteKeepsTheOldFile)
     const QString path = dir.filePath("kept.rad");
     {
         auto doc = ExampleDoc();
-        ASSERT_TRUE(doc->OnSaveDocument(path));
+        ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(path)));
     }
     const std::string before = ReadAll(path);
     auto big = NewDoc(0.0f, 199.0f, 1.0f, 0.0f, 199.0f, 1.0f);
@@ -171,7 +171,7 @@ TEST_F(PatternWriterTest, AFailedWriteKeepsTheOldFile)
     rlimit small = old;
     small.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &small);
-    const bool saved = big->OnSaveDocument(path);
+    const bool saved = big->OnSaveDocument(QFile::encodeName(path));
     setrlimit(RLIMIT_FSIZE, &old);
 
     EXPECT_FALSE(saved);
@@ -185,9 +185,9 @@ TEST_F(PatternWriterTest, SavingOverAFileKeepsItsPermissions)
 {
     const QString path = dir.filePath("shared.rad");
     auto doc = ExampleDoc();
-    ASSERT_TRUE(doc->OnSaveDocument(path));
+    ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(path)));
     ASSERT_EQ(chmod(path.toLocal8Bit().constData(), 0640), 0);
-    ASSERT_TRUE(doc->OnSaveDocument(path));
+    ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(path)));
     struct stat st
     {};
     ASSERT_EQ(stat(path.toLocal8Bit().constData(), &st), 0);

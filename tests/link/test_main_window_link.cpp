@@ -15,8 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <fstream>
 #include <future>
+#include <set>
+#include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -172,6 +177,46 @@ TEST_F(MainWindowLinkTest, AGridBeyondTheLimitLeavesOneMessageAndAUsableWindow)
     ASSERT_EQ(Send(Request(kNewImage, 0, 2, 1, 0, 2, 1)), 0);
     EXPECT_EQ(Windows(), 2);
     EXPECT_EQ(state.pointsRemaining, 9);
+}
+
+TEST_F(MainWindowLinkTest, PathsThatAreNotUtf8ReachTheFileSystemAsSent)
+{
+    const auto contents = [](const QByteArray& path) {
+        std::ifstream in(path.constData(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/saved";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    const QByteArray first = folder + "/a\xe9.rad";
+    const QByteArray second = folder + "/a\xe8.rad";
+    ASSERT_EQ(Send(Request(kNewImage, 0, 2, 1, 0, 2, 1)), 0);
+    ASSERT_EQ(Send(Request(kNewPoint, 1, 1, 0, 0, 0, 0, 11)), 0);
+    ASSERT_EQ(Send(Request(kSaveImage, 0, 0, 0, 0, 0, 0, 0, first.constData())), 0);
+    ASSERT_EQ(Send(Request(kNewPoint, 1, 1, 0, 0, 0, 0, 22)), 0);
+    ASSERT_EQ(Send(Request(kSaveImage, 0, 0, 0, 0, 0, 0, 0, second.constData())), 0);
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
+
+    std::set<std::string> names;
+    DIR* listing = ::opendir(folder.constData());
+    ASSERT_NE(listing, nullptr);
+    while (const dirent* entry = ::readdir(listing))
+        names.insert(entry->d_name);
+    ::closedir(listing);
+    EXPECT_EQ(names, (std::set<std::string>{".", "..", "a\xe9.rad", "a\xe8.rad"}));
+    EXPECT_NE(contents(first).find("\nFile: a\xe9.rad\n"), std::string::npos);
+    EXPECT_NE(contents(second).find("\nFile: a\xe8.rad\n"), std::string::npos);
+
+    ASSERT_EQ(Send(Request(kLoadImage, 0, 0, 0, 0, 0, 0, 0, first.constData())), 0);
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
+    CVespiraDoc* doc = state.activeDocument;
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->m_pIntensity[doc->IndexOf(1, 1)], 11);
+    EXPECT_STREQ(doc->m_szFileName, "a\xe9.rad");
+    // QTemporaryDir cannot remove names it cannot spell.
+    ::unlink(first.constData());
+    ::unlink(second.constData());
 }
 
 TEST_F(MainWindowLinkTest, LoadImageOfADeviceFifoOrFolderIsRefusedAtOnce)

@@ -45,6 +45,20 @@ check "export rows carry column, row, X, Y, intensity and time" \
 check "info reports grid, targets and maximum" \
   'grep -q "5 x 3 points" "$work/info" && grep -q "Targets:     1, total scan time 900.0 s" "$work/info" && grep -q "Maximum:     63" "$work/info"'
 
+latin=$(printf 'lat\351.rad')
+"$tool" convert "$examples/small.rad" "$work/$latin"
+"$tool" convert "$work/$latin" "$work/$(printf 'lat\350.rad')"
+check "names that are not UTF-8 are kept byte for byte" \
+  '[ "$(ls "$work" | grep -c "^lat")" -eq 2 ] && grep -q "^File: $(printf "lat\350.rad")\$" "$work/$(printf "lat\350.rad")"'
+
+for path in /dev/zero "$work" "$work/fifo"; do
+  [ "$path" = "$work/fifo" ] && mkfifo "$path"
+  timeout 10 "$tool" info "$path" > /dev/null 2> "$work/err"
+  status=$?
+  check "info $path is refused at once as a file that cannot be opened" \
+    '[ $status -eq 1 ] && grep -q "^vespira-rad: cannot open" "$work/err"'
+done
+
 "$tool" frobnicate 2> /dev/null
 status=$?
 check "an unknown command is a usage error" '[ $status -eq 2 ]'

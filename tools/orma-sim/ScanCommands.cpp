@@ -131,7 +131,7 @@ int RunReplay(const QStringList& args)
     CVespiraDoc file(state);
     CVespiraDoc* doc = &file;
     const QString path = options.parser.positionalArguments().first();
-    if (!ReadPatternFile(*doc, path)) {
+    if (!ReadPatternFile(*doc, QFile::encodeName(path))) {
         SimError("cannot read " + path.toStdString() + " as a pattern");
         return kExitUsage;
     }

@@ -5,17 +5,18 @@
 #include "CProgramState.h"
 #include "CVespiraDoc.h"
 #include "DecimalPlaces.h"
+#include "FilePath.h"
 #include "FixedText.h"
 #include "LookupTable.h"
 #include "NumberText.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QImage>
-#include <QSaveFile>
-#include <QString>
 
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -37,12 +38,26 @@ int Usage(int status)
     return status;
 }
 
+// Paths go to the file system as the bytes the command line gave.
 bool Read(CVespiraDoc& doc, const char* path)
 {
-    if (doc.OnOpenDocument(QString::fromLocal8Bit(path)))
+    if (doc.OnOpenDocument(QByteArray(path)))
         return true;
-    if (!QFile::exists(QString::fromLocal8Bit(path)))
+    // The reader has reported a file that is not a pattern; one that cannot be opened
+    // (missing, a device, a FIFO, a folder) it leaves to the caller.
+    const int fd = OpenPatternFile(QByteArray(path));
+    if (fd < 0)
         std::fprintf(stderr, "vespira-rad: cannot open %s\n", path);
+    else
+        ::close(fd);
+    return false;
+}
+
+bool Write(const char* path, std::string_view bytes)
+{
+    if (WriteFileReplacing(QByteArray(path), bytes))
+        return true;
+    std::fprintf(stderr, "vespira-rad: cannot write %s\n", path);
     return false;
 }
 
@@ -95,7 +110,7 @@ int Convert(CVespiraDoc& doc, const char* in, const char* out)
 {
     if (!Read(doc, in))
         return 1;
-    if (!doc.OnSaveDocument(QString::fromLocal8Bit(out))) {
+    if (!doc.OnSaveDocument(QByteArray(out))) {
         std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
         return 1;
     }
@@ -118,15 +133,7 @@ int ExportCsv(CVespiraDoc& doc, const char* in, const char* out)
                    ',' + FormatFixed(doc.m_pScanTime[i], 1) + '\n';
         }
     }
-    QSaveFile file(QString::fromLocal8Bit(out));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(csv.data(), static_cast<qint64>(csv.size())) !=
-            static_cast<qint64>(csv.size()) ||
-        !file.commit()) {
-        std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
-        return 1;
-    }
-    return 0;
+    return Write(out, csv) ? 0 : 1;
 }
 
 int ExportPng(CVespiraDoc& doc, int argc, char** argv)
@@ -168,16 +175,18 @@ int ExportPng(CVespiraDoc& doc, int argc, char** argv)
         doc.m_DisplayColors = lut;
     }
     const QImage image = RenderPatternImage(doc, cell);
-    QSaveFile file(QString::fromLocal8Bit(out));
     if (image.isNull()) {
         std::fprintf(stderr, "vespira-rad: the image would be too large; use a smaller --cell\n");
         return 1;
     }
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
         std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
         return 1;
     }
-    return 0;
+    return Write(out, std::string_view(png.constData(), static_cast<std::size_t>(png.size()))) ? 0
+                                                                                               : 1;
 }
 
 bool EndsWith(const std::string& text, const char* suffix)

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <string_view>
+
+// Paths are byte strings on Linux. They travel as bytes from where they come in (the
+// instrument, the command line, the recent-file list) to the file system, because a
+// name that is not UTF-8 cannot go through a QString and come back the same.
+
+// The file name of a path: the part after its last "/" or backslash.
+std::string_view FileNameOf(std::string_view path);
+QByteArray FileNameOf(const QByteArray& path);
+
+// A path for captions and messages; bytes that are not UTF-8 show as replacement marks.
+QString DisplayPath(const QByteArray& path);
+
+// The path made absolute from the working folder, without touching the file system.
+QByteArray AbsolutePath(const QByteArray& path);
+
+// The canonical path of an existing file, else the absolute path.
+QByteArray NormalisedPath(const QByteArray& path);
+
+// The bytes of a path that Qt hands over as text (file dialogs, dropped files). A name
+// that was not UTF-8 arrives with replacement marks; each such part is matched against
+// the folder's entries to find the name it stands for.
+QByteArray PathFromUser(const QString& path);
+
+// Writes `bytes` to a new file in the folder of `path` and renames it over `path`, so a
+// failed write leaves an existing file as it was. An existing file keeps its permissions;
+// saving through a symbolic link replaces the file it points at. False when anything
+// failed; a path naming a device, FIFO or folder is refused.
+bool WriteFileReplacing(const QByteArray& path, std::string_view bytes);
