@@ -52,10 +52,14 @@ void CPipeListener::Run()
             continue;
         }
         std::size_t size = 0;
+        // On SOCK_SEQPACKET a zero-length message reads the same as the peer's close:
+        // both end the connection without a reply.
         if (socket.Receive(m_pipeRequest, size, -1, m_wakeFd) != CPipeSocket::Result::Ok)
             continue;
         // The next connection waits in the instrument's queue while this request is
-        // handled, so the instrument can send again as soon as it has the reply.
+        // handled, so the instrument can send again as soon as it has the reply. It is
+        // made before the reply is written; a peer that serves one request at a time
+        // sees no difference.
         next = CPipeSocket::Connect(m_socketPath);
 
         const PipeMessage request = DecodePipeMessage(m_pipeRequest);
