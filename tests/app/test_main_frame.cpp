@@ -6,10 +6,10 @@
 #include "ShellFixture.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -359,7 +359,7 @@ TEST_F(ShellTest, AFileOpenedBeforeTheWindowIsShownGetsTheSamePlaceAsFromTheMenu
     CDocManager early(state, ui);
     CMainFrame hidden(state, early, ui);
     hidden.resize(1000, 760);
-    early.OpenDocumentFile(QStringLiteral(VESPIRA_EXAMPLES "/small.rad"));
+    early.OpenDocumentFile(QByteArray(VESPIRA_EXAMPLES "/small.rad"));
     hidden.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&hidden));
     Settle();

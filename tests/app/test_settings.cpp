@@ -311,11 +311,11 @@ TEST_F(SettingsTest, LastFolderIsKeptBesideTheRecentFiles)
     CSettings settings(Path());
     EXPECT_TRUE(settings.ReadLastFolder().isEmpty());
     ASSERT_TRUE(settings.WriteLastFolder(QStringLiteral("/data/scans")));
-    ASSERT_TRUE(settings.WriteRecentFiles({QStringLiteral("/a/one.rad")}));
+    ASSERT_TRUE(settings.WriteRecentFiles(QByteArrayList{"/a/one.rad"}));
     CProgramState s(m_ui);
     ASSERT_TRUE(settings.Write(s));
     EXPECT_EQ(settings.ReadLastFolder(), QStringLiteral("/data/scans"));
-    EXPECT_EQ(settings.ReadRecentFiles(), QStringList{QStringLiteral("/a/one.rad")});
+    EXPECT_EQ(settings.ReadRecentFiles(), QByteArrayList{"/a/one.rad"});
 }
 
 // Start, show, close and write, as a run of the program does, three times: the stored
