@@ -1,10 +1,12 @@
 #include "PipeSocket.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -35,10 +37,11 @@ std::string ErrnoText(int error)
     return std::strerror(error);
 }
 
+// Rounded up, so that a wait never ends before its time-out.
 int RemainingMs(std::chrono::steady_clock::time_point deadline)
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
@@ -199,14 +202,41 @@ bool CPipeServer::Listen(const std::string& path, std::string& error)
         ::unlink(path.c_str());
     }
 
+    // The socket is bound and listening under a private name first and only then
+    // linked in at its own name: a peer that connects as soon as the name appears is
+    // never refused by a socket that does not listen yet.
+    static std::atomic<unsigned> serial{0};
+    const std::string staging =
+        path + "~" + std::to_string(::getpid()) + "." + std::to_string(serial++);
+    sockaddr_un stagingAddress;
+    if (!MakeAddress(staging, stagingAddress, &error))
+        return false;
     const int fd = NewSocket();
     if (fd < 0) {
         error = ErrnoText(errno);
         return false;
     }
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+    ::unlink(staging.c_str());
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&stagingAddress), sizeof stagingAddress) !=
+            0 ||
         ::listen(fd, 16) != 0) {
         error = "cannot listen at " + path + ": " + ErrnoText(errno);
+        ::close(fd);
+        ::unlink(staging.c_str());
+        return false;
+    }
+    // link() never replaces a name another program took meanwhile; a file system
+    // without hard links gets the name by rename().
+    bool linked = ::link(staging.c_str(), path.c_str()) == 0;
+    int linkError = errno;
+    if (!linked && linkError != EEXIST) {
+        linked = ::rename(staging.c_str(), path.c_str()) == 0;
+        linkError = errno;
+    }
+    ::unlink(staging.c_str());
+    if (!linked) {
+        error = linkError == EEXIST ? "another program already listens at " + path
+                                    : "cannot listen at " + path + ": " + ErrnoText(linkError);
         ::close(fd);
         return false;
     }

@@ -7,10 +7,15 @@
 #include <cstring>
 #include <poll.h>
 #include <string>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
-constexpr int kConnectRetryMs = 10;
+// The watch on the pipe directory wakes the simulator as soon as the socket appears;
+// this is only a safety net. Without a watch it tries this often.
+constexpr int kWatchRetryMs = 1000;
+constexpr int kPollRetryMs = 10;
 constexpr int kMessageWaitMs = 1000;
 
 std::string Padded(const std::string& text, std::size_t width)
@@ -53,6 +58,67 @@ bool Print(const PipeMessage& m, int& targets)
     return false;
 }
 
+// Tells when a socket of the given name appears in a directory. The program creates the
+// target socket afresh for every message and waits only 1000 ms for the connect, so
+// connecting the moment it appears matters more than anything else here.
+class CSocketWatch
+{
+public:
+    explicit CSocketWatch(const std::string& path)
+    {
+        const std::size_t slash = path.rfind('/');
+        m_name = path.substr(slash + 1);
+        m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_fd >= 0 &&
+            ::inotify_add_watch(m_fd, path.substr(0, slash).c_str(), IN_CREATE | IN_MOVED_TO) < 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~CSocketWatch()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CSocketWatch(const CSocketWatch&) = delete;
+    CSocketWatch& operator=(const CSocketWatch&) = delete;
+
+    // Waits until the socket's name appears, a second passes or the stop descriptor
+    // becomes readable. Without a watch it waits a moment.
+    void Wait(int stopFd)
+    {
+        if (m_fd < 0) {
+            WaitReady(stopFd, POLLIN, kPollRetryMs, -1);
+            return;
+        }
+        while (WaitReady(m_fd, POLLIN, kWatchRetryMs, stopFd) == CPipeSocket::Result::Ok &&
+               !Drain()) {
+        }
+    }
+
+private:
+    // Reads every queued event; true when one named the socket.
+    bool Drain()
+    {
+        alignas(inotify_event) char buffer[4096];
+        bool named = false;
+        for (;;) {
+            const ssize_t got = ::read(m_fd, buffer, sizeof buffer);
+            if (got <= 0)
+                return named;
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->len > 0 && m_name == event->name)
+                    named = true;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+    int m_fd = -1;
+    std::string m_name;
+};
+
 } // namespace
 
 int RunTargets(const QStringList& args)
@@ -73,13 +139,13 @@ int RunTargets(const QStringList& args)
     const bool once = options.parser.isSet("once");
     CStopSignal stop;
     int targets = 0;
+    CSocketWatch watch(path);
     std::fprintf(stderr, "orma-sim: waiting for target lists at %s\n", path.c_str());
     while (!stop.Raised()) {
-        // The dialog's socket exists only during an exchange, and it waits 1000 ms for
-        // us: try often.
+        // The dialog's socket exists only during an exchange: connect when it appears.
         CPipeSocket socket = CPipeSocket::Connect(path);
         if (!socket.IsValid() || !socket.PeerIsOwnUser()) {
-            WaitReady(stop.Fd(), POLLIN, kConnectRetryMs, -1);
+            watch.Wait(stop.Fd());
             continue;
         }
         PipeBytes bytes{};
