@@ -1,0 +1,46 @@
+#pragma once
+
+#include "PipeMessage.h"
+
+#include <string>
+#include <utility>
+
+// Results of one exchange on the target socket.
+enum TargetPipeResult : int
+{
+    kPipeOk = 0,
+    kPipeTimeout = 1,        // the instrument did not connect in time
+    kPipeCreationFailed = 2, // the socket could not be made
+    kPipeEventFailed = 3,    // kept for the message table; sockets need no event
+    kPipeNotResponding = 4,  // connected, but no reply within the bound
+    kPipeReadError = 5,      // the reply was not 288 bytes
+};
+
+// The text shown for a failed exchange.
+const char* PipeResultMessage(int result);
+
+// The path of the target socket in the pipe directory; empty when the directory is
+// refused.
+std::string TargetSocketPath();
+
+// The program's end of the target socket. For every message it listens, waits for the
+// instrument to connect, sends the message and reads a reply into a record of its own,
+// then closes the socket again: between messages there is no socket.
+class CTargetPipe
+{
+public:
+    explicit CTargetPipe(std::string path) : m_path(std::move(path)) {}
+
+    int connectTimeoutMs = 1000;
+    int writeTimeoutMs = 1000;
+    // A peer that takes the message and never answers must not hang the program.
+    int replyTimeoutMs = 10000;
+
+    // One message out, one reply in: a TargetPipeResult.
+    int Exchange(const PipeMessage& message);
+    const PipeBytes& Reply() const { return m_reply; }
+
+private:
+    std::string m_path;
+    PipeBytes m_reply{};
+};

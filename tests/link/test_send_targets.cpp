@@ -1,0 +1,337 @@
+#include "CSendTargetsDlg.h"
+#include "FakeOrma.h"
+#include "FixedText.h"
+#include "LinkFakes.h"
+#include "PipeDirectory.h"
+#include "TargetList.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// The bytes of a record from `offset` on, as text up to its NUL (or `size` bytes).
+std::string Field(const PipeBytes& bytes, std::size_t offset, std::size_t size)
+{
+    const char* start = reinterpret_cast<const char*>(bytes.data() + offset);
+    return std::string(start, strnlen(start, size));
+}
+
+bool AllZero(const PipeBytes& bytes, std::size_t from, std::size_t to)
+{
+    for (std::size_t i = from; i < to; ++i)
+        if (bytes[i] != 0)
+            return false;
+    return true;
+}
+
+std::int32_t IntAt(const PipeBytes& bytes, std::size_t offset)
+{
+    std::int32_t value = 0;
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+}
+
+float FloatAt(const PipeBytes& bytes, std::size_t offset)
+{
+    float value = 0;
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+}
+
+class TargetPipeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath(QLatin1String(kTargetSocketName)).toStdString();
+    }
+
+    // The exchange of one message, and how long it took.
+    int Exchange(CTargetPipe& pipe, qint64& ms)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        PipeMessage message;
+        message.code = kTargetListStart;
+        const int result = pipe.Exchange(message);
+        ms = timer.elapsed();
+        return result;
+    }
+
+    QTemporaryDir dir;
+    std::string path;
+};
+
+TEST_F(TargetPipeTest, ResultsOfEveryKindOfPeer)
+{
+    CTargetPipe pipe(path);
+    qint64 ms = 0;
+    {
+        CFakeOrma orma(path, kPipeMessageSize);
+        EXPECT_EQ(Exchange(pipe, ms), kPipeOk);
+        EXPECT_EQ(Exchange(pipe, ms), kPipeOk);
+        ASSERT_EQ(orma.Received().size(), 2u);
+        EXPECT_EQ(IntAt(orma.Received()[0], 0), kTargetListStart);
+    }
+    // Nobody connects: the time-out of the connect, and no socket is left behind.
+    EXPECT_EQ(Exchange(pipe, ms), kPipeTimeout);
+    EXPECT_GE(ms, 1000);
+    EXPECT_LT(ms, 3000);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    {
+        CFakeOrma orma(path, 100);
+        EXPECT_EQ(Exchange(pipe, ms), kPipeReadError);
+    }
+    {
+        CFakeOrma orma(path, 289);
+        EXPECT_EQ(Exchange(pipe, ms), kPipeReadError);
+    }
+    {
+        CFakeOrma orma(path, 0);
+        pipe.replyTimeoutMs = 300;
+        EXPECT_EQ(Exchange(pipe, ms), kPipeNotResponding);
+        EXPECT_GE(ms, 300);
+        EXPECT_LT(ms, 2000);
+    }
+    EXPECT_EQ(CTargetPipe(dir.filePath("missing/x").toStdString()).Exchange(PipeMessage{}),
+              kPipeCreationFailed);
+    EXPECT_EQ(CTargetPipe("").Exchange(PipeMessage{}), kPipeCreationFailed);
+}
+
+TEST(TargetPipe, MessagesOfTheResults)
+{
+    EXPECT_STREQ(PipeResultMessage(kPipeTimeout), "Named pipe: Timeout exceeded");
+    EXPECT_STREQ(PipeResultMessage(kPipeCreationFailed), "Named pipe: Creation failed");
+    EXPECT_STREQ(PipeResultMessage(kPipeEventFailed), "Named pipe: Event creation failed");
+    EXPECT_STREQ(PipeResultMessage(kPipeNotResponding),
+                 "Named pipe: Client (ORMA) is not responding");
+    EXPECT_STREQ(PipeResultMessage(kPipeReadError), "Named pipe: Read error");
+    EXPECT_STREQ(PipeResultMessage(6), "Named pipe: Unknown error");
+    EXPECT_STREQ(PipeResultMessage(-1), "Named pipe: Unknown error");
+}
+
+TEST(TargetList, LinesOfTheList)
+{
+    EXPECT_EQ(FormatTargetLine({0, 1.5, -2.25, 10.0f}), "0    000      1.500  -2.250        10.0");
+    EXPECT_EQ(FormatTargetLine({9, 0.0, 0.0, 900.0f}), "0    009      0.000   0.000       900.0");
+    EXPECT_EQ(FormatTargetLine({999, 12.3456, 100.0, 0.5f}),
+              "0    999     12.346 100.000         0.5");
+    // Wider numbers are never cut.
+    EXPECT_EQ(FormatTargetLine({1000, -1234.5, 123456.0, 1e7f}),
+              "0    1000   -1234.500123456.000  10000000.0");
+}
+
+TEST(TargetList, TargetsInRowOrderWithTheirPositions)
+{
+    CFakeHostUi ui;
+    CProgramState state(ui);
+    CVespiraDoc doc(state);
+    // 40 x 30 points, X from -1 by 0.5, Y up to 2 by 0.25.
+    ASSERT_TRUE(doc.SetUpGrid({40, 30, -1.0f, 18.5f, 0.5f, -5.25f, 2.0f, 0.25f}));
+    auto set = [&](int col, int row, float t) { doc.m_pScanTime[doc.IndexOf(col, row)] = t; };
+    set(5, 2, 30.0f);
+    set(1, 0, 900.0f);
+    set(39, 29, 1.0f);
+    set(0, 2, -4.0f); // any time but 0 is a target
+    const std::vector<Target> targets = ListTargets(doc);
+    ASSERT_EQ(targets.size(), 4u);
+    EXPECT_EQ(targets[0].index, 0);
+    EXPECT_DOUBLE_EQ(targets[0].x, -0.5);
+    EXPECT_DOUBLE_EQ(targets[0].y, 2.0);
+    EXPECT_EQ(targets[1].time, -4.0f);
+    EXPECT_DOUBLE_EQ(targets[2].x, 1.5);
+    EXPECT_DOUBLE_EQ(targets[2].y, 1.5);
+    EXPECT_EQ(targets[3].index, 3);
+    EXPECT_EQ(TargetListText(targets).substr(0, 40), FormatTargetLine(targets[0]) + '\n');
+
+    // Indices past 999 keep counting.
+    std::fill(doc.m_pScanTime.begin(), doc.m_pScanTime.end(), 5.0f);
+    const std::vector<Target> all = ListTargets(doc);
+    ASSERT_EQ(all.size(), 1200u);
+    EXPECT_EQ(FormatTargetLine(all[1000]).substr(0, 12), "0    1000   ");
+    EXPECT_EQ(FormatTargetLine(all[999]).substr(0, 11), "0    999   ");
+
+    CVespiraDoc empty(state);
+    EXPECT_TRUE(ListTargets(empty).empty());
+}
+
+TEST(TargetList, SampleNumberAndJobFields)
+{
+    EXPECT_EQ(SampleNumberOf(""), 0);
+    EXPECT_EQ(SampleNumberOf("abc"), 0);
+    EXPECT_EQ(SampleNumberOf(" 12"), 0);
+    EXPECT_EQ(SampleNumberOf("-12"), 0);
+    EXPECT_EQ(SampleNumberOf("0042x7"), 42);
+    EXPECT_EQ(SampleNumberOf("2147483647"), 2147483647);
+    EXPECT_EQ(SampleNumberOf("99999999999999999999"), 2147483647);
+    // Only the first 15 characters count.
+    EXPECT_EQ(SampleNumberOf("00000000000001234"), 12);
+
+    char field[80];
+    SetJobText(field, QString(100, QLatin1Char('j')));
+    EXPECT_EQ(std::string(field), std::string(79, 'j'));
+    SetJobText(field, QStringLiteral("scan.rad"));
+    EXPECT_STREQ(field, "scan.rad");
+    // 78 letters and a two-byte character: the character does not fit whole.
+    SetJobText(field, QString(78, QLatin1Char('a')) + QChar(0xE9));
+    EXPECT_EQ(std::string(field), std::string(78, 'a'));
+}
+
+class SendTargetsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("VESPIRA_PIPE_DIR", QFile::encodeName(dir.path()));
+        path = dir.filePath(QLatin1String(kTargetSocketName)).toStdString();
+        doc = std::make_unique<CVespiraDoc>(state);
+        ASSERT_TRUE(doc->SetUpGrid({4, 3, 0.0f, 1.5f, 0.5f, 0.0f, 1.0f, 0.5f}));
+        doc->m_pScanTime[doc->IndexOf(1, 0)] = 900.0f;
+        doc->m_pScanTime[doc->IndexOf(3, 2)] = 12.5f;
+    }
+    void TearDown() override { qunsetenv("VESPIRA_PIPE_DIR"); }
+
+    QPushButton* Button(CSendTargetsDlg& dlg, const char* name)
+    {
+        return dlg.findChild<QPushButton*>(QLatin1String(name));
+    }
+    QLineEdit* Edit(CSendTargetsDlg& dlg, const char* name)
+    {
+        return dlg.findChild<QLineEdit*>(QLatin1String(name));
+    }
+
+    QTemporaryDir dir;
+    std::string path;
+    CFakeHostUi ui;
+    CProgramState state{ui};
+    std::unique_ptr<CVespiraDoc> doc;
+};
+
+TEST_F(SendTargetsTest, SendThenCollectSendsExactlyTheseRecords)
+{
+    CopyText(state.job.szJobName, "ORMA1");
+    CopyText(state.job.szTitle, "old title");
+    state.job.nSampleNumber = 7;
+    CSendTargetsDlg dlg(*doc, state);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Send targets to ORMA / Start collecting targets"));
+    EXPECT_EQ(dlg.findChild<QPlainTextEdit*>("targetList")->toPlainText(),
+              QStringLiteral("0    000      0.500   1.000       900.0\n"
+                             "0    001      1.500   0.000        12.5"));
+    EXPECT_EQ(Edit(dlg, "jobName")->text(), QStringLiteral("ORMA1"));
+    EXPECT_EQ(Edit(dlg, "title")->text(), QStringLiteral("old title"));
+    EXPECT_EQ(Edit(dlg, "sampleNumber")->text(), QStringLiteral("7"));
+    EXPECT_TRUE(Button(dlg, "send")->isDefault());
+    EXPECT_FALSE(Button(dlg, "collect")->isEnabled());
+    EXPECT_FALSE(Edit(dlg, "title")->isEnabled());
+
+    CFakeOrma orma(path, kPipeMessageSize);
+    Button(dlg, "send")->click();
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join("|").toStdString();
+    ASSERT_TRUE(dlg.IsCollecting());
+    EXPECT_FALSE(Button(dlg, "send")->isEnabled());
+    EXPECT_TRUE(Button(dlg, "collect")->isEnabled());
+    EXPECT_TRUE(Button(dlg, "collect")->isDefault());
+    EXPECT_FALSE(Button(dlg, "send")->isDefault());
+    for (const char* edit : {"jobName", "title", "sample", "sampleNumber"})
+        EXPECT_TRUE(Edit(dlg, edit)->isEnabled()) << edit;
+
+    Edit(dlg, "jobName")->setText(QString(85, QLatin1Char('J')));
+    Edit(dlg, "title")->setText(QStringLiteral("Line scan"));
+    Edit(dlg, "sample")->setText(QStringLiteral("Bone 3"));
+    Edit(dlg, "sampleNumber")->setText(QStringLiteral("314x"));
+    Button(dlg, "collect")->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_TRUE(ui.messages.isEmpty());
+
+    const std::vector<PipeBytes> got = orma.Received();
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(IntAt(got[0], 0), 17);
+    EXPECT_TRUE(AllZero(got[0], 4, 288));
+    for (int i = 0; i < 2; ++i) {
+        const PipeBytes& m = got[1 + i];
+        EXPECT_EQ(IntAt(m, 0), 18);
+        EXPECT_EQ(FloatAt(m, 4), i == 0 ? 0.5f : 1.5f);
+        EXPECT_EQ(FloatAt(m, 8), i == 0 ? 1.0f : 0.0f);
+        EXPECT_EQ(FloatAt(m, 12), i == 0 ? 900.0f : 12.5f);
+        EXPECT_TRUE(AllZero(m, 16, 28));
+        EXPECT_EQ(IntAt(m, 28), i);
+        EXPECT_TRUE(AllZero(m, 32, 288));
+    }
+    const PipeBytes& collect = got[3];
+    EXPECT_EQ(IntAt(collect, 0), 20);
+    EXPECT_TRUE(AllZero(collect, 4, 28));
+    EXPECT_EQ(IntAt(collect, 28), 314);
+    EXPECT_EQ(Field(collect, 32, 80), std::string(79, 'J'));
+    EXPECT_EQ(Field(collect, 112, 80), "Line scan");
+    EXPECT_EQ(Field(collect, 192, 80), "Bone 3");
+    EXPECT_TRUE(AllZero(collect, 272, 288));
+    // The fields stay for the next opening.
+    EXPECT_STREQ(state.job.szTitle, "Line scan");
+    EXPECT_STREQ(state.job.szSampleName, "Bone 3");
+    EXPECT_EQ(state.job.nSampleNumber, 314);
+}
+
+TEST_F(SendTargetsTest, FailedSendStaysInItsPhaseAndStartsOverNextTime)
+{
+    CSendTargetsDlg dlg(*doc, state);
+    QElapsedTimer timer;
+    timer.start();
+    Button(dlg, "send")->click();
+    EXPECT_GE(timer.elapsed(), 1000);
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Named pipe: Timeout exceeded")});
+    EXPECT_FALSE(dlg.IsCollecting());
+    EXPECT_TRUE(Button(dlg, "send")->isEnabled());
+    EXPECT_FALSE(Button(dlg, "collect")->isEnabled());
+
+    {
+        // A short reply stops the list at once.
+        CFakeOrma orma(path, 100);
+        ui.messages.clear();
+        Button(dlg, "send")->click();
+        EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Named pipe: Read error")});
+        EXPECT_EQ(orma.Received().size(), 1u);
+        EXPECT_FALSE(dlg.IsCollecting());
+    }
+    {
+        // The next Send starts over from the start message.
+        CFakeOrma orma(path, kPipeMessageSize);
+        Button(dlg, "send")->click();
+        ASSERT_TRUE(dlg.IsCollecting());
+        ASSERT_EQ(orma.Received().size(), 3u);
+        EXPECT_EQ(IntAt(orma.Received()[0], 0), 17);
+    }
+    // Collect without ORMA: the message, and the dialog stays open in its phase.
+    ui.messages.clear();
+    Edit(dlg, "sampleNumber")->setText(QString());
+    Button(dlg, "collect")->click();
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Named pipe: Timeout exceeded")});
+    EXPECT_NE(dlg.result(), QDialog::Accepted);
+    EXPECT_TRUE(dlg.IsCollecting());
+    EXPECT_EQ(state.job.nSampleNumber, 0);
+}
+
+TEST_F(SendTargetsTest, WithoutTargetsSendSendsOnlyTheStart)
+{
+    std::fill(doc->m_pScanTime.begin(), doc->m_pScanTime.end(), 0.0f);
+    CSendTargetsDlg dlg(*doc, state);
+    EXPECT_TRUE(dlg.findChild<QPlainTextEdit*>("targetList")->toPlainText().isEmpty());
+    CFakeOrma orma(path, kPipeMessageSize);
+    Button(dlg, "send")->click();
+    EXPECT_TRUE(dlg.IsCollecting());
+    ASSERT_EQ(orma.Received().size(), 1u);
+    EXPECT_EQ(IntAt(orma.Received()[0], 0), 17);
+}
+
+} // namespace
