@@ -217,6 +217,19 @@ TEST_F(DocumentTest, ClearAllAndUndo)
     doc->Undo();
     EXPECT_EQ(doc->m_pScanTime, selection);
     EXPECT_FALSE(doc->IsModified());
+
+    // Targets picked after a Clear All go with the Undo.
+    doc->ClearAll();
+    doc->m_pScanTime[3] = 12.0f;
+    doc->Undo();
+    EXPECT_EQ(doc->m_pScanTime, selection);
+
+    // A new pattern's undo copy is empty.
+    auto fresh = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
+    ASSERT_TRUE(fresh);
+    fresh->m_pScanTime[4] = 900.0f;
+    fresh->Undo();
+    EXPECT_EQ(fresh->ScanCount(), 0);
 }
 
 TEST_F(DocumentTest, RunningCountAndTotalFollowEveryChange)

@@ -361,3 +361,24 @@ TEST_F(PatternReaderTest, HoldsNoMoreOfAFileThanItUses)
         }
     }
 }
+
+TEST_F(PatternReaderTest, UndoBringsBackTheLoadedSelectionThenTheOneBeforeClearAll)
+{
+    ASSERT_TRUE(Open(kExamplePattern));
+    const std::vector<float> loaded = doc.m_pScanTime;
+    doc.m_pScanTime[doc.IndexOf(0, 0)] = 30.0f;
+    doc.Undo();
+    EXPECT_EQ(doc.m_pScanTime, loaded);
+
+    doc.m_pScanTime[doc.IndexOf(4, 0)] = 60.0f;
+    const std::vector<float> beforeClear = doc.m_pScanTime;
+    doc.ClearAll();
+    EXPECT_EQ(doc.ScanCount(), 0);
+    doc.m_pScanTime[doc.IndexOf(2, 1)] = 5.0f;
+    doc.Undo();
+    EXPECT_EQ(doc.m_pScanTime, beforeClear);
+    // Neither marks the pattern changed nor restamps it.
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_STREQ(doc.m_szModifiedDate, "2003-03-02");
+    EXPECT_STREQ(doc.m_szModifiedTime, "14:20:00");
+}
