@@ -6,6 +6,7 @@
 #include "CVespiraDoc.h"
 #include "ColourSettings.h"
 #include "LineRule.h"
+#include "PrintedPage.h"
 #include "ViewTexts.h"
 
 #include <QApplication>
@@ -17,10 +18,6 @@
 
 namespace {
 
-const QString kStatisticsTitle = QStringLiteral("Selected Scans Statistics");
-// Text height on the printed page, in units of the 2048-unit layout (about 10 points
-// when the layout spans the width of a sheet).
-constexpr int kPrintFontPixels = 36;
 // At most this often the whole image is recoloured while a scan raises the maximum.
 constexpr int kRecolourDelayMs = 200;
 
@@ -67,9 +64,10 @@ void CVespiraView::RecalcScreenLayout(int width, int height)
     if (height > 0)
         m_doc.m_nClientHeight = height;
     m_window = VisibleWindowOf(m_doc);
-    m_layout = ComputeLayout(kScreenLayout, m_doc.m_nClientWidth, m_doc.m_nClientHeight,
-                             LineHeight(), fontMetrics().horizontalAdvance(kStatisticsTitle),
-                             m_window.Columns(), m_window.Rows());
+    m_layout =
+        ComputeLayout(kScreenLayout, m_doc.m_nClientWidth, m_doc.m_nClientHeight, LineHeight(),
+                      fontMetrics().horizontalAdvance(QLatin1String(kStatisticsTitle)),
+                      m_window.Columns(), m_window.Rows());
     m_doc.m_nCellSize = m_layout.cellSize;
     m_doc.m_nImageLeft = m_layout.image.left();
     m_doc.m_nImageRight = m_layout.image.right();
@@ -387,27 +385,10 @@ void CVespiraView::RepaintAllViews()
 
 void CVespiraView::PrintPage(QPainter& painter, const QRect& page)
 {
-    QFont printFont = font();
-    printFont.setPixelSize(kPrintFontPixels);
-    const QFontMetrics metrics(printFont);
-    const CellWindow window = VisibleWindowOf(m_doc);
-    const PatternLayout layout =
-        ComputeLayout(kPrintLayout, kPrintPageSize, kPrintPageSize, metrics.height() + 1,
-                      metrics.horizontalAdvance(kStatisticsTitle), window.Columns(), window.Rows());
-    CCellImage cells;
-    cells.Compose(m_doc, m_state);
-
-    painter.save();
-    painter.translate(page.topLeft());
-    const double scale = std::min(page.width(), page.height()) / double(kPrintPageSize);
-    painter.scale(scale, scale);
-    CPatternPainter printed(painter, m_doc, m_state, layout, true, printFont);
-    printed.DrawPage(cells.Image(), cells.Window(), cells.Orientation());
-    painter.restore();
+    DrawPrintedPage(painter, page, m_doc, m_state, font());
 }
 
-void CVespiraView::Print(QPaintDevice& device)
+bool CVespiraView::Print(QPaintDevice& device)
 {
-    QPainter painter(&device);
-    PrintPage(painter, QRect(0, 0, device.width(), device.height()));
+    return PrintPatternPage(device, m_doc, m_state, font());
 }

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 class CVespiraDoc;
+class QImage;
 class QPaintDevice;
 class QPainter;
 
@@ -59,7 +60,8 @@ public:
     // The page as printed: the print layout's 2048 x 2048 units scaled onto the page
     // rectangle, black text on white, no background fill and no Y texts.
     void PrintPage(QPainter& painter, const QRect& page);
-    void Print(QPaintDevice& device);
+    // False when the device cannot be painted on.
+    bool Print(QPaintDevice& device);
 
     // The right press on the colour scale: the Color Intensity Scale dialog, and a repaint
     // when it changed anything.
@@ -71,6 +73,24 @@ public:
     PointerSpot SpotAt(const QPoint& p) const;
     // A full repaint of every pattern view (after a change of colours or orientation).
     static void RepaintAllViews();
+
+    // The view's commands. The zoom commands do nothing, and repaint nothing, at their
+    // limits; the zoom state is the document's, so other views follow at their next
+    // repaint.
+    void OnViewOverlay();
+    void OnViewHeader();
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnZoomReset();
+    void OnClearAll();
+    void OnEditUndo();
+    // The view as it is on screen, the document's client size, as an image on the
+    // clipboard.
+    void OnEditCopy();
+    QImage CopyImage();
+    // The Send-targets dialog for this view's document; this document and view are the
+    // active ones afterwards, whatever its result.
+    void OnSendTargets();
 
 signals:
     // A right button released over the grid: the context menu belongs at this screen point.
@@ -86,6 +106,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Ctrl+wheel zooms around the grid point under the pointer.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void RightPress(const PointerSpot& spot);

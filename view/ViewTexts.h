@@ -15,6 +15,8 @@ class CVespiraDoc;
 // contrast while they are dragged on the colour scale.
 QString FormatStatusText(const CVespiraDoc& doc, DragMode dragMode, const GridPoint* point);
 
+// The statistics panel's title; the layout leaves room for its width.
+inline constexpr char kStatisticsTitle[] = "Selected Scans Statistics";
 // The three lines of the "Selected Scans Statistics" panel.
 QStringList StatisticsLines(const SelectionStatistics& stats);
 

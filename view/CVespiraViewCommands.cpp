@@ -1,0 +1,130 @@
+// The view's commands: zoom, overlay and header switches, Clear All and Undo, Copy, Send
+// targets and Ctrl+wheel zoom.
+#include "CSendTargetsDlg.h"
+#include "CVespiraDoc.h"
+#include "CVespiraView.h"
+#include "ColourTransform.h"
+#include "FixedText.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QWheelEvent>
+
+namespace {
+
+constexpr int kMinZoom = 1;
+constexpr int kMaxZoom = 8;
+constexpr int kJobNameChars = 79;
+
+} // namespace
+
+void CVespiraView::OnViewOverlay()
+{
+    m_state.viewOverlay = !m_state.viewOverlay;
+    RequestRepaint();
+}
+
+void CVespiraView::OnViewHeader()
+{
+    m_state.viewHeader = !m_state.viewHeader;
+    RequestRepaint();
+}
+
+void CVespiraView::OnZoomIn()
+{
+    if (m_doc.m_nZoom >= kMaxZoom)
+        return;
+    SetZoom(m_doc.m_nZoom + 1);
+    RequestRepaint();
+}
+
+void CVespiraView::OnZoomOut()
+{
+    if (m_doc.m_nZoom <= kMinZoom)
+        return;
+    SetZoom(m_doc.m_nZoom - 1);
+    RequestRepaint();
+}
+
+void CVespiraView::OnZoomReset()
+{
+    if (m_doc.m_nZoom == kMinZoom)
+        return;
+    SetZoom(kMinZoom);
+    RequestRepaint();
+}
+
+void CVespiraView::OnClearAll()
+{
+    m_doc.ClearAll();
+    RequestRepaint();
+}
+
+void CVespiraView::OnEditUndo()
+{
+    m_doc.Undo();
+    RequestRepaint();
+}
+
+QImage CVespiraView::CopyImage()
+{
+    const QSize size(m_doc.m_nClientWidth, m_doc.m_nClientHeight);
+    if (size.isEmpty())
+        return {};
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    // Another view of the pattern may have set a larger client size; what lies beyond
+    // this window is background, never stale memory.
+    image.fill(ToQColor(m_state.background));
+    QPainter painter(&image);
+    render(&painter, QPoint(), QRegion(QRect(QPoint(), size)));
+    return image;
+}
+
+void CVespiraView::OnEditCopy()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr) {
+        m_state.ui->ShowMessage(QStringLiteral("Cannot open the Clipboard"));
+        return;
+    }
+    clipboard->clear();
+    const QImage image = CopyImage();
+    if (image.isNull()) {
+        m_state.ui->ShowMessage(QStringLiteral("Cannot create hbm"));
+        return;
+    }
+    clipboard->setImage(image);
+}
+
+void CVespiraView::OnSendTargets()
+{
+    SetJobText(m_state.job.szJobName, m_doc.GetTitle().left(kJobNameChars));
+    CSendTargetsDlg dialog(m_doc, m_state, this);
+    m_state.ui->ExecDialog(dialog);
+    m_state.activeDocument = &m_doc;
+    m_state.activeView = this;
+}
+
+void CVespiraView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier) || event->angleDelta().y() == 0) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    int col = 0;
+    int row = 0;
+    if (HitTestGrid(p.x(), p.y(), col, row)) {
+        m_doc.m_nZoomCol = col;
+        m_doc.m_nZoomRow = row;
+    }
+    if (event->angleDelta().y() > 0)
+        OnZoomIn();
+    else
+        OnZoomOut();
+    event->accept();
+}
