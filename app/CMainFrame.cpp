@@ -12,6 +12,7 @@
 #include "CVespiraDoc.h"
 #include "CVespiraView.h"
 #include "ChildPlacement.h"
+#include "CViewCommands.h"
 #include "CommandTable.h"
 #include "FilePath.h"
 #include "IHostUi.h"
@@ -97,6 +98,7 @@ CMainFrame::CMainFrame(CProgramState& state, CDocManager& docs, IHostUi& ui, QWi
 
     CreateActions();
     ConnectFrameworkCommands();
+    new CViewCommands(*this, m_ui);
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();

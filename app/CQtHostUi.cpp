@@ -25,6 +25,8 @@ IHostUi::Answer CQtHostUi::ShowBox(const QString& caption, const QString& text, 
 {
     std::fprintf(stderr, "%s\n", MessageLine(text).toLocal8Bit().constData());
     std::fflush(stderr);
+    if (m_bStderrOnly)
+        return defaultAnswer;
     // A box at start-up must not sit under the splash, nor its first click end the splash.
     CSplashWnd::HideSplash();
 

@@ -27,6 +27,10 @@ public:
     // Goes to status pane 101 of the main frame (cut at 255 characters there).
     void SetStatusText(const QString& text) override;
 
+    // Messages only on standard error, without boxes: for a run that shows no window
+    // (printing from the command line).
+    void SetStderrOnly(bool on) { m_bStderrOnly = on; }
+
     void SetMainFrame(CMainFrame* frame);
     CMainFrame* MainFrame() const;
 
@@ -37,4 +41,5 @@ private:
     QPointer<CMainFrame> m_pMainFrame;
     QString m_strPendingStatus;
     bool m_bStatusPending = false;
+    bool m_bStderrOnly = false;
 };

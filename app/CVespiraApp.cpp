@@ -1,10 +1,13 @@
 #include "CVespiraApp.h"
 
+#include "CChildFrame.h"
 #include "CMainFrame.h"
 #include "CPipeListener.h"
 #include "CRemoteCommandHandler.h"
 #include "CSingleInstance.h"
 #include "CSplashWnd.h"
+#include "CVespiraView.h"
+#include "CViewCommands.h"
 #include "ColourSettings.h"
 #include "ColourTransform.h"
 #include "FilePath.h"
@@ -69,8 +72,15 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
     // 1. The command line's splash switch.
     CSplashWnd::EnableSplashScreen(commandLine.splash);
 
-    // 2. Single instance: a running copy takes the file and comes to the front.
-    if (m_bSingleInstanceCheck) {
+    // A print run shows nothing; its messages go to standard error.
+    if (commandLine.print) {
+        CSplashWnd::EnableSplashScreen(false);
+        m_ui.SetStderrOnly(true);
+    }
+
+    // 2. Single instance: a running copy takes the file and comes to the front. A print
+    // run prints itself: handing it over would lose the print.
+    if (m_bSingleInstanceCheck && !commandLine.print) {
         const PipeDirectoryResult dir = PipeDirectory();
         if (!dir.ok()) {
             m_ui.ShowMessage(dir.error);
@@ -119,7 +129,9 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
     // installed with the program stand for the shell registration.
 
     // 13. A file named on the command line is opened; it does not become the active
-    // document.
+    // document. A file to print is printed, and the program ends.
+    if (commandLine.print)
+        return PrintFromCommandLine(commandLine.fileName);
     if (!commandLine.fileName.isEmpty())
         m_docs.OpenDocumentFile(commandLine.fileName);
 
@@ -129,6 +141,26 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
     // 15. Last: the pipe listener.
     StartPipeListener();
     return StartResult::Run;
+}
+
+CVespiraApp::StartResult CVespiraApp::PrintFromCommandLine(const QString& file)
+{
+    if (file.isEmpty()) {
+        std::fprintf(stderr, "vespira: name the file to print after /p\n");
+        return StartResult::Failed;
+    }
+    CVespiraDoc* doc = m_docs.OpenDocumentFile(file);
+    const QList<CChildFrame*> frames = m_docs.FramesOf(doc);
+    if (doc == nullptr || frames.isEmpty()) {
+        std::fprintf(stderr, "vespira: %s was not printed\n", file.toLocal8Bit().constData());
+        return StartResult::Failed;
+    }
+    QString error;
+    if (!PrintOnDefaultPrinter(*frames.first()->GetView(), error)) {
+        std::fprintf(stderr, "vespira: %s\n", error.toLocal8Bit().constData());
+        return StartResult::Failed;
+    }
+    return StartResult::Printed;
 }
 
 void CVespiraApp::LoadLookupTable()
@@ -168,6 +200,7 @@ int CVespiraApp::Run(const CommandLineInfo& commandLine)
 {
     switch (InitInstance(commandLine)) {
     case StartResult::HandedOver:
+    case StartResult::Printed:
         return 0;
     case StartResult::Failed:
         return 1;

@@ -34,7 +34,8 @@ public:
     {
         Run,        // the main window is up: run the event loop
         HandedOver, // another copy runs and took the file: end with status 0
-        Failed      // the main window could not be made: end with status 1
+        Printed,    // the file asked for on the command line was printed: status 0
+        Failed      // the main window could not be made, or the print failed: status 1
     };
 
     // Start-up, steps 1 to 15.
@@ -71,6 +72,9 @@ private:
     // Step 15, the last step of start-up: the instrument link's pipe listener, whose
     // requests the remote command handler carries out in the main window.
     void StartPipeListener();
+    // Step 13 for "/p FILE": the file on the default printer, without showing a window
+    // or a box; what went wrong goes to standard error.
+    StartResult PrintFromCommandLine(const QString& file);
 
     CQtHostUi m_ui;
     CProgramState m_state;

@@ -45,6 +45,8 @@ CommandLineInfo ParseCommandLine(const QByteArrayList& args)
                 info.showHelp = true;
             else if (word == "--version")
                 info.showVersion = true;
+            else if (word == "--print" || word.toLower() == "/p")
+                info.print = true;
             else if (!(StartsWithNos(word) && &word == &args.front()))
                 info.ignored << word;
             continue;
@@ -61,6 +63,7 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage: vespira [/NOS | --nosplash] [FILE.rad]\n"
+        "       vespira /p FILE.rad | --print FILE.rad\n"
         "\n"
         "Vespira shows radiography patterns collected by the ORMA measurement program\n"
         "and sends the targets picked on them back to it.\n"
@@ -68,6 +71,7 @@ QString UsageText()
         "  FILE.rad      open this Pattern & Selection file at start-up\n"
         "  /NOS          (first on the command line, any case) start without the splash\n"
         "  --nosplash    the same, spelled for Linux\n"
+        "  /p, --print   print FILE.rad on the default printer and end, without a window\n"
         "  --help        show this text and end\n"
         "  --version     show the version and end\n"
         "\n"

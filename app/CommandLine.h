@@ -10,7 +10,8 @@ struct CommandLineInfo
     bool splash = true;       // false for "/NOS" (first four characters) or --nosplash
     bool showHelp = false;    // --help: print the usage and end
     bool showVersion = false; // --version: print the version and end
-    QByteArray fileName;      // the pattern to open, its bytes as given; empty for none
+    bool print = false;       // "/p" (any case) or --print: print the file and end
+    QByteArray fileName;      // the pattern to open (or print), its bytes as given; empty for none
     QByteArrayList ignored;   // switches that mean nothing here, and extra file names
 };
 
@@ -19,7 +20,8 @@ struct CommandLineInfo
 // is a word beginning with "/" unless it is a path (it holds a second "/" or names
 // something that exists). Unknown switches are ignored, as the original's framework
 // ignored flags it did not know. The first other word is the file to open; after "--"
-// every word is a file name.
+// every word is a file name. "/p" or "--print" asks for that file to be printed on the
+// default printer instead.
 // The arguments are bytes, as the system gives them, so a file name that is not
 // UTF-8 reaches the file system unchanged.
 CommandLineInfo ParseCommandLine(const QByteArrayList& args);

@@ -4,6 +4,7 @@
 #include "CVespiraDoc.h"
 
 #include <QFile>
+#include <QPrinterInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -85,4 +86,26 @@ TEST(VespiraApp, FirstAndSecondRunShowTheSameColours)
     }
     EXPECT_EQ(shown[0], BuiltInColourTable());
     EXPECT_EQ(shown[1], shown[0]);
+}
+
+// "/p FILE": no window, no box, no settings written; without a default printer (as on
+// the test machines) it fails, and so does a file that cannot be read.
+TEST(VespiraApp, PrintRunShowsNothingAndEndsWithItsResult)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "a default printer would really print";
+    QTemporaryDir dir;
+    const QString settings = dir.path() + QStringLiteral("/ORMA Radiography.conf");
+    CommandLineInfo commandLine;
+    commandLine.print = true;
+    for (const char* file : {"/missing.rad", "/small.rad", ""}) {
+        commandLine.fileName =
+            *file != '\0' ? QByteArray(VESPIRA_EXAMPLES) + QByteArray(file) : QByteArray();
+        CVespiraApp app(settings);
+        EXPECT_EQ(app.InitInstance(commandLine), CVespiraApp::StartResult::Failed) << file;
+        EXPECT_TRUE(app.MainFrame() == nullptr || !app.MainFrame()->isVisible()) << file;
+        EXPECT_EQ(app.SingleInstance(), nullptr);
+    }
+    EXPECT_FALSE(QFile::exists(settings));
+    CSplashWnd::EnableSplashScreen(false);
 }

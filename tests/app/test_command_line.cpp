@@ -54,7 +54,7 @@ TEST(CommandLine, NosCountsOnlyAsTheFirstFourCharacters)
 
 TEST(CommandLine, UnknownSwitchesAreIgnored)
 {
-    const CommandLineInfo info = Parse({"/p", "-x", "--whatever", "scan.rad"});
+    const CommandLineInfo info = Parse({"/q", "-x", "--whatever", "scan.rad"});
     EXPECT_TRUE(info.splash);
     EXPECT_EQ(info.fileName, "scan.rad");
     EXPECT_EQ(info.ignored.size(), 3);
@@ -95,4 +95,22 @@ TEST(CommandLine, HelpAndVersion)
     EXPECT_TRUE(Parse({"--version"}).showVersion);
     EXPECT_TRUE(UsageText().contains(QStringLiteral("/NOS")));
     EXPECT_TRUE(VersionText().contains(QStringLiteral("1.1.01")));
+}
+
+TEST(CommandLine, PrintSwitchPrintsTheFileNamedWithIt)
+{
+    for (const char* flag : {"/p", "/P", "--print"}) {
+        const CommandLineInfo info = Parse({flag, "scan.rad"});
+        EXPECT_TRUE(info.print) << flag;
+        EXPECT_EQ(info.fileName, QStringLiteral("scan.rad")) << flag;
+        EXPECT_TRUE(info.ignored.isEmpty()) << flag;
+    }
+    const CommandLineInfo nos = Parse({"/NOS", "/p", "/data/scan.rad"});
+    EXPECT_TRUE(nos.print);
+    EXPECT_FALSE(nos.splash);
+    EXPECT_EQ(nos.fileName, QStringLiteral("/data/scan.rad"));
+    // A file called "p" in a folder is a file, not the switch.
+    EXPECT_FALSE(Parse({"./p"}).print);
+    EXPECT_FALSE(Parse({"scan.rad"}).print);
+    EXPECT_TRUE(Parse({"--print"}).fileName.isEmpty());
 }

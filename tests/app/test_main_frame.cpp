@@ -137,6 +137,48 @@ TEST_F(ShellTest, CtrlWClosesTheActiveWindowAndCtrlQQuits)
     EXPECT_TRUE(ui.messages.isEmpty());
 }
 
+TEST_F(ShellTest, ViewCommandsReachTheActiveViewFromTheirKeys)
+{
+    frame->UpdateCommandUi();
+    EXPECT_TRUE(frame->Action(ID_FILE_PRINT_SETUP)->isEnabled());
+    EXPECT_FALSE(frame->Action(ID_FILE_PRINT)->isEnabled());
+    state.pendingGrid = ScanGrid{0, 0, 0.0f, 9.0f, 1.0f, 0.0f, 9.0f, 1.0f};
+    ComputeGridCounts(state.pendingGrid);
+    CVespiraDoc* doc = frame->NewDocument();
+    ASSERT_NE(doc, nullptr);
+    Settle();
+    frame->UpdateCommandUi();
+    for (int id :
+         {ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_RESET, ID_CLEAR_ALL, ID_EDIT_UNDO, ID_EDIT_COPY,
+          ID_SEND_TARGETS, ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
+        EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
+    EXPECT_TRUE(frame->Action(ID_PROPERTIES)->isEnabled());
+    EXPECT_TRUE(frame->Action(ID_PLOT_3D)->isEnabled());
+
+    QWidget* target = frame->ActiveView();
+    QTest::keyClick(target, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(doc->m_nZoom, 2);
+    QTest::keyClick(target, Qt::Key_Escape);
+    EXPECT_EQ(doc->m_nZoom, 1);
+
+    doc->SetScanTime(3, 0, 900.0f);
+    QTest::keyClick(target, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(doc->ScanCount(), 0);
+    QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc->ScanCount(), 1);
+
+    const bool overlay = state.viewOverlay;
+    frame->Action(ID_VIEW_OVERLAY)->trigger();
+    frame->UpdateCommandUi();
+    EXPECT_NE(state.viewOverlay, overlay);
+    EXPECT_EQ(frame->Action(ID_VIEW_OVERLAY)->isChecked(), state.viewOverlay);
+
+    QTest::keyClick(target, Qt::Key_End);
+    EXPECT_EQ(ui.dialogCount, 1);
+    frame->Action(ID_FILE_PRINT_PREVIEW)->trigger();
+    EXPECT_EQ(ui.dialogCount, 2);
+}
+
 TEST_F(ShellTest, CtrlNKeyMakesAPattern)
 {
     QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
