@@ -58,6 +58,12 @@ for path in /dev/zero "$work" "$work/fifo"; do
   check "info $path is refused at once as a file that cannot be opened" \
     '[ $status -eq 1 ] && grep -q "^vespira-rad: cannot open" "$work/err"'
 done
+"$tool" export "$examples/disc.rad" "$work/disc.pdf"
+check "export draws the printed page into a PDF of one page" \
+  'head -c 5 "$work/disc.pdf" | grep -q "%PDF-" && [ "$(grep -ac "/Type /Page\b" "$work/disc.pdf")" -eq 1 ] && [ "$(grep -ac "/Count 1\b" "$work/disc.pdf")" -eq 1 ]'
+"$tool" export "$work/missing.rad" "$work/none.pdf" 2> /dev/null
+status=$?
+check "a PDF of a missing file is not written" '[ $status -eq 1 ] && [ ! -e "$work/none.pdf" ]'
 
 "$tool" frobnicate 2> /dev/null
 status=$?

@@ -9,9 +9,14 @@
 #include "FixedText.h"
 #include "LookupTable.h"
 #include "NumberText.h"
+#include "PrintedPage.h"
 
 #include <QBuffer>
+#include <QFont>
+#include <QGuiApplication>
 #include <QImage>
+#include <QPdfWriter>
+#include <QString>
 
 #include <cstdio>
 #include <string>
@@ -30,7 +35,8 @@ constexpr char kUsage[] =
     "  export IN OUT.png [--lut NAME] [--cell N]\n"
     "                       the pattern as the view colours it, N x N pixels a point\n"
     "                       (1 to 64, default 1), from the built-in colours or the\n"
-    "                       look-up table NAME in $ORMA_SYSDATA\n";
+    "                       look-up table NAME in $ORMA_SYSDATA\n"
+    "  export IN OUT.pdf    the pattern's printed page, as Print draws it, on A4\n";
 
 int Usage(int status)
 {
@@ -189,6 +195,31 @@ int ExportPng(CVespiraDoc& doc, int argc, char** argv)
                                                                                                : 1;
 }
 
+int ExportPdf(CVespiraDoc& doc, const CProgramState& state, const char* in, const char* out)
+{
+    if (!Read(doc, in))
+        return 1;
+    // Drawn into memory first, so the file is written through the same byte-exact,
+    // replace-on-success path as every other output.
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    bool drawn = buffer.open(QIODevice::WriteOnly);
+    if (drawn) {
+        QPdfWriter writer(&buffer);
+        writer.setCreator(QStringLiteral("vespira-rad"));
+        writer.setTitle(QString::fromLocal8Bit(in));
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+        drawn = PrintPatternPage(writer, doc, state, QGuiApplication::font());
+    }
+    if (!drawn) {
+        std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
+        return 1;
+    }
+    return Write(out, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))) ? 0
+                                                                                               : 1;
+}
+
 bool EndsWith(const std::string& text, const char* suffix)
 {
     const std::string s(suffix);
@@ -217,5 +248,12 @@ int main(int argc, char** argv)
         return ExportCsv(doc, argv[2], argv[3]);
     if (command == "export" && argc >= 4 && EndsWith(argv[3], ".png"))
         return ExportPng(doc, argc, argv);
+    if (command == "export" && argc == 4 && EndsWith(argv[3], ".pdf")) {
+        // Text needs fonts, and fonts a GUI application; a file tool needs no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return ExportPdf(doc, state, argv[2], argv[3]);
+    }
     return Usage(2);
 }
