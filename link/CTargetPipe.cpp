@@ -31,24 +31,45 @@ std::string TargetSocketPath()
     return QFile::encodeName(dir.path).toStdString() + "/" + kTargetSocketName;
 }
 
-int CTargetPipe::Exchange(const PipeMessage& message)
+CTargetPipe::CTargetPipe(std::string path) : m_path(std::move(path)) {}
+
+CTargetPipe::~CTargetPipe() = default;
+
+std::unique_ptr<CPipeServer> CTargetPipe::Listen() const
 {
-    CPipeServer server;
+    auto server = std::make_unique<CPipeServer>();
     std::string error;
-    if (m_path.empty() || !server.Listen(m_path, error))
+    if (m_path.empty() || !server->Listen(m_path, error))
+        return nullptr;
+    return server;
+}
+
+int CTargetPipe::Exchange(const PipeMessage& message, bool another)
+{
+    std::unique_ptr<CPipeServer> server = std::move(m_pNext);
+    if (!server)
+        server = Listen();
+    if (!server)
         return kPipeCreationFailed;
-    CPipeSocket peer = server.Accept(connectTimeoutMs);
+    CPipeSocket peer = server->Accept(connectTimeoutMs);
     // One instance: nobody else connects while this message is under way.
-    server.Close();
+    server.reset();
     if (!peer.IsValid())
         return kPipeTimeout;
+    if (another)
+        m_pNext = Listen(); // when this fails, the next exchange tries once more itself
 
     // A failed write shows as a missing reply.
     peer.Send(EncodePipeMessage(message), writeTimeoutMs);
     std::size_t size = 0;
     m_reply.fill(0);
     const CPipeSocket::Result read = peer.Receive(m_reply, size, replyTimeoutMs);
+    int result = kPipeReadError;
     if (read == CPipeSocket::Result::TimedOut)
-        return kPipeNotResponding;
-    return read == CPipeSocket::Result::Ok && size == kPipeMessageSize ? kPipeOk : kPipeReadError;
+        result = kPipeNotResponding;
+    else if (read == CPipeSocket::Result::Ok && size == kPipeMessageSize)
+        result = kPipeOk;
+    if (result != kPipeOk)
+        m_pNext.reset();
+    return result;
 }

@@ -2,6 +2,7 @@
 
 #include "PipeMessage.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -23,24 +24,35 @@ const char* PipeResultMessage(int result);
 // refused.
 std::string TargetSocketPath();
 
+class CPipeServer;
+
 // The program's end of the target socket. For every message it listens, waits for the
 // instrument to connect, sends the message and reads a reply into a record of its own,
-// then closes the socket again: between messages there is no socket.
+// then closes the socket again. Each message has a socket of its own; only its first
+// peer is taken.
 class CTargetPipe
 {
 public:
-    explicit CTargetPipe(std::string path) : m_path(std::move(path)) {}
+    explicit CTargetPipe(std::string path);
+    ~CTargetPipe();
+    CTargetPipe(const CTargetPipe&) = delete;
+    CTargetPipe& operator=(const CTargetPipe&) = delete;
 
     int connectTimeoutMs = 1000;
     int writeTimeoutMs = 1000;
     // A peer that takes the message and never answers must not hang the program.
     int replyTimeoutMs = 10000;
 
-    // One message out, one reply in: a TargetPipeResult.
-    int Exchange(const PipeMessage& message);
+    // One message out, one reply in: a TargetPipeResult. With `another`, the socket of
+    // the next message is opened as soon as this one's peer has connected, so that the
+    // instrument finds it the moment it has answered.
+    int Exchange(const PipeMessage& message, bool another = false);
     const PipeBytes& Reply() const { return m_reply; }
 
 private:
+    std::unique_ptr<CPipeServer> Listen() const;
+
     std::string m_path;
     PipeBytes m_reply{};
+    std::unique_ptr<CPipeServer> m_pNext;
 };

@@ -76,7 +76,7 @@ int CTargetSender::SendList(const std::vector<Target>& targets)
 {
     m_message = PipeMessage{};
     m_message.code = kTargetListStart;
-    if (const int result = m_pipe.Exchange(m_message); result != kPipeOk)
+    if (const int result = m_pipe.Exchange(m_message, !targets.empty()); result != kPipeOk)
         return result;
     for (const Target& target : targets) {
         m_message.code = kTarget;
@@ -84,7 +84,8 @@ int CTargetSender::SendList(const std::vector<Target>& targets)
         m_message.param2 = static_cast<float>(target.y);
         m_message.param3 = target.time;
         m_message.intParam = target.index;
-        if (const int result = m_pipe.Exchange(m_message); result != kPipeOk)
+        const bool another = &target != &targets.back();
+        if (const int result = m_pipe.Exchange(m_message, another); result != kPipeOk)
             return result;
     }
     return kPipeOk;

@@ -304,6 +304,8 @@ TEST_F(SendTargetsTest, FailedSendStaysInItsPhaseAndStartsOverNextTime)
         EXPECT_EQ(orma.Received().size(), 1u);
         EXPECT_FALSE(dlg.IsCollecting());
     }
+    // Nothing listens after a failure, not even for the message that would have come next.
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
     {
         // The next Send starts over from the start message.
         CFakeOrma orma(path, kPipeMessageSize);

@@ -16,6 +16,8 @@ namespace {
 // this is only a safety net. Without a watch it tries this often.
 constexpr int kWatchRetryMs = 1000;
 constexpr int kPollRetryMs = 10;
+// Printed lines are written out in bursts, at the latest after this pause.
+constexpr int kFlushAfterMs = 50;
 constexpr int kMessageWaitMs = 1000;
 
 std::string Padded(const std::string& text, std::size_t width)
@@ -54,7 +56,6 @@ bool Print(const PipeMessage& m, int& targets)
         std::printf("Unknown message code %s\n", FormatInt(m.code).c_str());
         break;
     }
-    std::fflush(stdout);
     return false;
 }
 
@@ -84,15 +85,27 @@ public:
     CSocketWatch& operator=(const CSocketWatch&) = delete;
 
     // Waits until the socket's name appears, a second passes or the stop descriptor
-    // becomes readable. Without a watch it waits a moment.
+    // becomes readable. Printed lines are written out once nothing has come for a
+    // moment, not one by one. Without a watch it waits a moment.
     void Wait(int stopFd)
     {
         if (m_fd < 0) {
+            std::fflush(stdout);
             WaitReady(stopFd, POLLIN, kPollRetryMs, -1);
             return;
         }
-        while (WaitReady(m_fd, POLLIN, kWatchRetryMs, stopFd) == CPipeSocket::Result::Ok &&
-               !Drain()) {
+        for (int waited = 0; waited < kWatchRetryMs;) {
+            const int step = waited == 0 ? kFlushAfterMs : kWatchRetryMs - kFlushAfterMs;
+            const CPipeSocket::Result ready = WaitReady(m_fd, POLLIN, step, stopFd);
+            if (ready == CPipeSocket::Result::Ok) {
+                if (Drain())
+                    return;
+                continue;
+            }
+            if (ready != CPipeSocket::Result::TimedOut)
+                return;
+            std::fflush(stdout);
+            waited += step;
         }
     }
 
@@ -142,7 +155,8 @@ int RunTargets(const QStringList& args)
     CSocketWatch watch(path);
     std::fprintf(stderr, "orma-sim: waiting for target lists at %s\n", path.c_str());
     while (!stop.Raised()) {
-        // The dialog's socket exists only during an exchange: connect when it appears.
+        // The dialog's socket exists only during an exchange, and each exchange has a new
+        // one: connect, and when it is not there yet, wait until it appears.
         CPipeSocket socket = CPipeSocket::Connect(path);
         if (!socket.IsValid() || !socket.PeerIsOwnUser()) {
             watch.Wait(stop.Fd());
