@@ -5,6 +5,9 @@
 #include "CommandIds.h"
 #include "IHostUi.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -41,9 +44,31 @@ CViewCommands::CViewCommands(CMainFrame& frame, IHostUi& ui)
     print(ID_FILE_PRINT_DIRECT, &CViewCommands::OnFilePrintDirect);
     print(ID_FILE_PRINT_PREVIEW, &CViewCommands::OnFilePrintPreview);
     m_frame.SetCommandHandler(ID_FILE_PRINT_SETUP, [this]() { OnFilePrintSetup(); });
+    qApp->installEventFilter(this);
 }
 
-CViewCommands::~CViewCommands() = default;
+CViewCommands::~CViewCommands()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool CViewCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    // Under X11 the shortcut map does not match keys with the keypad modifier, so the
+    // keypad's + and - reach the window as plain key presses: they zoom from here.
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != &m_frame)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() != Qt::KeypadModifier ||
+        (key->key() != Qt::Key_Plus && key->key() != Qt::Key_Minus))
+        return false;
+    QAction* action = m_frame.Action(key->key() == Qt::Key_Plus ? ID_ZOOM_IN : ID_ZOOM_OUT);
+    m_frame.UpdateCommandUi();
+    if (action != nullptr && action->isEnabled())
+        action->trigger();
+    return true;
+}
 
 void CViewCommands::Register(int id, void (CVespiraView::*command)())
 {

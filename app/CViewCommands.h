@@ -30,6 +30,10 @@ public:
     void OnFilePrintPreview(CVespiraView& view);
     void OnFilePrintSetup();
 
+protected:
+    // The keypad's + and -, when the shortcut map has not taken them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Register(int id, void (CVespiraView::*command)());
     void PrintOn(CVespiraView& view, QPrinter& printer);

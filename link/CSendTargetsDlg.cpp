@@ -99,6 +99,8 @@ CSendTargetsDlg::CSendTargetsDlg(CVespiraDoc& doc, CProgramState& state, QWidget
     layout->addWidget(m_pList, 1);
     layout->addLayout(fields);
     layout->addLayout(buttons);
+    // Wide enough for the whole caption.
+    setMinimumWidth(fontMetrics().horizontalAdvance(QString::fromLatin1(kCaption)) + 160);
     m_pSend->setFocus();
 }
 

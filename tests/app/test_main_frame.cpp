@@ -5,6 +5,7 @@
 #include "CommandTable.h"
 #include "ShellFixture.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -159,6 +160,16 @@ TEST_F(ShellTest, ViewCommandsReachTheActiveViewFromTheirKeys)
     QTest::keyClick(target, Qt::Key_Plus, Qt::KeypadModifier);
     EXPECT_EQ(doc->m_nZoom, 2);
     QTest::keyClick(target, Qt::Key_Escape);
+    EXPECT_EQ(doc->m_nZoom, 1);
+    // Under X11 the keypad keys reach the view as plain key presses.
+    QKeyEvent plus(QEvent::KeyPress, Qt::Key_Plus, Qt::KeypadModifier, QStringLiteral("+"));
+    QApplication::sendEvent(target, &plus);
+    EXPECT_EQ(doc->m_nZoom, 2);
+    QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, Qt::KeypadModifier, QStringLiteral("-"));
+    QApplication::sendEvent(target, &minus);
+    EXPECT_EQ(doc->m_nZoom, 1);
+    QKeyEvent mainPlus(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier, QStringLiteral("+"));
+    QApplication::sendEvent(target, &mainPlus);
     EXPECT_EQ(doc->m_nZoom, 1);
 
     doc->SetScanTime(3, 0, 900.0f);
