@@ -108,17 +108,23 @@ void CSendTargetsDlg::OnSend()
 {
     if (m_bCollecting)
         return;
+    // After a failure it stays in the sending phase: the next Send starts over from the
+    // start message.
+    if (Succeeds([this] { return m_sender.SendList(m_targets); }))
+        EnterCollectingPhase();
+}
+
+bool CSendTargetsDlg::Succeeds(const std::function<int()>& exchange)
+{
     int result = kPipeOk;
     {
         CWaitCursor wait(*m_state.ui);
-        result = m_sender.SendList(m_targets);
+        result = exchange();
     }
-    if (result != kPipeOk) {
-        // Still the sending phase: the next Send starts over from the start message.
-        m_state.ui->ShowMessage(QString::fromLatin1(PipeResultMessage(result)));
-        return;
-    }
-    EnterCollectingPhase();
+    if (result == kPipeOk)
+        return true;
+    m_state.ui->ShowMessage(QString::fromLatin1(PipeResultMessage(result)));
+    return false;
 }
 
 void CSendTargetsDlg::EnterCollectingPhase()
@@ -142,14 +148,6 @@ void CSendTargetsDlg::OnCollect()
     SetJobText(job.szTitle, m_pTitle->text());
     SetJobText(job.szSampleName, m_pSample->text());
     job.nSampleNumber = SampleNumberOf(m_pSampleNumber->text().toStdString());
-    int result = kPipeOk;
-    {
-        CWaitCursor wait(*m_state.ui);
-        result = m_sender.SendCollect(job);
-    }
-    if (result != kPipeOk) {
-        m_state.ui->ShowMessage(QString::fromLatin1(PipeResultMessage(result)));
-        return;
-    }
-    accept();
+    if (Succeeds([this, &job] { return m_sender.SendCollect(job); }))
+        accept();
 }

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <vector>
 
 class CProgramState;
@@ -37,6 +38,8 @@ public:
 
 private:
     void EnterCollectingPhase();
+    // Runs exchanges under the wait cursor; a failure's message is shown.
+    bool Succeeds(const std::function<int()>& exchange);
 
     CVespiraDoc& m_doc;
     CProgramState& m_state;
