@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -334,6 +335,39 @@ TEST_F(SendTargetsTest, WithoutTargetsSendSendsOnlyTheStart)
     EXPECT_TRUE(dlg.IsCollecting());
     ASSERT_EQ(orma.Received().size(), 1u);
     EXPECT_EQ(IntAt(orma.Received()[0], 0), 17);
+}
+
+} // namespace
+
+namespace {
+
+// The dialog against the simulator: what it prints is exactly the list and the order.
+TEST_F(SendTargetsTest, OrmaSimPrintsExactlyTheTargetsAndTheCollectOrder)
+{
+    QProcess sim;
+    sim.setReadChannel(QProcess::StandardError);
+    sim.start(QStringLiteral(ORMA_SIM_PATH), {"targets", "--once"});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    ASSERT_TRUE(sim.waitForReadyRead(5000)); // it watches the pipe directory now
+
+    CopyText(state.job.szJobName, "ORMA7");
+    CSendTargetsDlg dlg(*doc, state);
+    Button(dlg, "send")->click();
+    Edit(dlg, "sample")->setText(QStringLiteral("Bone"));
+    Edit(dlg, "sampleNumber")->setText(QStringLiteral("5"));
+    Button(dlg, "collect")->click();
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join("|").toStdString();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    EXPECT_EQ(sim.exitCode(), 0);
+    EXPECT_EQ(QString::fromLocal8Bit(sim.readAllStandardOutput()),
+              QStringLiteral("Target list:\n"
+                             "  Index      X mm      Y mm     Time s\n"
+                             "      0     0.500     1.000      900.0\n"
+                             "      1     1.500     0.000       12.5\n"
+                             "Collect order: job \"ORMA7\", title \"\", sample \"Bone\", sample "
+                             "number 5, 2 targets\n"));
 }
 
 } // namespace
