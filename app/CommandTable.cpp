@@ -110,7 +110,7 @@ std::vector<CommandInfo> BuildTable()
     add(ID_OPTIONS, "&Options", "General program settings\nOptions", {}, R::App);
     add(ID_ORIENTATION, "Orientation", "Choose the direction of the X and Y axes\nOrientation", {},
         R::App);
-    add(ID_SEND_TARGETS, "&Send targets\tEnd", "Send current targets to ORMA program\nSend tagets",
+    add(ID_SEND_TARGETS, "&Send targets\tEnd", "Send current targets to ORMA program\nSend targets",
         {Key(Qt::Key_End)}, R::View);
     add(ID_PROPERTIES, "Properties", "", {}, R::View).contextLabel = QStringLiteral("Properties");
     {

@@ -226,7 +226,7 @@ TEST_F(ShellTest, ToolbarInItsOrderWithTipsAndWhatsThis)
               QStringLiteral("Display full header information in document view"));
     EXPECT_EQ(frame->Action(ID_VIEW_HEADER)->toolTip(),
               QStringLiteral("Toggle header information"));
-    EXPECT_EQ(frame->Action(ID_SEND_TARGETS)->toolTip(), QStringLiteral("Send tagets"));
+    EXPECT_EQ(frame->Action(ID_SEND_TARGETS)->toolTip(), QStringLiteral("Send targets"));
 }
 
 TEST_F(ShellTest, CommandsWithoutHandlersAreDisabledViewCommandsNeedAView)
