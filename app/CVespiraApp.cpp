@@ -146,7 +146,12 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
 CVespiraApp::StartResult CVespiraApp::PrintFromCommandLine(const QString& file)
 {
     if (file.isEmpty()) {
-        std::fprintf(stderr, "vespira: name the file to print after /p\n");
+        std::fprintf(stderr, "vespira: name the file to print after /p or --print\n");
+        return StartResult::Failed;
+    }
+    if (!QFileInfo::exists(file)) {
+        std::fprintf(stderr, "vespira: %s does not exist: nothing was printed\n",
+                     file.toLocal8Bit().constData());
         return StartResult::Failed;
     }
     CVespiraDoc* doc = m_docs.OpenDocumentFile(file);
