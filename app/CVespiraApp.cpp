@@ -22,6 +22,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <unistd.h>
 
 CVespiraApp::CVespiraApp(QString settingsPath, QObject* parent)
     : QObject(parent), m_state(m_ui), m_settings(std::move(settingsPath)), m_docs(m_state, m_ui)
@@ -143,21 +144,20 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
     return StartResult::Run;
 }
 
-CVespiraApp::StartResult CVespiraApp::PrintFromCommandLine(const QString& file)
+CVespiraApp::StartResult CVespiraApp::PrintFromCommandLine(const QByteArray& file)
 {
     if (file.isEmpty()) {
         std::fprintf(stderr, "vespira: name the file to print after /p or --print\n");
         return StartResult::Failed;
     }
-    if (!QFileInfo::exists(file)) {
-        std::fprintf(stderr, "vespira: %s does not exist: nothing was printed\n",
-                     file.toLocal8Bit().constData());
+    if (::access(file.constData(), F_OK) != 0) {
+        std::fprintf(stderr, "vespira: %s does not exist: nothing was printed\n", file.constData());
         return StartResult::Failed;
     }
     CVespiraDoc* doc = m_docs.OpenDocumentFile(file);
     const QList<CChildFrame*> frames = m_docs.FramesOf(doc);
     if (doc == nullptr || frames.isEmpty()) {
-        std::fprintf(stderr, "vespira: %s was not printed\n", file.toLocal8Bit().constData());
+        std::fprintf(stderr, "vespira: %s was not printed\n", file.constData());
         return StartResult::Failed;
     }
     QString error;

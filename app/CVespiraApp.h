@@ -74,7 +74,7 @@ private:
     void StartPipeListener();
     // Step 13 for "/p FILE": the file on the default printer, without showing a window
     // or a box; what went wrong goes to standard error.
-    StartResult PrintFromCommandLine(const QString& file);
+    StartResult PrintFromCommandLine(const QByteArray& file);
 
     CQtHostUi m_ui;
     CProgramState m_state;
