@@ -2,7 +2,9 @@
 
 #include "NumberText.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,13 +58,24 @@ COLORREF ColourOfLine(const std::string& line)
 
 } // namespace
 
+std::optional<std::string> BundledLookupTableDirectory(const QString& programDir)
+{
+    const QString path = QDir::cleanPath(programDir + QStringLiteral("/" VESPIRA_LUT_FROM_BIN));
+    if (!QFileInfo(path).isDir())
+        return std::nullopt;
+    return path.toLocal8Bit().toStdString() + '/';
+}
+
 std::optional<std::string> LookupTableDirectory()
 {
     const char* value = std::getenv("ORMA$SYSDATA:");
     if (value == nullptr)
         value = std::getenv("ORMA_SYSDATA");
-    if (value == nullptr || *value == '\0')
-        return std::nullopt;
+    if (value == nullptr || *value == '\0') {
+        if (QCoreApplication::instance() == nullptr)
+            return std::nullopt;
+        return BundledLookupTableDirectory(QCoreApplication::applicationDirPath());
+    }
     std::string directory = value;
     if (directory.back() != '/')
         directory += '/';

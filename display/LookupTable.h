@@ -19,8 +19,14 @@ enum LookupTableResult
 };
 
 // The look-up-table directory from "ORMA$SYSDATA:" (ORMA_SYSDATA when shells cannot set
-// the first), always ending in '/'; none when neither is set or the value is empty.
+// the first), always ending in '/'. When neither is set, or the value is empty, the
+// bundled tables' folder of the running program; none when that does not exist either.
 std::optional<std::string> LookupTableDirectory();
+
+// The bundled tables' folder of a program in programDir: share/vespira/lut beside its bin
+// folder when installed, and the build tree's copy beside app/ in a build. Ends in '/';
+// none when the folder does not exist.
+std::optional<std::string> BundledLookupTableDirectory(const QString& programDir);
 
 // Reads the 64 colours of a look-up-table file from the directory into entries 4k to
 // 4k + 3 of the table. Two leading lines are skipped; each colour line gives red, green and

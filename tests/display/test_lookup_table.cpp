@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 ColourTable Filled(COLORREF colour)
@@ -131,4 +133,43 @@ TEST(LookupTable, ListsOnlyLutFilesSortedWithoutRegardToCase)
     EXPECT_EQ(ListLookupTables(),
               QStringList({QStringLiteral("alpha.lut"), QStringLiteral("Grey.LUT"),
                            QStringLiteral("rainbow.lut")}));
+}
+
+TEST(LookupTable, BundledTablesLieBesideTheProgramsFolder)
+{
+    QTemporaryDir root;
+    const QDir dir(root.path());
+    ASSERT_TRUE(dir.mkpath(QStringLiteral("bin")));
+    EXPECT_FALSE(BundledLookupTableDirectory(root.filePath(QStringLiteral("bin"))).has_value());
+    ASSERT_TRUE(dir.mkpath(QStringLiteral("share/vespira/lut")));
+    EXPECT_EQ(BundledLookupTableDirectory(root.filePath(QStringLiteral("bin"))).value_or(""),
+              root.filePath(QStringLiteral("share/vespira/lut/")).toStdString());
+}
+
+// The build tree's copy, as a program run from the build finds it: every table is
+// complete, the computed ones run from their published first to their last colour, and
+// the colour-scale dialog's list shows them all.
+TEST(LookupTable, BundledTablesAreCompleteAndListed)
+{
+    const std::string directory = VESPIRA_BUILD_LUT_DIR "/";
+    setenv("ORMA_SYSDATA", directory.c_str(), 1);
+    const QStringList names = ListLookupTables();
+    unsetenv("ORMA_SYSDATA");
+    for (const char* name :
+         {"grey.lut", "heat.lut", "hot.lut", "magma.lut", "rainbow.lut", "viridis.lut"})
+        EXPECT_TRUE(names.contains(QLatin1String(name))) << name;
+    for (const QString& name : names) {
+        ColourTable table = Filled(kMark);
+        EXPECT_EQ(ReadLookupTableFrom(directory, name.toStdString(), table), kLutDone)
+            << name.toStdString();
+    }
+    const auto ends = [&directory](const char* name) {
+        ColourTable table{};
+        ReadLookupTableFrom(directory, name, table);
+        return std::pair(table.front(), table.back());
+    };
+    EXPECT_EQ(ends("viridis.lut"), std::pair(Rgb(68, 1, 84), Rgb(253, 231, 37)));
+    EXPECT_EQ(ends("magma.lut"), std::pair(Rgb(0, 0, 4), Rgb(252, 253, 191)));
+    EXPECT_EQ(ends("heat.lut"), std::pair(Rgb(0, 0, 0), Rgb(255, 255, 255)));
+    EXPECT_EQ(ends("grey.lut"), std::pair(Rgb(0, 0, 0), Rgb(255, 255, 255)));
 }
