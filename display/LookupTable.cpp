@@ -103,22 +103,23 @@ int ReadLookupTableFrom(const std::string& directory, std::string_view fileName,
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         return kLutCannotOpen;
+    const int result = ReadLookupTableStream(file, table);
+    std::fclose(file);
+    return result;
+}
 
+int ReadLookupTableStream(std::FILE* file, ColourTable& table)
+{
     std::string line;
-    if (!ReadLine(file, line) || !ReadLine(file, line)) {
-        std::fclose(file);
+    if (!ReadLine(file, line) || !ReadLine(file, line))
         return kLutNoHeader;
-    }
     for (std::size_t k = 0; k < 64; ++k) {
-        if (!ReadLine(file, line)) {
-            std::fclose(file);
+        if (!ReadLine(file, line))
             return kLutShort;
-        }
         const COLORREF colour = ColourOfLine(line);
         for (std::size_t i = 0; i < 4; ++i)
             table[4 * k + i] = colour;
     }
-    std::fclose(file);
     return kLutDone;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,9 @@ int ReadLookupTable(std::string_view fileName, ColourTable& table);
 // The same with the directory given, for callers that have already resolved it.
 int ReadLookupTableFrom(const std::string& directory, std::string_view fileName,
                         ColourTable& table);
+
+// The file's text from an open file: kLutNoHeader, kLutShort or kLutDone as above.
+int ReadLookupTableStream(std::FILE* file, ColourTable& table);
 
 // Names of the "*.lut" files in the directory (any case of the extension), sorted without
 // regard to case as a sorted list box shows them; empty without a directory.

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the pattern reader's fuzz target with clang, ASan and UBSan and runs it for a
-# bounded time (FUZZ_SECONDS, default 60) from the example patterns.
+# Builds the fuzz targets with clang, ASan and UBSan and runs each for FUZZ_SECONDS
+# (default 60) from its seed corpus in fuzz/corpus/, one process at a time. Prints the
+# executions of each target and their total; any finding stops the run with its input
+# left in fuzz-build/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if ! command -v clang++ >/dev/null || ! dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q 'ok installed'; then
@@ -10,7 +12,37 @@ fi
 build=fuzz-build
 CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESPIRA_FUZZ=ON >/dev/null
 cmake --build "$build"
-corpus="$build/corpus"
-mkdir -p "$corpus"
-cp examples/*.rad "$corpus"/
-"$build"/fuzz/fuzz_pattern_reader "$corpus" -max_total_time="${FUZZ_SECONDS:-60}" -max_len=65536 -print_final_stats=1
+
+export QT_QPA_PLATFORM=offscreen
+# Start-up settings and look-up tables must come from the fuzzer only.
+export XDG_CONFIG_HOME="$PWD/$build/config"
+unset ORMA_SYSDATA
+mkdir -p "$build/findings" "$XDG_CONFIG_HOME"
+
+# target, corpus folder, longest input
+targets=(
+  "fuzz_pattern_reader pattern_reader 65536"
+  "fuzz_lookup_table lookup_table 8192"
+  "fuzz_remote_commands remote_commands 400"
+  "fuzz_settings settings 4096"
+)
+total=0
+for entry in "${targets[@]}"; do
+  read -r target seeds maxLen <<<"$entry"
+  corpus="$build/corpus/$seeds"
+  mkdir -p "$corpus"
+  cp fuzz/corpus/"$seeds"/* "$corpus"/
+  log="$build/$target.log"
+  echo "== $target (${FUZZ_SECONDS:-60} s)"
+  if ! "$build/fuzz/$target" "$corpus" -max_total_time="${FUZZ_SECONDS:-60}" \
+      -max_len="$maxLen" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+      -artifact_prefix="$build/findings/$target-" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "fuzz: $target found a fault; the input is in $build/findings/" >&2
+    exit 1
+  fi
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  echo "   ${runs:-0} executions"
+  total=$((total + ${runs:-0}))
+done
+echo "fuzz: $total executions in all, no finding"

@@ -1,0 +1,73 @@
+// libFuzzer target: bytes from the instrument's socket, cut into a sequence of requests,
+// run through the remote command handler against the fake main window. Whatever arrives
+// (grids of billions of points, NaN positions, texts without an end) must be handled or
+// refused without a crash, a leak or undefined behaviour.
+#include "CRemoteCommandHandler.h"
+#include "LinkFakes.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// File commands name files in a private folder only: the fuzzer must not write anywhere
+// else on the machine.
+QTemporaryDir& Folder()
+{
+    // In memory where possible: saves sync to disk, which would slow every run.
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
+                                 ? QStringLiteral("/dev/shm/vespira-fuzz-XXXXXX")
+                                 : QDir::tempPath() + QStringLiteral("/vespira-fuzz-XXXXXX"));
+    return dir;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    return Folder().isValid() ? 0 : 1;
+}
+
+// Each request is one length byte n, then up to n bytes laid over the start of a zeroed
+// 288-byte record, as a short read on the socket leaves it.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size > 400)
+        return 0;
+    CFakeHostUi ui;
+    CProgramState state(ui);
+    CFakeRemoteHost host(state);
+    CRemoteCommandHandler handler(state, host);
+
+    std::size_t at = 0;
+    while (at < size) {
+        const std::size_t declared = data[at];
+        ++at;
+        const std::size_t length = std::min(declared, size - at);
+        PipeBytes bytes{};
+        std::memcpy(bytes.data(), data + at, std::min(length, bytes.size()));
+        at += length;
+        PipeMessage request = DecodePipeMessage(bytes);
+        if (request.code == kLoadImage || request.code == kSaveImage) {
+            const char* const names[] = {"a.rad", "b.rad", "missing/c.rad", ""};
+            const QString path = Folder().filePath(
+                QLatin1String(names[static_cast<unsigned char>(request.text[0]) % 4]));
+            SetPipeText(request, QFile::encodeName(path).constData());
+        }
+        const std::int32_t status = handler.HandleRequest(request);
+        if (status != 0 && status != -1)
+            std::abort();
+    }
+    state.markerBlinker.reset();
+    for (const auto& doc : host.docs)
+        if (doc->m_pIntensity.size() != static_cast<std::size_t>(doc->PointCount()))
+            std::abort();
+    return 0;
+}
