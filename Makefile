@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test demo bench fuzz format clean
+.PHONY: all deps configure build test check-sanitize demo bench fuzz package format clean
 
 all: build
 
@@ -20,6 +20,24 @@ test: EXTRA_CMAKE_FLAGS = -DVESPIRA_WERROR=ON
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer in a folder of
+# its own; the first finding ends the test that met it.
+check-sanitize: CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESPIRA_SANITIZE=ON -DVESPIRA_BUILD_BENCH=OFF
+check-sanitize: EXTRA_CMAKE_FLAGS = -DVESPIRA_WERROR=ON
+check-sanitize: BUILD = build-sanitize
+check-sanitize: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# A Debian package of a Release build, checked without installing it.
+package: CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=Release -DVESPIRA_BUILD_TESTS=OFF -DVESPIRA_BUILD_BENCH=OFF
+package: BUILD = build-package
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@bash scripts/check-package.sh $$(ls -t $(BUILD)/vespira_*.deb | head -n 1) examples
+
 demo: build
 	@bash scripts/demo.sh $(BUILD)
 
@@ -35,4 +53,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-release fuzz-build demo-output
+	rm -rf build build-release build-sanitize build-package fuzz-build demo-output
