@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the build, the tests and the demo need (imagemagick
-# takes the headless demo's screenshot), only those missing; silent when all are there.
+# Installs the Debian packages that the build, the tests, the demo and the package need
+# (imagemagick takes the headless demo's screenshot, dpkg-dev finds the package's
+# dependencies), only those missing; silent when all are there.
 set -euo pipefail
 
 packages=(
@@ -9,7 +10,7 @@ packages=(
   qt6-datavisualization-dev qt6-declarative-dev libgl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri
-  clang-format locales
+  clang-format locales dpkg-dev file
   imagemagick
 )
 

@@ -12,6 +12,7 @@
 #include "PrintedPage.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -35,7 +36,8 @@ constexpr char kUsage[] =
     "  export IN OUT.png [--lut NAME] [--cell N]\n"
     "                       the pattern as the view colours it, N x N pixels a point\n"
     "                       (1 to 64, default 1), from the built-in colours or the\n"
-    "                       look-up table NAME in $ORMA_SYSDATA\n"
+    "                       look-up table NAME in $ORMA_SYSDATA or, without it, among\n"
+    "                       the bundled tables\n"
     "  export IN OUT.pdf    the pattern's printed page, as Print draws it, on A4\n";
 
 int Usage(int status)
@@ -169,7 +171,7 @@ int ExportPng(CVespiraDoc& doc, int argc, char** argv)
         ColourTable lut = doc.m_LutColors;
         const int result = ReadLookupTable(lutName, lut);
         if (result == kLutNoDirectory) {
-            std::fprintf(stderr, "vespira-rad: set ORMA_SYSDATA to the look-up-table folder\n");
+            std::fprintf(stderr, "vespira-rad: no bundled look-up tables; set ORMA_SYSDATA to their folder\n");
             return 1;
         }
         if (result != kLutDone) {
@@ -236,6 +238,8 @@ int main(int argc, char** argv)
     if (command == "--help" || command == "-h" || command == "help")
         return Usage(0);
 
+    // Gives the program's own folder, beside which the bundled look-up tables lie.
+    QCoreApplication app(argc, argv);
     CStderrUi ui;
     CProgramState state(ui);
     CVespiraDoc doc(state);

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Checks a built Debian package without installing it: its control fields, that its file
+# list holds the programs, the desktop integration and the bundled colour tables, and that
+# its command-line tool, unpacked into a temporary folder, runs and finds those tables.
+set -euo pipefail
+deb=$1
+examples=$2
+fail() { echo "check-package: $*" >&2; exit 1; }
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = vespira ] || fail "Package is '$(field Package)'"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture is '$(field Architecture)'"
+[ -n "$(field Version)" ] || fail "no Version"
+[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+[ -n "$(field Description)" ] || fail "no Description"
+depends=$(field Depends)
+names=$(tr ',' '\n' <<<"$depends" | awk '{print $1}')
+for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+  grep -qxF "$lib" <<<"$names" || fail "Depends lacks $lib: $depends"
+done
+
+files=$(dpkg-deb -c "$deb" | awk '{print $NF}')
+for path in \
+  ./usr/bin/vespira ./usr/bin/orma-sim ./usr/bin/vespira-rad \
+  ./usr/share/applications/vespira.desktop \
+  ./usr/share/icons/hicolor/48x48/apps/vespira.png \
+  ./usr/share/icons/hicolor/256x256/apps/vespira.png \
+  ./usr/share/mime/packages/vespira.xml \
+  ./usr/share/vespira/lut/grey.lut ./usr/share/vespira/lut/heat.lut \
+  ./usr/share/vespira/lut/viridis.lut ./usr/share/vespira/lut/magma.lut; do
+  grep -qxF "$path" <<<"$files" || fail "the package lacks $path"
+done
+if grep -Ev '^\./(usr/(bin|share)(/|$)|usr/?$|$)' <<<"$files" | grep -q .; then
+  fail "files outside /usr/bin and /usr/share: $(grep -Ev '^\./(usr/(bin|share)(/|$)|usr/?$|$)' <<<"$files" | head -3)"
+fi
+
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg-deb -x "$deb" "$root"
+env -u ORMA_SYSDATA QT_QPA_PLATFORM=offscreen "$root/usr/bin/vespira-rad" export \
+  "$examples/small.rad" "$root/small.png" --lut viridis.lut \
+  || fail "the unpacked vespira-rad does not find the bundled tables"
+echo "check-package: $(basename "$deb") is complete (Depends: $depends)"
