@@ -19,6 +19,8 @@ export XDG_CONFIG_HOME="$PWD/$build/config"
 unset ORMA_SYSDATA
 mkdir -p "$build/findings" "$XDG_CONFIG_HOME"
 
+# A run may make patterns of the largest grid the program takes; filling those under the
+# sanitizers and coverage counters takes seconds, hence the time-out of a minute per input.
 # target, corpus folder, longest input
 targets=(
   "fuzz_pattern_reader pattern_reader 65536"
@@ -35,7 +37,7 @@ for entry in "${targets[@]}"; do
   log="$build/$target.log"
   echo "== $target (${FUZZ_SECONDS:-60} s)"
   if ! "$build/fuzz/$target" "$corpus" -max_total_time="${FUZZ_SECONDS:-60}" \
-      -max_len="$maxLen" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+      -max_len="$maxLen" -timeout=60 -rss_limit_mb=4096 -print_final_stats=1 \
       -artifact_prefix="$build/findings/$target-" >"$log" 2>&1; then
     tail -n 60 "$log"
     echo "fuzz: $target found a fault; the input is in $build/findings/" >&2
