@@ -3,36 +3,17 @@
 // (grids of billions of points, NaN positions, texts without an end) must be handled or
 // refused without a crash, a leak or undefined behaviour.
 #include "CRemoteCommandHandler.h"
+#include "FuzzFolder.h"
 #include "LinkFakes.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-namespace {
-
-// File commands name files in a private folder only: the fuzzer must not write anywhere
-// else on the machine.
-QTemporaryDir& Folder()
-{
-    // In memory where possible: saves sync to disk, which would slow every run.
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
-                                 ? QStringLiteral("/dev/shm/vespira-fuzz-XXXXXX")
-                                 : QDir::tempPath() + QStringLiteral("/vespira-fuzz-XXXXXX"));
-    return dir;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    static QCoreApplication app(*argc, *argv);
-    return Folder().isValid() ? 0 : 1;
+    return InitialiseFuzzTarget(argc, argv);
 }
 
 // Each request is one length byte n, then up to n bytes laid over the start of a zeroed
@@ -55,9 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(bytes.data(), data + at, std::min(length, bytes.size()));
         at += length;
         PipeMessage request = DecodePipeMessage(bytes);
+        // File commands name files in the private folder only: the fuzzer must not
+        // write anywhere else on the machine.
         if (request.code == kLoadImage || request.code == kSaveImage) {
             const char* const names[] = {"a.rad", "b.rad", "missing/c.rad", ""};
-            const QString path = Folder().filePath(
+            const QString path = FuzzFolder().filePath(
                 QLatin1String(names[static_cast<unsigned char>(request.text[0]) % 4]));
             SetPipeText(request, QFile::encodeName(path).constData());
         }

@@ -4,11 +4,9 @@
 #include "CProgramState.h"
 #include "CSettings.h"
 #include "ColourSettings.h"
+#include "FuzzFolder.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
@@ -24,26 +22,16 @@ public:
     }
 };
 
-QTemporaryDir& Folder()
-{
-    // In memory where possible: saves sync to disk, which would slow every run.
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
-                                 ? QStringLiteral("/dev/shm/vespira-fuzz-XXXXXX")
-                                 : QDir::tempPath() + QStringLiteral("/vespira-fuzz-XXXXXX"));
-    return dir;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    static QCoreApplication app(*argc, *argv);
-    return Folder().isValid() ? 0 : 1;
+    return InitialiseFuzzTarget(argc, argv);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString path = Folder().filePath(QStringLiteral("ORMA Radiography.conf"));
+    const QString path = FuzzFolder().filePath(QStringLiteral("ORMA Radiography.conf"));
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
