@@ -20,6 +20,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -171,7 +172,9 @@ int ExportPng(CVespiraDoc& doc, int argc, char** argv)
         ColourTable lut = doc.m_LutColors;
         const int result = ReadLookupTable(lutName, lut);
         if (result == kLutNoDirectory) {
-            std::fprintf(stderr, "vespira-rad: no bundled look-up tables; set ORMA_SYSDATA to their folder\n");
+            std::fprintf(
+                stderr,
+                "vespira-rad: no bundled look-up tables; set ORMA_SYSDATA to their folder\n");
             return 1;
         }
         if (result != kLutDone) {
@@ -238,8 +241,14 @@ int main(int argc, char** argv)
     if (command == "--help" || command == "-h" || command == "help")
         return Usage(0);
 
-    // Gives the program's own folder, beside which the bundled look-up tables lie.
-    QCoreApplication app(argc, argv);
+    // Gives the program's own folder, beside which the bundled look-up tables lie. A PDF
+    // needs fonts, and fonts a GUI application; a file tool needs no display.
+    const bool pdf = command == "export" && argc == 4 && EndsWith(argv[3], ".pdf");
+    if (pdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        pdf ? std::make_unique<QGuiApplication>(argc, argv)
+            : std::make_unique<QCoreApplication>(argc, argv);
     CStderrUi ui;
     CProgramState state(ui);
     CVespiraDoc doc(state);
@@ -252,12 +261,7 @@ int main(int argc, char** argv)
         return ExportCsv(doc, argv[2], argv[3]);
     if (command == "export" && argc >= 4 && EndsWith(argv[3], ".png"))
         return ExportPng(doc, argc, argv);
-    if (command == "export" && argc == 4 && EndsWith(argv[3], ".pdf")) {
-        // Text needs fonts, and fonts a GUI application; a file tool needs no display.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        QGuiApplication app(argc, argv);
+    if (pdf)
         return ExportPdf(doc, state, argv[2], argv[3]);
-    }
     return Usage(2);
 }
