@@ -4,6 +4,7 @@
 #include "IHostUi.h"
 #include "IMarkerBlinker.h"
 #include "IPatternView.h"
+#include "IScanJournal.h"
 #include "ScanGrid.h"
 
 #include <cstdint>
@@ -103,6 +104,8 @@ public:
     std::function<std::optional<std::uint64_t>()> availableMemory = [] {
         return ReadAvailableMemory();
     };
+    // Keeps received scans on disk until they are saved; none: scans are not journaled.
+    IScanJournal* scanJournal = nullptr;
 
     // Colour scale range every grid starts with.
     int initialMinIntensity = 0;

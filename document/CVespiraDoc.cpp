@@ -20,6 +20,8 @@ CVespiraDoc::~CVespiraDoc()
         m_state.activeDocument = nullptr;
         m_state.activeView = nullptr;
     }
+    if (m_state.scanJournal != nullptr)
+        m_state.scanJournal->DocumentDestroyed(*this);
 }
 
 int CVespiraDoc::ColumnOf(float x) const
@@ -150,6 +152,8 @@ bool CVespiraDoc::OnSaveDocument(const QByteArray& path)
     if (!WritePatternFile(*this, path))
         return false;
     SetModifiedFlag(false);
+    if (m_state.scanJournal != nullptr)
+        m_state.scanJournal->DocumentSaved(*this);
     return true;
 }
 
@@ -160,6 +164,8 @@ void CVespiraDoc::OnCloseDocument()
         m_state.activeDocument = nullptr;
         m_state.activeView = nullptr;
     }
+    if (m_state.scanJournal != nullptr)
+        m_state.scanJournal->DocumentClosed(*this);
     m_pIntensity = {};
     m_pScanTime = {};
     m_pUndoScanTime = {};

@@ -18,6 +18,12 @@ IHostUi::Answer CStderrUi::ShowMessage(const QString& text, Buttons, Answer defa
     return defaultAnswer;
 }
 
+int IHostUi::AskQuestion(const QString& text, const QStringList&, int defaultButton, int)
+{
+    ShowMessage(text);
+    return defaultButton;
+}
+
 int IHostUi::ExecDialog(QDialog&)
 {
     return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QDialog;
 
@@ -40,6 +41,13 @@ public:
         (void)caption;
         ShowMessage(text);
     }
+    // A question with answers of its own: buttons holds their texts ("&Restore", ...).
+    // Gives the index of the one chosen; escapeButton when the box is closed without one.
+    virtual int AskQuestion(const QString& text, const QStringList& buttons, int defaultButton,
+                            int escapeButton);
+    // A note in the status bar that stays there until something else is shown; also one
+    // line on standard error.
+    virtual void ShowNotice(const QString& text) { SetStatusText(text); }
 };
 
 // Writes every message as one "message: " line on standard error and gives the

@@ -30,12 +30,25 @@ public:
         return dialogHandler ? dialogHandler(dialog) : 0;
     }
     void SetStatusText(const QString& text) override { statusText = text; }
+    int AskQuestion(const QString& text, const QStringList& buttons, int defaultButton,
+                    int) override
+    {
+        messages << text;
+        questionButtons << buttons;
+        if (onMessage)
+            onMessage(text);
+        return questionAnswers.isEmpty() ? defaultButton : questionAnswers.takeFirst();
+    }
+    void ShowNotice(const QString& text) override { notices << text; }
 
     QStringList messages;
     QList<Buttons> buttonSets;
     QList<Answer> answers;
     // Runs while a box is up, as the program's event loop runs under a modal box.
     std::function<void(const QString&)> onMessage;
+    QList<QStringList> questionButtons;
+    QList<int> questionAnswers;
+    QStringList notices;
     std::function<int(QDialog&)> dialogHandler;
     int dialogCount = 0;
     QString statusText;
