@@ -177,6 +177,8 @@ void CRemoteCommandHandler::NewImage(const PipeMessage& request)
     }
     SetStatus("Remote NEWIMAGE command:");
     m_state.pointsRemaining = doc != nullptr ? doc->PointCount() : 0;
+    if (doc != nullptr && m_state.scanJournal != nullptr)
+        m_state.scanJournal->ScanStarted(*doc);
 }
 
 void CRemoteCommandHandler::LoadImage(const PipeMessage& request)
@@ -192,6 +194,9 @@ void CRemoteCommandHandler::LoadImage(const PipeMessage& request)
         } else {
             ::close(probe);
             doc->OnOpenDocument(path);
+            // Unless the user closed it meanwhile, the journal takes what is there now.
+            if (m_state.activeDocument == doc && m_state.scanJournal != nullptr)
+                m_state.scanJournal->PatternReplaced(*doc);
             // Grid and intensities may all have changed; the reader's message box may
             // also have let the user close the document meanwhile.
             if (m_state.activeView != nullptr)
@@ -230,7 +235,10 @@ void CRemoteCommandHandler::NewPoint(const PipeMessage& request)
         if (m_state.pointsRemaining > 0)
             --m_state.pointsRemaining;
         // Outside the grid nothing is stored; the point still counts as collected.
-        doc->SetPointIntensity(request.param1, request.param2, request.intParam);
+        if (doc->SetPointIntensity(request.param1, request.param2, request.intParam) &&
+            m_state.scanJournal != nullptr)
+            m_state.scanJournal->PointStored(*doc, doc->ColumnOf(request.param1),
+                                             doc->RowOf(request.param2), request.intParam);
         SetScanTitle(*doc, title);
     } else {
         ShowNoDocumentMessage("Vespira: Remote NEWPOINT command, but no active document.");
@@ -268,6 +276,8 @@ void CRemoteCommandHandler::EndCollect()
     StopBlinker();
     CVespiraDoc* doc = m_state.activeDocument;
     IPatternView* view = m_state.activeView;
+    if (doc != nullptr && m_state.scanJournal != nullptr)
+        m_state.scanJournal->ScanEnded(*doc);
     if (doc != nullptr && view != nullptr) {
         // The stored file name; a pattern never saved has none and keeps, or gets back,
         // the title it had before the scan (ORMA1, ...) rather than an empty caption.
@@ -305,6 +315,8 @@ void CRemoteCommandHandler::MeasurementParameters(const PipeMessage& request)
     doc->m_fBeamX = request.param5;
     doc->m_fBeamY = request.param6;
     doc->m_nImageSize = request.intParam;
+    if (m_state.scanJournal != nullptr)
+        m_state.scanJournal->HeaderChanged(*doc);
 }
 
 void CRemoteCommandHandler::BackgroundParameters(const PipeMessage& request)
@@ -318,4 +330,6 @@ void CRemoteCommandHandler::BackgroundParameters(const PipeMessage& request)
     doc->m_nBackgroundKV = RoundHalfUp(request.param3);
     doc->m_nBackgroundMA = RoundHalfUp(request.param4);
     doc->m_fBackgroundTime = request.param5;
+    if (m_state.scanJournal != nullptr)
+        m_state.scanJournal->HeaderChanged(*doc);
 }
