@@ -227,6 +227,26 @@ CVespiraDoc* CDocManager::OpenDocumentFile(const QByteArray& path)
     return doc;
 }
 
+CVespiraDoc* CDocManager::AddDocument(std::unique_ptr<CVespiraDoc> owned, const QString& title)
+{
+    const QString docName = QString::fromLatin1(kDocName);
+    const bool taken = std::any_of(m_docs.begin(), m_docs.end(),
+                                   [&title](const auto& d) { return d->GetTitle() == title; });
+    if (title.isEmpty() || taken) {
+        owned->SetTitle(docName + QString::number(++m_nUntitledCount));
+    } else {
+        owned->SetTitle(title);
+        // The next New must not repeat a restored ORMAn.
+        bool isNumber = false;
+        const int n = title.startsWith(docName) ? title.mid(docName.size()).toInt(&isNumber) : 0;
+        if (isNumber && n > m_nUntitledCount)
+            m_nUntitledCount = n;
+    }
+    CVespiraDoc* doc = Adopt(std::move(owned));
+    CreateFrame(doc);
+    return doc;
+}
+
 bool CDocManager::DoFileSave(CVespiraDoc* doc)
 {
     if (doc == nullptr)

@@ -51,6 +51,10 @@ public:
     // Opens a pattern file in a new document (a failed read discards it); a file that is
     // already open only brings its window forward. Does not touch the active document.
     CVespiraDoc* OpenDocumentFile(const QByteArray& path);
+    // Shows a document made elsewhere (a restored scan) in a window of its own, titled
+    // title, or the next ORMAn when that is empty or another document has it. It does not
+    // become the active document.
+    CVespiraDoc* AddDocument(std::unique_ptr<CVespiraDoc> doc, const QString& title);
     // Save: Save As when the document has no file yet (or it is read-only).
     bool DoFileSave(CVespiraDoc* doc);
     // Save As: asks for the file name.

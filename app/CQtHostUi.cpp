@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include <cstdio>
 
@@ -99,6 +100,41 @@ IHostUi::Answer CQtHostUi::ShowBox(const QString& caption, const QString& text, 
     }
     // Closed without a button: the escape answer.
     return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+int CQtHostUi::AskQuestion(const QString& text, const QStringList& buttons, int defaultButton,
+                           int escapeButton)
+{
+    std::fprintf(stderr, "%s\n", MessageLine(text).toLocal8Bit().constData());
+    std::fflush(stderr);
+
+    QWidget* parent = m_pMainFrame ? static_cast<QWidget*>(m_pMainFrame.data()) : nullptr;
+    if (QWidget* modal = QApplication::activeModalWidget())
+        parent = modal;
+    QMessageBox box(parent);
+    box.setWindowTitle(QString::fromLatin1(kCaption));
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(QMessageBox::Question);
+    QList<QPushButton*> pushButtons;
+    for (const QString& label : buttons)
+        pushButtons << box.addButton(label, QMessageBox::ActionRole);
+    if (defaultButton >= 0 && defaultButton < pushButtons.size())
+        box.setDefaultButton(pushButtons[defaultButton]);
+    if (escapeButton >= 0 && escapeButton < pushButtons.size())
+        box.setEscapeButton(pushButtons[escapeButton]);
+    box.exec();
+    const auto chosen =
+        static_cast<int>(pushButtons.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
+    return chosen >= 0 ? chosen : escapeButton;
+}
+
+void CQtHostUi::ShowNotice(const QString& text)
+{
+    std::fprintf(stderr, "vespira: %s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+    if (m_pMainFrame)
+        m_pMainFrame->statusBar()->showMessage(text);
 }
 
 void CQtHostUi::BeginWaitCursor()

@@ -26,6 +26,10 @@ public:
     void ShowError(const QString& caption, const QString& text) override;
     // Goes to status pane 101 of the main frame (cut at 255 characters there).
     void SetStatusText(const QString& text) override;
+    int AskQuestion(const QString& text, const QStringList& buttons, int defaultButton,
+                    int escapeButton) override;
+    // In the status bar's message area, beside the status text of the remote commands.
+    void ShowNotice(const QString& text) override;
 
     // Messages only on standard error, without boxes: for a run that shows no window
     // (printing from the command line).

@@ -4,6 +4,8 @@
 #include "CMainFrame.h"
 #include "CPipeListener.h"
 #include "CRemoteCommandHandler.h"
+#include "CScanJournal.h"
+#include "CScanRecovery.h"
 #include "CSingleInstance.h"
 #include "CSplashWnd.h"
 #include "CVespiraView.h"
@@ -139,6 +141,9 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
     // 14. Show the main window.
     m_pMainFrame->ShowWithState(m_showState);
 
+    // Scans a copy that died left behind come back before the instrument can start another.
+    StartScanJournal();
+
     // 15. Last: the pipe listener.
     StartPipeListener();
     return StartResult::Run;
@@ -173,6 +178,16 @@ void CVespiraApp::LoadLookupTable()
     // The table named by "LUT filename", and the colour table made from it with
     // the stored brightness and contrast.
     LoadStartupColours(m_state);
+}
+
+void CVespiraApp::StartScanJournal()
+{
+    if (qEnvironmentVariable("VESPIRA_SCAN_JOURNAL")
+            .compare(QLatin1String("off"), Qt::CaseInsensitive) == 0)
+        return;
+    m_pScanJournal = std::make_unique<CScanJournal>(m_ui);
+    m_state.scanJournal = m_pScanJournal.get();
+    OfferUnfinishedScans(*m_pScanJournal, m_docs, m_state, m_ui, RecoveryChoiceFromEnvironment());
 }
 
 void CVespiraApp::StartPipeListener()

@@ -14,6 +14,7 @@ class CMainFrame;
 class CSingleInstance;
 class CPipeListener;
 class CRemoteCommandHandler;
+class CScanJournal;
 class IRemoteHost;
 
 // The application object: owns the settings, the program-wide state, the document
@@ -58,6 +59,8 @@ public:
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
     IRemoteHost* RemoteHost() const;
     CSingleInstance* SingleInstance() const { return m_pInstance.get(); }
+    // None when $VESPIRA_SCAN_JOURNAL is "off" (the benchmark's comparison run).
+    CScanJournal* ScanJournal() const { return m_pScanJournal.get(); }
     ShowState MainShowState() const { return m_showState; }
 
     // The start-up values of step 7 (those that depend on the desktop: Foreground and
@@ -75,9 +78,14 @@ private:
     // Step 13 for "/p FILE": the file on the default printer, without showing a window
     // or a box; what went wrong goes to standard error.
     StartResult PrintFromCommandLine(const QByteArray& file);
+    // Before the listener: the journal of the scans to come, and the scans that a copy
+    // which died left behind, offered back.
+    void StartScanJournal();
 
     CQtHostUi m_ui;
     CProgramState m_state;
+    // Outlives the documents, which report to it until they are gone.
+    std::unique_ptr<CScanJournal> m_pScanJournal;
     CSettings m_settings;
     CDocManager m_docs;
     std::unique_ptr<CMainFrame> m_pMainFrame;
