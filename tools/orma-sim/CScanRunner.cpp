@@ -125,8 +125,12 @@ SimExit CScanRunner::Run(const ScanPlan& plan)
         SimError("interrupted after " + FormatInt(done) + " of " + FormatInt(total) + " points");
         return kExitInterrupted;
     }
-    if (exit != kExitOk)
+    if (exit != kExitOk) {
+        // Points answered: those Vespira had stored when the link broke.
+        SimError("scan stopped after " + FormatInt(done) + " of " + FormatInt(total) +
+                 " points answered");
         return exit;
+    }
     exit = Send(Command(kEndCollect), true);
     if (exit == kExitOk && !plan.savePath.empty()) {
         PipeMessage save = Command(kSaveImage);
