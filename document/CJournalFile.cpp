@@ -54,11 +54,13 @@ CJournalFile::Result CJournalFile::Create(const std::string& path, CJournalFile&
         made.Remove();
         return Result::Failed;
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    // A link, not a rename: an existing journal of the same name is never replaced.
+    if (::link(temporary.c_str(), path.c_str()) != 0) {
         error = SystemError("cannot name " + path);
         made.Remove();
         return Result::Failed;
     }
+    ::unlink(temporary.c_str());
     made.m_path = path;
     file = std::move(made);
     return Result::Ok;

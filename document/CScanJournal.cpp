@@ -127,8 +127,13 @@ void CScanJournal::ScanStarted(const CVespiraDoc& doc)
     std::tm utc{};
     gmtime_r(&began, &utc);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &utc);
-    const std::string path = Local(m_folder) + "/scan-" + stamp + "-" + std::to_string(::getpid()) +
-                             "-" + std::to_string(++m_nSequence) + kJournalSuffix;
+    // The name tells when and by whom; a journal a program of the same process id left in
+    // the same second keeps its own.
+    std::string path;
+    do {
+        path = Local(m_folder) + "/scan-" + stamp + "-" + std::to_string(::getpid()) + "-" +
+               std::to_string(++m_nSequence) + kJournalSuffix;
+    } while (::access(path.c_str(), F_OK) == 0);
     CJournalFile file;
     if (CJournalFile::Create(path, file, error) != CJournalFile::Result::Ok) {
         TurnOff(doc, error);

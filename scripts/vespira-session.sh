@@ -6,13 +6,19 @@ session_dir=$(mktemp -d /tmp/vespira-session.XXXXXX)
 chmod 700 "$session_dir"
 export VESPIRA_PIPE_DIR="$session_dir"
 export XDG_CONFIG_HOME="$session_dir/config"
+# Scan journals of the session go with it.
+export XDG_STATE_HOME="$session_dir/state"
 
 session_pid=
-end_session() {
+stop_session() {
   if [ -n "$session_pid" ]; then
     kill "$session_pid" 2>/dev/null || true
     wait "$session_pid" 2>/dev/null || true
   fi
+  session_pid=
+}
+end_session() {
+  stop_session
   rm -rf "$session_dir"
 }
 trap end_session EXIT
