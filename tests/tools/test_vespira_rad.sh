@@ -65,6 +65,11 @@ check "export draws the printed page into a PDF of one page" \
 status=$?
 check "a PDF of a missing file is not written" '[ $status -eq 1 ] && [ ! -e "$work/none.pdf" ]'
 
+"$tool" recover "$examples/small.rad" "$work/out.rad" 2> "$work/err"
+status=$?
+check "recover refuses a file that is not a journal, without output" \
+  '[ $status -eq 1 ] && [ ! -e "$work/out.rad" ] && grep -q "is not a scan journal" "$work/err"'
+
 "$tool" frobnicate 2> /dev/null
 status=$?
 check "an unknown command is a usage error" '[ $status -eq 2 ]'
