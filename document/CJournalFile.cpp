@@ -67,9 +67,9 @@ CJournalFile::Result CJournalFile::Create(const std::string& path, CJournalFile&
 }
 
 CJournalFile::Result CJournalFile::Open(const std::string& path, CJournalFile& file,
-                                        std::string& error)
+                                        std::string& error, bool writable)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         error = SystemError("cannot open " + path);
         return Result::Failed;

@@ -25,8 +25,10 @@ public:
     // Makes a new journal with the version line, owner-only, locked before it gets its
     // name, so no one can find it unlocked.
     static Result Create(const std::string& path, CJournalFile& file, std::string& error);
-    // Opens an existing journal and takes its lock without waiting.
-    static Result Open(const std::string& path, CJournalFile& file, std::string& error);
+    // Opens an existing journal and takes its lock without waiting; read-only when it
+    // is only to be read and removed.
+    static Result Open(const std::string& path, CJournalFile& file, std::string& error,
+                       bool writable = true);
 
     bool IsOpen() const { return m_fd >= 0; }
     int Fd() const { return m_fd; }

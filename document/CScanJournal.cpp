@@ -142,9 +142,11 @@ void CScanJournal::ScanStarted(const CVespiraDoc& doc)
     Entry entry;
     entry.doc = &doc;
     entry.began = began;
+    entry.title = doc.GetTitle().toStdString();
     entry.writer = std::make_unique<CJournalWriter>(std::move(file));
     m_entries.push_back(std::move(entry));
-    Append(m_entries.back(), StartRecord(began, doc) + HeaderRecord(doc));
+    Entry& added = m_entries.back();
+    Append(added, StartRecord(began, doc, added.title) + HeaderRecord(doc));
 }
 
 void CScanJournal::PointStored(const CVespiraDoc& doc, int col, int row, std::int32_t value)
@@ -164,7 +166,7 @@ void CScanJournal::HeaderChanged(const CVespiraDoc& doc)
 void CScanJournal::PatternReplaced(const CVespiraDoc& doc)
 {
     if (Entry* entry = Find(doc))
-        Append(*entry, SnapshotRecords(entry->began, doc));
+        Append(*entry, SnapshotRecords(entry->began, doc, entry->title));
 }
 
 void CScanJournal::ScanEnded(const CVespiraDoc& doc)
@@ -237,6 +239,7 @@ bool CScanJournal::Adopt(const CVespiraDoc& doc, Unfinished&& journal)
     Entry entry;
     entry.doc = &doc;
     entry.began = journal.contents.began;
+    entry.title = journal.contents.title;
     entry.writer = std::make_unique<CJournalWriter>(std::move(journal.file));
     entry.scanOver = true;
     m_entries.push_back(std::move(entry));

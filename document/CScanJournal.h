@@ -59,6 +59,7 @@ private:
     {
         const CVespiraDoc* doc = nullptr;
         std::time_t began = 0;
+        std::string title;
         std::unique_ptr<CJournalWriter> writer;
         bool scanOver = false;
     };

@@ -90,11 +90,9 @@ public:
     {
         const std::string_view field = Field();
         const char* end = field.data() + field.size();
+        // Header values may be NaN or infinite as a garbled message gave them; they are
+        // kept as they came.
         const auto [stop, ec] = std::from_chars(field.data(), end, value);
-        if constexpr (std::is_floating_point_v<T>) {
-            if (!std::isfinite(value))
-                return false;
-        }
         return !field.empty() && ec == std::errc() && stop == end;
     }
     // The rest of the line, unescaped.
@@ -149,7 +147,11 @@ bool ReadStart(CFieldReader& fields, ScanJournalContents& contents)
         !fields.Next(grid.fYBeg) || !fields.Next(grid.fYEnd) || !fields.Next(grid.fYInc) ||
         !fields.Text(title))
         return false;
-    if (grid.nXPoints < 1 || grid.nYPoints < 1 || grid.fXInc == 0.0f || grid.fYInc == 0.0f ||
+    const bool finite = std::isfinite(grid.fXBeg) && std::isfinite(grid.fXEnd) &&
+                        std::isfinite(grid.fXInc) && std::isfinite(grid.fYBeg) &&
+                        std::isfinite(grid.fYEnd) && std::isfinite(grid.fYInc);
+    if (!finite || grid.nXPoints < 1 || grid.nYPoints < 1 || grid.fXInc == 0.0f ||
+        grid.fYInc == 0.0f ||
         static_cast<std::int64_t>(grid.nXPoints) * grid.nYPoints > kMaxGridPoints)
         return false;
     contents.began = static_cast<std::time_t>(began);
@@ -228,7 +230,7 @@ JournalHeader HeaderOf(const CVespiraDoc& doc)
     return h;
 }
 
-std::string StartRecord(std::time_t began, const CVespiraDoc& doc)
+std::string StartRecord(std::time_t began, const CVespiraDoc& doc, std::string_view title)
 {
     return CRecord('S')
         .Add(static_cast<long long>(began))
@@ -240,7 +242,7 @@ std::string StartRecord(std::time_t began, const CVespiraDoc& doc)
         .Add(doc.m_fYBeg)
         .Add(doc.m_fYEnd)
         .Add(doc.m_fYInc)
-        .AddText(doc.GetTitle().toStdString())
+        .AddText(title)
         .Line();
 }
 
@@ -284,9 +286,9 @@ std::size_t PointRecord(char (&out)[kPointRecordMax], int col, int row, std::int
     return static_cast<std::size_t>(p - out);
 }
 
-std::string SnapshotRecords(std::time_t began, const CVespiraDoc& doc)
+std::string SnapshotRecords(std::time_t began, const CVespiraDoc& doc, std::string_view title)
 {
-    std::string records = StartRecord(began, doc) + HeaderRecord(doc);
+    std::string records = StartRecord(began, doc, title) + HeaderRecord(doc);
     char point[kPointRecordMax];
     for (int row = 0; row < doc.m_nYPoints; ++row) {
         for (int col = 0; col < doc.m_nXPoints; ++col) {

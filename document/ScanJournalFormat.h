@@ -46,14 +46,15 @@ struct JournalHeader
 JournalHeader HeaderOf(const CVespiraDoc& doc);
 
 // Records, each a whole line with its checksum.
-std::string StartRecord(std::time_t began, const CVespiraDoc& doc);
+// title: the pattern's own, not the collection progress its caption shows meanwhile.
+std::string StartRecord(std::time_t began, const CVespiraDoc& doc, std::string_view title);
 std::string HeaderRecord(const CVespiraDoc& doc);
 // The hot path of a scan: into a caller's buffer, returning the length.
 inline constexpr std::size_t kPointRecordMax = 64;
 std::size_t PointRecord(char (&out)[kPointRecordMax], int col, int row, std::int32_t value);
 // The whole pattern as it is now: a start record, the header and every point that is
 // not 0 (a loaded file replaced everything).
-std::string SnapshotRecords(std::time_t began, const CVespiraDoc& doc);
+std::string SnapshotRecords(std::time_t began, const CVespiraDoc& doc, std::string_view title);
 
 struct JournalPoint
 {

@@ -104,6 +104,29 @@ TEST_F(ScanRecoveryTest, AScanKeepsItsJournalUntilSavedAfterItsEnd)
     EXPECT_TRUE(ui.notices.isEmpty());
 }
 
+TEST_F(ScanRecoveryTest, AFileLoadedDuringAScanIsKeptUnderTheScansOwnTitle)
+{
+    handler->Handle(NewImage(2.0f));
+    handler->Handle(Message(kNewPoint, 1.0f, 2.0f, 77));
+    PipeMessage load = Message(kLoadImage);
+    SetPipeText(load, VESPIRA_EXAMPLES "/small.rad");
+    handler->Handle(load);
+    handler->Handle(Message(kNewPoint, 0.0f, 1.0f, 5));
+    ASSERT_NE(state.activeDocument, nullptr);
+    std::vector<std::int32_t> expected = state.activeDocument->m_pIntensity;
+    ASSERT_EQ(expected.size(), 15u);
+
+    QFile file(QString::fromStdString(journal->PathOf(*state.activeDocument)));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(file.readAll().toStdString(), contents), JournalReadResult::Ok);
+    EXPECT_EQ(contents.title, "ORMA1");
+    CVespiraDoc restored(state);
+    ASSERT_TRUE(RestoreScanJournal(contents, restored));
+    EXPECT_EQ(restored.m_pIntensity, expected);
+    EXPECT_EQ(restored.m_pIntensity[0], 5);
+}
+
 TEST_F(ScanRecoveryTest, RestoreOpensEachScanAsANewModifiedPatternBesideTheActiveOne)
 {
     LeaveUnfinishedScan(QStringLiteral("ORMA3"));
@@ -261,9 +284,10 @@ protected:
     // Points in the journal left behind.
     std::size_t JournaledPoints() const
     {
-        QFile file(JournalPath());
+        const QString path = JournalPath();
+        QFile file(path);
         ScanJournalContents contents;
-        if (!file.open(QIODevice::ReadOnly) ||
+        if (path.isEmpty() || !file.open(QIODevice::ReadOnly) ||
             ReadScanJournal(file.readAll().toStdString(), contents) != JournalReadResult::Ok)
             return 0;
         return contents.points.size();

@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <csignal>
+#include <limits>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -52,8 +54,9 @@ protected:
 
     static std::string Journal(const CVespiraDoc& doc, const std::vector<JournalPoint>& points)
     {
-        std::string text =
-            std::string(kJournalVersionLine) + StartRecord(1'000'000'000, doc) + HeaderRecord(doc);
+        std::string text = std::string(kJournalVersionLine) +
+                           StartRecord(1'000'000'000, doc, doc.GetTitle().toStdString()) +
+                           HeaderRecord(doc);
         char record[kPointRecordMax];
         for (const JournalPoint& p : points)
             text.append(record, PointRecord(record, p.col, p.row, p.value));
@@ -178,7 +181,7 @@ TEST_F(ScanJournalTest, ALoadedPatternReplacesWhatCameBefore)
     auto loaded = NewDoc(0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
     loaded->m_pIntensity = {0, 9, 0, 4};
     loaded->m_nKV = 12;
-    text += SnapshotRecords(1'000'000'000, *loaded);
+    text += SnapshotRecords(1'000'000'000, *loaded, "ORMA2");
     ScanJournalContents contents;
     ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
     CVespiraDoc restored(state);
@@ -186,6 +189,20 @@ TEST_F(ScanJournalTest, ALoadedPatternReplacesWhatCameBefore)
     EXPECT_EQ(restored.m_pIntensity, (std::vector<std::int32_t>{0, 9, 0, 4}));
     EXPECT_EQ(restored.m_nKV, 12);
     EXPECT_EQ(restored.m_szBackgroundFile[0], '\0');
+    EXPECT_EQ(contents.title, "ORMA2");
+}
+
+TEST_F(ScanJournalTest, HeaderValuesAGarbledMessageGaveDoNotSpoilTheRest)
+{
+    auto doc = ScanDoc();
+    doc->m_fMeasTime = std::numeric_limits<float>::quiet_NaN();
+    doc->m_fBeamX = -std::numeric_limits<float>::infinity();
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(Journal(*doc, points), contents), JournalReadResult::Ok);
+    EXPECT_FALSE(contents.tornTail);
+    EXPECT_EQ(contents.points.size(), points.size());
+    EXPECT_TRUE(std::isnan(contents.header.measTime));
+    EXPECT_EQ(contents.header.beamX, -std::numeric_limits<float>::infinity());
 }
 
 // The keeper of the journals, on a real folder.

@@ -235,7 +235,7 @@ int Recover(CVespiraDoc& doc, const char* path, const char* out)
 {
     CJournalFile file;
     std::string error;
-    switch (CJournalFile::Open(path, file, error)) {
+    switch (CJournalFile::Open(path, file, error, false)) {
     case CJournalFile::Result::Ok:
         break;
     case CJournalFile::Result::InUse:
