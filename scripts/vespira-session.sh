@@ -6,8 +6,10 @@ session_dir=$(mktemp -d /tmp/vespira-session.XXXXXX)
 chmod 700 "$session_dir"
 export VESPIRA_PIPE_DIR="$session_dir"
 export XDG_CONFIG_HOME="$session_dir/config"
-# Scan journals of the session go with it.
+# Scan journals of the session go with it; a restarted session drops the scans of the
+# run before instead of asking about them.
 export XDG_STATE_HOME="$session_dir/state"
+export VESPIRA_RECOVERY=discard
 
 session_pid=
 stop_session() {

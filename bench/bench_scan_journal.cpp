@@ -1,0 +1,60 @@
+// What the scan journal costs a scan: one million points of a 1000 x 1000 pattern through
+// the journal as the remote commands hand them over, and the time to read them back into a
+// pattern after a crash. Prints its figures.
+#include "CJournalFile.h"
+#include "CProgramState.h"
+#include "CScanJournal.h"
+#include "CVespiraDoc.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+} // namespace
+
+int main()
+{
+    QTemporaryDir dir;
+    CStderrUi ui;
+    CProgramState state(ui);
+    state.pendingGrid = ScanGrid{1000, 1000, 0.0f, 999.0f, 1.0f, 0.0f, 999.0f, 1.0f};
+    CScanJournal journal(ui, dir.filePath("state"));
+    std::string path;
+    {
+        CVespiraDoc doc(state);
+        if (!doc.OnNewDocument())
+            return 1;
+        journal.ScanStarted(doc);
+        path = journal.PathOf(doc);
+        const auto start = Clock::now();
+        for (int i = 0; i < doc.PointCount(); ++i)
+            journal.PointStored(doc, i % 1000, i / 1000, 10000 + (i * 7919) % 90000);
+        const double seconds = Seconds(start);
+        std::printf("journal 1,000,000 points   %8.3f s   %6.2f us a point   %9.0f points/s\n",
+                    seconds, seconds * 1e6 / doc.PointCount(), doc.PointCount() / seconds);
+        std::printf("journal file               %8.1f MB\n",
+                    static_cast<double>(QFileInfo(QString::fromStdString(path)).size()) / 1e6);
+        journal.ScanEnded(doc);
+        journal.DocumentDestroyed(doc);
+    }
+
+    const auto start = Clock::now();
+    auto found = journal.FindUnfinished();
+    CVespiraDoc restored(state);
+    if (found.size() != 1 || !RestoreScanJournal(found[0].contents, restored))
+        return 1;
+    std::printf("restore 1,000,000 points   %8.3f s\n", Seconds(start));
+    found[0].file.Remove();
+    return 0;
+}
