@@ -11,6 +11,34 @@
 
 #include <cstdio>
 
+namespace {
+
+// The text on standard error first, so a check that reads it never waits on the box.
+void AnnounceMessage(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", MessageLine(text).toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+} // namespace
+
+QWidget* CQtHostUi::BoxParent() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return m_pMainFrame ? static_cast<QWidget*>(m_pMainFrame.data()) : nullptr;
+}
+
+void CQtHostUi::SetUpBox(QMessageBox& box, const QString& caption, const QString& text)
+{
+    AnnounceMessage(text);
+    // A box at start-up must not sit under the splash, nor its first click end the splash.
+    CSplashWnd::HideSplash();
+    box.setWindowTitle(caption);
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+}
+
 IHostUi::Answer CQtHostUi::ShowMessage(const QString& text, Buttons buttons, Answer defaultAnswer)
 {
     return ShowBox(QString::fromLatin1(kCaption), text, buttons, defaultAnswer, false);
@@ -24,20 +52,12 @@ void CQtHostUi::ShowError(const QString& caption, const QString& text)
 IHostUi::Answer CQtHostUi::ShowBox(const QString& caption, const QString& text, Buttons buttons,
                                    Answer defaultAnswer, bool error)
 {
-    std::fprintf(stderr, "%s\n", MessageLine(text).toLocal8Bit().constData());
-    std::fflush(stderr);
-    if (m_bStderrOnly)
+    if (m_bStderrOnly) {
+        AnnounceMessage(text);
         return defaultAnswer;
-    // A box at start-up must not sit under the splash, nor its first click end the splash.
-    CSplashWnd::HideSplash();
-
-    QWidget* parent = m_pMainFrame ? static_cast<QWidget*>(m_pMainFrame.data()) : nullptr;
-    if (QWidget* modal = QApplication::activeModalWidget())
-        parent = modal;
-    QMessageBox box(parent);
-    box.setWindowTitle(caption);
-    box.setText(text);
-    box.setTextFormat(Qt::PlainText);
+    }
+    QMessageBox box(BoxParent());
+    SetUpBox(box, caption, text);
     QMessageBox::StandardButtons set;
     QMessageBox::StandardButton escape = QMessageBox::Ok;
     switch (buttons) {
@@ -105,16 +125,8 @@ IHostUi::Answer CQtHostUi::ShowBox(const QString& caption, const QString& text, 
 int CQtHostUi::AskQuestion(const QString& text, const QStringList& buttons, int defaultButton,
                            int escapeButton)
 {
-    std::fprintf(stderr, "%s\n", MessageLine(text).toLocal8Bit().constData());
-    std::fflush(stderr);
-
-    QWidget* parent = m_pMainFrame ? static_cast<QWidget*>(m_pMainFrame.data()) : nullptr;
-    if (QWidget* modal = QApplication::activeModalWidget())
-        parent = modal;
-    QMessageBox box(parent);
-    box.setWindowTitle(QString::fromLatin1(kCaption));
-    box.setText(text);
-    box.setTextFormat(Qt::PlainText);
+    QMessageBox box(BoxParent());
+    SetUpBox(box, QString::fromLatin1(kCaption), text);
     box.setIcon(QMessageBox::Question);
     QList<QPushButton*> pushButtons;
     for (const QString& label : buttons)

@@ -6,6 +6,7 @@
 #include <QString>
 
 class CMainFrame;
+class QMessageBox;
 class QWidget;
 
 // The user interface the model and the instrument link see in the running program.
@@ -41,6 +42,10 @@ public:
 private:
     Answer ShowBox(const QString& caption, const QString& text, Buttons buttons,
                    Answer defaultAnswer, bool error);
+    // The open modal dialog, else the main window.
+    QWidget* BoxParent() const;
+    // Caption and text; the "message: " line goes to standard error before the box opens.
+    static void SetUpBox(QMessageBox& box, const QString& caption, const QString& text);
 
     QPointer<CMainFrame> m_pMainFrame;
     QString m_strPendingStatus;
