@@ -197,7 +197,7 @@ protected:
         env.insert("VESPIRA_PIPE_DIR", dir.filePath("pipes"));
         env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
         env.insert("XDG_STATE_HOME", dir.filePath("state"));
-        ASSERT_TRUE(ReadPatternFile(disc, QStringLiteral(VESPIRA_EXAMPLES "/disc.rad")));
+        ASSERT_TRUE(ReadPatternFile(disc, QByteArray(VESPIRA_EXAMPLES "/disc.rad")));
         ASSERT_EQ(disc.PointCount(), kDiscPoints);
     }
     void TearDown() override
@@ -374,7 +374,7 @@ TEST_F(KilledScanTest, ATornRecordIsLeftOutAndTheRestoredScanSurvivesAnotherKill
     ASSERT_EQ(Run(VESPIRA_RAD_PATH, {"recover", path, out}, &output), 0) << output.constData();
     EXPECT_TRUE(JournalPath().isEmpty());
     CVespiraDoc doc(state);
-    ASSERT_TRUE(ReadPatternFile(doc, out));
+    ASSERT_TRUE(ReadPatternFile(doc, QFile::encodeName(out)));
     ExpectScanPrefix(doc, kept);
 }
 

@@ -268,11 +268,11 @@ TEST_F(ScanJournalKeeperTest, EndsWhenSavedAfterTheScanOrClosed)
     auto doc = StartScan();
     const QString path = QString::fromStdString(journal.PathOf(*doc));
     // A save during the scan keeps it; after ENDCOLLECT a save ends it.
-    ASSERT_TRUE(doc->OnSaveDocument(tmp.filePath("mid.rad")));
+    ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(tmp.filePath("mid.rad"))));
     EXPECT_TRUE(QFile::exists(path));
     journal.ScanEnded(*doc);
     EXPECT_TRUE(QFile::exists(path));
-    ASSERT_TRUE(doc->OnSaveDocument(tmp.filePath("end.rad")));
+    ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(tmp.filePath("end.rad"))));
     EXPECT_FALSE(QFile::exists(path));
 
     // A new scan ends the one before: the earlier pattern's save ends its journal.
@@ -280,9 +280,9 @@ TEST_F(ScanJournalKeeperTest, EndsWhenSavedAfterTheScanOrClosed)
     auto second = StartScan();
     const QString firstPath = QString::fromStdString(journal.PathOf(*first));
     const QString secondPath = QString::fromStdString(journal.PathOf(*second));
-    ASSERT_TRUE(first->OnSaveDocument(tmp.filePath("first.rad")));
+    ASSERT_TRUE(first->OnSaveDocument(QFile::encodeName(tmp.filePath("first.rad"))));
     EXPECT_FALSE(QFile::exists(firstPath));
-    ASSERT_TRUE(second->OnSaveDocument(tmp.filePath("second.rad")));
+    ASSERT_TRUE(second->OnSaveDocument(QFile::encodeName(tmp.filePath("second.rad"))));
     EXPECT_TRUE(QFile::exists(secondPath));
     second->OnCloseDocument();
     EXPECT_FALSE(QFile::exists(secondPath));
@@ -373,7 +373,7 @@ TEST_F(ScanJournalKeeperTest, AnAdoptedJournalDropsItsTornTailAndGoesOn)
     EXPECT_FALSE(contents.tornTail);
     EXPECT_EQ(contents.points.size(), 1u);
     // Its scan is over: a save ends it.
-    ASSERT_TRUE(restored.OnSaveDocument(tmp.filePath("restored.rad")));
+    ASSERT_TRUE(restored.OnSaveDocument(QFile::encodeName(tmp.filePath("restored.rad"))));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
 }
 
