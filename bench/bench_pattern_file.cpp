@@ -88,9 +88,14 @@ int main()
     std::vector<double> readMs;
     std::vector<double> formatMs;
     std::vector<double> parseMs;
+    const std::string text = PatternFileText(doc);
+    std::size_t formatted = 0;
     for (int run = 0; run < 7; ++run) {
         auto t0 = Clock::now();
-        const std::string text = PatternFileText(doc);
+        WritePatternText(doc, [&formatted](std::string_view piece) {
+            formatted += piece.size();
+            return true;
+        });
         auto t1 = Clock::now();
         CVespiraDoc parsed(state);
         ReadPatternText(parsed, text);
@@ -98,6 +103,8 @@ int main()
         formatMs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
         parseMs.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
     }
+    if (formatted != 7 * text.size())
+        return 1;
     for (int run = 0; run < 7; ++run) {
         auto t0 = Clock::now();
         if (!doc.OnSaveDocument(QFile::encodeName(path)))
@@ -113,10 +120,11 @@ int main()
     const double w = Median(writeMs);
     const double r = Median(readMs);
     std::printf("pattern file 1000 x 1000, 10000 targets: %.1f MB of text\n", fileMb);
-    std::printf("  write: %7.1f ms  %6.1f MB/s   (target >= 100 MB/s)\n", w, fileMb / w * 1e3);
-    std::printf("  read:  %7.1f ms  %6.1f MB/s   (target >= 100 MB/s)\n", r, fileMb / r * 1e3);
-    std::printf("  of which text alone, in memory: format %.1f ms, parse %.1f ms\n",
-                Median(formatMs), Median(parseMs));
+    std::printf("  write: %7.1f ms  %6.1f MB/s   (target >= 300 MB/s)\n", w, fileMb / w * 1e3);
+    std::printf("  read:  %7.1f ms  %6.1f MB/s   (target >= 500 MB/s)\n", r, fileMb / r * 1e3);
+    std::printf(
+        "  of which text alone, in memory: format %.1f ms, parse %.1f ms (with a new grid)\n",
+        Median(formatMs), Median(parseMs));
     std::printf(
         "  peak memory above baseline: new + save %.1f MB, open %.1f MB   (target < 40 MB)\n",
         saveMb, openMb);

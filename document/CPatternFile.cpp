@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
@@ -36,15 +37,14 @@ public:
     // Fills up to `size` bytes at `into`; the count read, 0 at the end, -1 on an error.
     using Source = std::function<std::ptrdiff_t(char* into, std::size_t size)>;
 
-    explicit CPieceReader(Source source) : m_source(std::move(source)) {}
+    explicit CPieceReader(Source source) : m_source(std::move(source)), m_buffer(kCapacity) {}
 
-    // Reads until `length` bytes after conversion are at hand or the stream ends; only
-    // what is missing is asked of the source. True when there are `length` bytes.
+    // Reads until `length` bytes (at most a piece and its line feed) after conversion are
+    // at hand or the stream ends. True when there are `length` bytes.
     bool Peek(std::size_t length, std::string_view& start)
     {
-        while (m_buffer.size() < length && !m_end)
-            Read(length - m_buffer.size());
-        start = std::string_view(m_buffer).substr(0, length);
+        Fill(length);
+        start = Rest().substr(0, length);
         return start.size() == length;
     }
 
@@ -52,15 +52,10 @@ public:
     // stays valid until the next call.
     bool Next(std::string_view& piece)
     {
-        if (m_buffer.size() - m_pos < kPieceLength + 1 && !m_end) {
-            m_buffer.erase(0, m_pos);
-            m_pos = 0;
-            while (m_buffer.size() < kPieceLength + 1 && !m_end)
-                Read(kChunk);
-        }
-        if (m_pos >= m_buffer.size())
+        Fill(kPieceLength + 1);
+        if (m_pos == m_size)
             return false;
-        const std::string_view rest = std::string_view(m_buffer).substr(m_pos);
+        const std::string_view rest = Rest();
         const std::size_t window = std::min(rest.size(), kPieceLength);
         piece = rest.substr(0, window);
         const std::size_t lf = piece.find('\n');
@@ -71,7 +66,8 @@ public:
             m_pos += window;
         }
         // A NUL in the file ends the text of its line, as it did in a C buffer.
-        piece = piece.substr(0, piece.find('\0'));
+        if (m_hasNul)
+            piece = piece.substr(0, piece.find('\0'));
         return true;
     }
 
@@ -89,38 +85,60 @@ public:
 
 private:
     static constexpr std::size_t kChunk = 64 * 1024;
+    // A chunk, what is left of the one before, and a CR held back from it.
+    static constexpr std::size_t kCapacity = kChunk + kPieceLength + 2;
 
-    void Read(std::size_t wanted)
+    std::string_view Rest() const
     {
-        m_chunk.resize(std::min(wanted, kChunk));
-        const std::ptrdiff_t got = m_source(m_chunk.data(), m_chunk.size());
+        return std::string_view(m_buffer.data() + m_pos, m_size - m_pos);
+    }
+
+    void Fill(std::size_t length)
+    {
+        if (m_size - m_pos >= length || m_end)
+            return;
+        std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_size - m_pos);
+        m_size -= m_pos;
+        m_pos = 0;
+        while (m_size < length && !m_end)
+            Read();
+    }
+
+    // Reads straight into the window; only a chunk holding a CR is copied to convert it.
+    void Read()
+    {
+        char* const into = m_buffer.data() + m_size;
+        const std::ptrdiff_t got = m_source(into, std::min(kChunk, kCapacity - m_size - 1));
         if (got <= 0) {
             m_end = true;
             m_failed = got < 0;
             if (m_pendingCr)
-                m_buffer += '\r';
+                m_buffer[m_size++] = '\r';
             m_pendingCr = false;
             return;
         }
-        const std::string_view bytes(m_chunk.data(), static_cast<std::size_t>(got));
+        const std::string_view bytes(into, static_cast<std::size_t>(got));
+        m_hasNul = m_hasNul || bytes.find('\0') != std::string_view::npos;
         if (!m_pendingCr && bytes.find('\r') == std::string_view::npos) {
-            m_buffer.append(bytes);
+            m_size += bytes.size();
             return;
         }
-        for (const char c : bytes) {
+        const std::string copy(bytes);
+        for (const char c : copy) {
             if (m_pendingCr && c != '\n')
-                m_buffer += '\r';
+                m_buffer[m_size++] = '\r';
             m_pendingCr = c == '\r';
             if (!m_pendingCr)
-                m_buffer += c;
+                m_buffer[m_size++] = c;
         }
     }
 
     Source m_source;
-    std::string m_buffer;
-    std::vector<char> m_chunk;
+    std::vector<char> m_buffer;
     std::size_t m_pos = 0;
+    std::size_t m_size = 0;
     bool m_pendingCr = false;
+    bool m_hasNul = false;
     bool m_end = false;
     bool m_failed = false;
 };
@@ -227,18 +245,63 @@ bool ReadHeaderLine(CVespiraDoc& doc, const std::string& line, ScanGrid& grid)
     return false;
 }
 
+// Stores values from `index` on, each kept only while the grid has room for it.
+void StoreIntensities(CVespiraDoc& doc, const int* values, std::size_t n, std::size_t& index)
+{
+    const std::size_t count = doc.m_pIntensity.size();
+    const std::size_t kept = index < count ? std::min(n, count - index) : 0;
+    // The maximum in a local: a store to the array might otherwise be taken to change it.
+    int maximum = doc.m_nMaxIntensity;
+    std::int32_t* const into = doc.m_pIntensity.data() + index;
+    for (std::size_t i = 0; i < kept; ++i) {
+        into[i] = values[i];
+        maximum = std::max(maximum, values[i]);
+    }
+    doc.m_nMaxIntensity = maximum;
+    index += n;
+}
+
+// The lines this program writes: runs of digits parted by single spaces. On them the
+// general rule below gives each run's value, so it is read here in one pass. False,
+// with nothing stored, for any other line.
+bool ReadPlainIntensityLine(CVespiraDoc& doc, std::string_view line, std::size_t& index)
+{
+    // Runs of up to 18 digits cannot overflow 64 bits; longer ones take the general rule.
+    constexpr std::ptrdiff_t kMaxDigits = 18;
+    int values[kPieceLength / 2 + 1];
+    std::size_t n = 0;
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    for (;;) {
+        const char* const start = p;
+        std::uint64_t value = 0;
+        while (p != end && static_cast<unsigned char>(*p - '0') < 10) {
+            value = value * 10 + static_cast<unsigned>(*p - '0');
+            ++p;
+        }
+        const std::ptrdiff_t digits = p - start;
+        if (digits == 0 || digits > kMaxDigits)
+            return false;
+        // Out of range saturates, as the general rule does.
+        values[n++] = value > INT_MAX ? INT_MAX : static_cast<int>(value);
+        if (p == end)
+            break;
+        if (*p != ' ' || ++p == end)
+            return false;
+    }
+    StoreIntensities(doc, values, n, index);
+    return true;
+}
+
 // Values of one intensity line: one at its start and one after every space.
 void ReadIntensityLine(CVespiraDoc& doc, std::string_view line, std::size_t& index)
 {
-    const std::size_t count = doc.m_pIntensity.size();
+    if (ReadPlainIntensityLine(doc, line, index))
+        return;
     std::size_t p = 0;
     for (;;) {
-        if (index < count) {
-            const int value = CAtol(line.substr(p));
-            doc.m_pIntensity[index] = value;
-            doc.m_nMaxIntensity = std::max(doc.m_nMaxIntensity, value);
-        }
-        ++index;
+        const int value = CAtol(line.substr(p));
+        StoreIntensities(doc, &value, 1, index);
         p = line.find(' ', p);
         if (p == std::string_view::npos)
             return;
@@ -248,12 +311,28 @@ void ReadIntensityLine(CVespiraDoc& doc, std::string_view line, std::size_t& ind
 
 } // namespace
 
-std::string PatternFileText(const CVespiraDoc& doc)
+namespace {
+
+// The text goes to its writer in pieces of about this size: a large pattern is never
+// held whole, and the pieces stay in the cache.
+constexpr std::size_t kWritePiece = 256 * 1024;
+
+} // namespace
+
+bool WritePatternText(const CVespiraDoc& doc, const ByteWriter& write)
 {
     const int xDecimals = DecimalPlaces(doc.m_fXInc);
     const int yDecimals = DecimalPlaces(doc.m_fYInc);
     std::string out;
-    out.reserve(doc.m_pIntensity.size() * 7 + 1024);
+    out.reserve(kWritePiece + 1024);
+    // Called after each line; false when the writer failed.
+    const auto pass = [&] {
+        if (out.size() < kWritePiece)
+            return true;
+        const bool ok = write(out);
+        out.clear();
+        return ok;
+    };
 
     out += kPatternTitle;
     out += "\nFile: ";
@@ -310,6 +389,7 @@ std::string PatternFileText(const CVespiraDoc& doc)
         if (used > 0)
             out.append(buffer + 1, used - 1);
         out += '\n';
+        return pass();
     };
     for (const std::int32_t value : doc.m_pIntensity) {
         char text[16];
@@ -317,13 +397,15 @@ std::string PatternFileText(const CVespiraDoc& doc)
         const char* end = std::to_chars(text + 1, text + sizeof text, value).ptr;
         const std::size_t length = static_cast<std::size_t>(end - text);
         if (length + used > 80) {
-            flush();
+            if (!flush())
+                return false;
             used = 0;
         }
         std::memcpy(buffer + used, text, length);
         used += length;
     }
-    flush();
+    if (!flush())
+        return false;
 
     out += "End Radiography:\nBegin Selection:\n";
     int number = 0;
@@ -340,10 +422,23 @@ std::string PatternFileText(const CVespiraDoc& doc)
             out += "  time: ";
             AppendFixed(out, time, 1);
             out += '\n';
+            if (!pass())
+                return false;
         }
     }
     out += "End Selection:\n";
-    return out;
+    return write(out);
+}
+
+std::string PatternFileText(const CVespiraDoc& doc)
+{
+    std::string text;
+    text.reserve(doc.m_pIntensity.size() * 7 + 1024);
+    WritePatternText(doc, [&text](std::string_view piece) {
+        text.append(piece);
+        return true;
+    });
+    return text;
 }
 
 namespace {
@@ -426,7 +521,9 @@ bool WritePatternFile(CVespiraDoc& doc, const QByteArray& path)
     char oldName[sizeof doc.m_szFileName];
     std::memcpy(oldName, doc.m_szFileName, sizeof oldName);
     CopyText(doc.m_szFileName, FileNameOf(std::string_view(path.constData(), path.size())));
-    if (!WriteFileReplacing(path, PatternFileText(doc))) {
+    const bool written = WriteFileReplacing(
+        path, [&doc](const ByteWriter& write) { return WritePatternText(doc, write); });
+    if (!written) {
         std::memcpy(doc.m_szFileName, oldName, sizeof oldName);
         return false;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FilePath.h"
+
 #include <QByteArray>
 
 #include <string>
@@ -23,6 +25,9 @@ enum class PatternReadResult
 
 // The whole file text for a document, lines ending in LF.
 std::string PatternFileText(const CVespiraDoc& doc);
+
+// The same text handed to `write` in pieces; false as soon as a piece was not written.
+bool WritePatternText(const CVespiraDoc& doc, const ByteWriter& write);
 
 // Reads file text into the document as the reader does, without messages.
 PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view text);

@@ -132,6 +132,12 @@ QByteArray PathFromUser(const QString& path)
 
 bool WriteFileReplacing(const QByteArray& path, std::string_view bytes)
 {
+    return WriteFileReplacing(path, [bytes](const ByteWriter& write) { return write(bytes); });
+}
+
+bool WriteFileReplacing(const QByteArray& path,
+                        const std::function<bool(const ByteWriter&)>& produce)
+{
     QByteArray target = path;
     struct stat link
     {};
@@ -162,7 +168,8 @@ bool WriteFileReplacing(const QByteArray& path, std::string_view bytes)
 
     // As before; a failure leaves the default mode.
     [[maybe_unused]] const int kept = exists ? ::fchmod(fd, old.st_mode & 07777) : 0;
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok =
+        produce([fd](std::string_view bytes) { return WriteAll(fd, bytes); }) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.constData(), target.constData()) == 0;
     if (!ok)

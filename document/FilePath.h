@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <string_view>
 
 // Paths are byte strings on Linux. They travel as bytes from where they come in (the
@@ -32,3 +33,11 @@ QByteArray PathFromUser(const QString& path);
 // saving through a symbolic link replaces the file it points at. False when anything
 // failed; a path naming a device, FIFO or folder is refused.
 bool WriteFileReplacing(const QByteArray& path, std::string_view bytes);
+
+// Takes the next piece of a file's bytes; false when it could not be written.
+using ByteWriter = std::function<bool(std::string_view)>;
+
+// As above, for bytes made piece by piece: `produce` hands each piece to the writer it is
+// given, so a large file is never held whole, and returns false when a write failed.
+bool WriteFileReplacing(const QByteArray& path,
+                        const std::function<bool(const ByteWriter&)>& produce);

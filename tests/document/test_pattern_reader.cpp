@@ -1,5 +1,6 @@
 #include "CPatternFile.h"
 #include "FixedText.h"
+#include "NumberText.h"
 #include "TestPatterns.h"
 
 #include <QFile>
@@ -7,13 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <future>
+#include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -381,4 +385,87 @@ TEST_F(PatternReaderTest, UndoBringsBackTheLoadedSelectionThenTheOneBeforeClearA
     EXPECT_FALSE(doc.IsModified());
     EXPECT_STREQ(doc.m_szModifiedDate, "2003-03-02");
     EXPECT_STREQ(doc.m_szModifiedTime, "14:20:00");
+}
+
+namespace {
+
+// A pattern of one row holding the given intensity lines, with room for every value.
+std::string RowPattern(const std::vector<std::string>& lines, std::size_t values)
+{
+    std::string text = "ORMA Radiography Pattern & Selection File\n"
+                       "X: beg: 0 end: " +
+                       std::to_string(values - 1) +
+                       " inc: 1\n"
+                       "Y: beg: 0 end: 0 inc: 1\n"
+                       "Begin Radiography:\n";
+    for (const std::string& line : lines)
+        text += line + '\n';
+    return text + "End Radiography:\nBegin Selection:\nEnd Selection:\n";
+}
+
+} // namespace
+
+// Lines of plain digits are read by a quicker path than other lines; both must give what
+// the rule gives: one value at the start and one after every space, each read as atol
+// reads the rest of the line.
+TEST_F(PatternReaderTest, EveryIntensityLineGivesTheValuesOfTheGeneralRule)
+{
+    std::mt19937 random(20261209);
+    const std::string alphabet = "0123456789012345678901234567890123456789  +-\tx";
+    const std::vector<std::string> runs = {"2147483647",
+                                           "2147483648",
+                                           "999999999999999999",
+                                           "9999999999999999999",
+                                           "00000000000000000000042",
+                                           "4294967296"};
+    std::vector<std::string> lines;
+    std::vector<int> expected;
+    for (int n = 0; n < 3000; ++n) {
+        std::string line;
+        // Shorter than a piece: a line of 127 characters or more is read in pieces.
+        const std::size_t length = random() % 127;
+        while (line.size() < length) {
+            if (random() % 8 == 0)
+                line += runs[random() % runs.size()];
+            else if (random() % 3 == 0)
+                line += ' ';
+            else
+                line += alphabet[random() % (n % 2 == 0 ? 10 : alphabet.size())];
+        }
+        line.resize(length);
+        lines.push_back(line);
+        for (std::size_t p = 0;; ++p) {
+            expected.push_back(CAtol(std::string_view(line).substr(p)));
+            p = line.find(' ', p);
+            if (p == std::string::npos)
+                break;
+        }
+    }
+    ASSERT_EQ(ReadPatternText(doc, RowPattern(lines, expected.size())), PatternReadResult::Ok);
+    ASSERT_EQ(doc.m_pIntensity.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(doc.m_pIntensity[i], expected[i]) << "value " << i;
+    EXPECT_EQ(doc.m_nMaxIntensity, std::max(state.initialMaxIntensity,
+                                            *std::max_element(expected.begin(), expected.end())));
+}
+
+// CR LF is read as LF wherever the file's chunks happen to cut it.
+TEST_F(PatternReaderTest, CrLfReadsAsLfWhereverAReadEnds)
+{
+    auto made = NewDoc(0.0f, 199.0f, 1.0f, 0.0f, 99.0f, 1.0f);
+    ASSERT_TRUE(made);
+    for (int i = 0; i < made->PointCount(); ++i)
+        made->m_pIntensity[i] = i % 1000;
+    made->m_pScanTime[made->PointCount() - 1] = 5.0f;
+    // Padding the file name moves every later CR by one byte, past any chunk boundary.
+    for (int pad = 0; pad < 90; ++pad) {
+        CopyText(made->m_szFileName, std::string(static_cast<std::size_t>(pad), 'n'));
+        const std::string lf = PatternFileText(*made);
+        std::string crlf;
+        for (const char c : lf)
+            crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        CVespiraDoc read(state);
+        ASSERT_EQ(ReadPatternText(read, crlf), PatternReadResult::Ok) << "pad " << pad;
+        ASSERT_EQ(PatternFileText(read), lf) << "pad " << pad;
+    }
 }

@@ -161,15 +161,19 @@ TEST_F(PatternWriterTest, AFailedWriteKeepsTheOldFile)
         ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(path)));
     }
     const std::string before = ReadAll(path);
-    auto big = NewDoc(0.0f, 199.0f, 1.0f, 0.0f, 199.0f, 1.0f);
+    // Large enough to be written in several pieces.
+    auto big = NewDoc(0.0f, 999.0f, 1.0f, 0.0f, 399.0f, 1.0f);
+    for (int i = 0; i < big->PointCount(); ++i)
+        big->m_pIntensity[i] = i;
     big->SetModifiedFlag(true);
 
-    // A file-size limit makes the write fail after the file was created, as a full disk would.
+    // A file-size limit makes the write fail after the file was created and its first
+    // pieces were written, as a full disk would.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     rlimit small = old;
-    small.rlim_cur = 4096;
+    small.rlim_cur = 1024 * 1024;
     setrlimit(RLIMIT_FSIZE, &small);
     const bool saved = big->OnSaveDocument(QFile::encodeName(path));
     setrlimit(RLIMIT_FSIZE, &old);
@@ -179,6 +183,10 @@ TEST_F(PatternWriterTest, AFailedWriteKeepsTheOldFile)
     EXPECT_STREQ(big->m_szFileName, "");
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.rad"});
+
+    // Without the limit the pieces make up the whole text.
+    ASSERT_TRUE(big->OnSaveDocument(QFile::encodeName(path)));
+    EXPECT_EQ(ReadAll(path), PatternFileText(*big));
 }
 
 TEST_F(PatternWriterTest, SavingOverAFileKeepsItsPermissions)
