@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <csignal>
 #include <random>
@@ -335,6 +336,8 @@ TEST_F(KilledScanTest, RestoreGivesBackEveryAnsweredPoint)
     CScanJournal journal(ui, dir.filePath("state/vespira"));
     CDocManager docs(state, ui);
     state.scanJournal = &journal;
+    // The fixture's documents outlive this journal and must not report to it.
+    const auto detach = qScopeGuard([this] { state.scanJournal = nullptr; });
     ui.questionAnswers << 0;
     const std::vector<CVespiraDoc*> restored =
         OfferUnfinishedScans(journal, docs, state, ui, std::nullopt);
