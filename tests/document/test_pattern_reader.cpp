@@ -203,7 +203,7 @@ TEST_F(PatternReaderTest, ReadsLongLinesInPiecesOf127)
     // A 131-character intensity line splits after 127 characters, inside "99".
     std::string values;
     for (int i = 0; i < 14; ++i)
-        values += (i ? " " : "") + std::string("12345678");
+        values.append(i ? " 12345678" : "12345678");
     values += " 99 77";
     ASSERT_EQ(values.size(), 131u);
     ASSERT_TRUE(
