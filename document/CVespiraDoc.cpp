@@ -8,29 +8,6 @@
 #include <cmath>
 #include <cstdint>
 #include <new>
-#include <sys/mman.h>
-#include <unistd.h>
-
-namespace {
-
-// A grid of a million points is three arrays of 4 MB. Backed by huge pages where the
-// system allows them, they are cleared with a few hundred times fewer page faults, which
-// otherwise take most of the time of opening a large pattern.
-template <typename T>
-void AssignZeroes(std::vector<T>& array, std::size_t count)
-{
-    constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
-    if (count * sizeof(T) >= kHugePage) {
-        array.reserve(count + kHugePage / sizeof(T));
-        const auto begin = reinterpret_cast<std::uintptr_t>(array.data());
-        const std::uintptr_t from = (begin + kHugePage - 1) & ~(kHugePage - 1);
-        const std::uintptr_t to = (begin + count * sizeof(T) + kHugePage - 1) & ~(kHugePage - 1);
-        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-    }
-    array.assign(count, T{});
-}
-
-} // namespace
 
 CVespiraDoc::CVespiraDoc(CProgramState& state, QObject* parent)
     : CDocumentBase(*state.ui, parent), m_state(state)
@@ -103,13 +80,13 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
         return false;
 
     const std::size_t count = static_cast<std::size_t>(grid.nXPoints) * grid.nYPoints;
-    std::vector<std::int32_t> intensity;
-    std::vector<float> scanTime;
-    std::vector<float> undoScanTime;
+    GridArray<std::int32_t> intensity;
+    GridArray<float> scanTime;
+    GridArray<float> undoScanTime;
     try {
-        AssignZeroes(intensity, count);
-        AssignZeroes(scanTime, count);
-        AssignZeroes(undoScanTime, count);
+        intensity.assign(count, 0);
+        scanTime.assign(count, 0.0f);
+        undoScanTime.assign(count, 0.0f);
     } catch (const std::bad_alloc&) {
         return false;
     }

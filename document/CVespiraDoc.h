@@ -3,6 +3,7 @@
 #include "CDocumentBase.h"
 #include "CProgramState.h"
 #include "Colour.h"
+#include "GridArray.h"
 #include "ScanGrid.h"
 
 #include <cstdint>
@@ -29,9 +30,9 @@ public:
     float m_fYBeg = 0.0f;
     float m_fYEnd = 0.0f;
     float m_fYInc = 0.0f;
-    std::vector<std::int32_t> m_pIntensity;
-    std::vector<float> m_pScanTime;
-    std::vector<float> m_pUndoScanTime;
+    GridArray<std::int32_t> m_pIntensity;
+    GridArray<float> m_pScanTime;
+    GridArray<float> m_pUndoScanTime;
 
     // Header.
     char m_szFileName[256] = "";

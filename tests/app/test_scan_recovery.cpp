@@ -114,7 +114,7 @@ TEST_F(ScanRecoveryTest, AFileLoadedDuringAScanIsKeptUnderTheScansOwnTitle)
     handler->Handle(load);
     handler->Handle(Message(kNewPoint, 0.0f, 1.0f, 5));
     ASSERT_NE(state.activeDocument, nullptr);
-    std::vector<std::int32_t> expected = state.activeDocument->m_pIntensity;
+    const auto expected = state.activeDocument->m_pIntensity;
     ASSERT_EQ(expected.size(), 15u);
 
     QFile file(QString::fromStdString(journal->PathOf(*state.activeDocument)));
@@ -144,7 +144,7 @@ TEST_F(ScanRecoveryTest, RestoreOpensEachScanAsANewModifiedPatternBesideTheActiv
     ASSERT_EQ(restored.size(), 1u);
     CVespiraDoc* doc = restored[0];
     EXPECT_EQ(doc->GetTitle(), "ORMA3");
-    EXPECT_EQ(doc->m_pIntensity, (std::vector<std::int32_t>{100, 101, 102, 103, 0, 0}));
+    EXPECT_EQ(doc->m_pIntensity, (GridArray<std::int32_t>{100, 101, 102, 103, 0, 0}));
     EXPECT_EQ(doc->m_nKV, 45);
     EXPECT_TRUE(doc->IsModified());
     EXPECT_TRUE(doc->GetPathName().isEmpty());

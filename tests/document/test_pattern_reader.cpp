@@ -275,6 +275,7 @@ TEST_F(PatternReaderTest, DropsValuesAndTargetsOutsideTheGrid)
     EXPECT_EQ(doc.m_nMaxIntensity, 63);
     EXPECT_EQ(doc.ScanCount(), 1);
     EXPECT_FLOAT_EQ(doc.m_pScanTime[doc.IndexOf(1, 2)], 30.0f);
+    EXPECT_EQ(doc.m_pUndoScanTime, doc.m_pScanTime) << "undo starts at the selection read";
 }
 
 TEST_F(PatternReaderTest, ToleratesHeaderLinesWithoutTheirKeywords)
@@ -369,13 +370,13 @@ TEST_F(PatternReaderTest, HoldsNoMoreOfAFileThanItUses)
 TEST_F(PatternReaderTest, UndoBringsBackTheLoadedSelectionThenTheOneBeforeClearAll)
 {
     ASSERT_TRUE(Open(kExamplePattern));
-    const std::vector<float> loaded = doc.m_pScanTime;
+    const auto loaded = doc.m_pScanTime;
     doc.m_pScanTime[doc.IndexOf(0, 0)] = 30.0f;
     doc.Undo();
     EXPECT_EQ(doc.m_pScanTime, loaded);
 
     doc.m_pScanTime[doc.IndexOf(4, 0)] = 60.0f;
-    const std::vector<float> beforeClear = doc.m_pScanTime;
+    const auto beforeClear = doc.m_pScanTime;
     doc.ClearAll();
     EXPECT_EQ(doc.ScanCount(), 0);
     doc.m_pScanTime[doc.IndexOf(2, 1)] = 5.0f;

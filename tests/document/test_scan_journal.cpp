@@ -86,7 +86,7 @@ TEST_F(ScanJournalTest, RestoresGridHeaderAndExactlyTheReceivedPoints)
     EXPECT_EQ(restored.m_fXInc, 0.3f);
     EXPECT_EQ(restored.m_fYEnd, 0.2f);
     EXPECT_EQ(restored.m_fYInc, 0.1f);
-    std::vector<std::int32_t> expected(12, 0);
+    GridArray<std::int32_t> expected(12, 0);
     expected[0] = 7; // the later value wins
     expected[2 * 4 + 3] = INT_MAX;
     expected[1 * 4 + 1] = INT_MIN;
@@ -186,7 +186,7 @@ TEST_F(ScanJournalTest, ALoadedPatternReplacesWhatCameBefore)
     ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
     CVespiraDoc restored(state);
     ASSERT_TRUE(RestoreScanJournal(contents, restored));
-    EXPECT_EQ(restored.m_pIntensity, (std::vector<std::int32_t>{0, 9, 0, 4}));
+    EXPECT_EQ(restored.m_pIntensity, (GridArray<std::int32_t>{0, 9, 0, 4}));
     EXPECT_EQ(restored.m_nKV, 12);
     EXPECT_EQ(restored.m_szBackgroundFile[0], '\0');
     EXPECT_EQ(contents.title, "ORMA2");

@@ -89,7 +89,7 @@ TEST_F(OrmaSimTest, ScansASampleIntoANewPatternAndSavesIt)
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join("|").toStdString();
 
     // Replaying the file gives the same intensities in another new pattern.
-    const std::vector<std::int32_t> first = doc->m_pIntensity;
+    const auto first = doc->m_pIntensity;
     const Run replay = Sim({"replay", path});
     ASSERT_EQ(replay.exitCode, 0) << replay.err.toStdString();
     ASSERT_NE(state.activeDocument, doc);

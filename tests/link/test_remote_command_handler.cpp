@@ -179,7 +179,7 @@ TEST_F(HandlerTest, NewPointStoresCountsDownAndTitles)
     EXPECT_EQ(ui.statusText, "Remote NEWPOINT command:");
 
     // Outside the grid: nothing stored anywhere, the point still counts.
-    const std::vector<std::int32_t> before = doc->m_pIntensity;
+    const auto before = doc->m_pIntensity;
     Send(Request(kNewPoint, 500, -300, 0, 0, 0, 0, 9));
     Send(Request(kNewPoint, std::nanf(""), 1, 0, 0, 0, 0, 9));
     EXPECT_EQ(doc->m_pIntensity, before);
