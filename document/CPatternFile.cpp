@@ -143,9 +143,11 @@ private:
     bool m_failed = false;
 };
 
-bool StartsWith(std::string_view line, std::string_view prefix)
+// A literal prefix, so that the compare is a few instructions on every intensity line.
+template <std::size_t N>
+bool StartsWith(std::string_view line, const char (&prefix)[N])
 {
-    return line.substr(0, prefix.size()) == prefix;
+    return line.size() >= N - 1 && std::memcmp(line.data(), prefix, N - 1) == 0;
 }
 
 // What follows a keyword: its first occurrence, then the keyword and one more character
@@ -382,26 +384,27 @@ bool WritePatternText(const CVespiraDoc& doc, const ByteWriter& write)
     out += "\nBegin Radiography:\n";
 
     // Values " %d" packed into lines of at most 79 characters, written without the
-    // leading space.
-    char buffer[96];
+    // leading space. Each value is formatted straight into the line; the one that does
+    // not fit moves to the start of the next.
+    char line[96];
     std::size_t used = 0;
     auto flush = [&] {
         if (used > 0)
-            out.append(buffer + 1, used - 1);
+            out.append(line + 1, used - 1);
         out += '\n';
         return pass();
     };
     for (const std::int32_t value : doc.m_pIntensity) {
-        char text[16];
-        text[0] = ' ';
-        const char* end = std::to_chars(text + 1, text + sizeof text, value).ptr;
-        const std::size_t length = static_cast<std::size_t>(end - text);
+        char* const start = line + used;
+        *start = ' ';
+        const char* end = std::to_chars(start + 1, line + sizeof line, value).ptr;
+        const std::size_t length = static_cast<std::size_t>(end - start);
         if (length + used > 80) {
             if (!flush())
                 return false;
+            std::memmove(line, start, length);
             used = 0;
         }
-        std::memcpy(buffer + used, text, length);
         used += length;
     }
     if (!flush())
@@ -497,9 +500,13 @@ PatternReadResult ReadPattern(CVespiraDoc& doc, CPieceReader& reader)
         const int col = doc.ColumnOf(FloatAfter(line, "x:"));
         const int row = doc.RowOf(FloatAfter(line, "y:"));
         doc.SetScanTime(col, row, FloatAfter(line, "time:"));
+        // Undo starts at the selection read. Both arrays began as zeroes, so keeping the
+        // point just set equal spares a copy of the whole grid.
+        if (doc.IsInGrid(col, row)) {
+            const std::size_t at = static_cast<std::size_t>(doc.IndexOf(col, row));
+            doc.m_pUndoScanTime[at] = doc.m_pScanTime[at];
+        }
     }
-
-    doc.m_pUndoScanTime = doc.m_pScanTime;
     return PatternReadResult::Ok;
 }
 

@@ -54,6 +54,8 @@ QByteArray EntryShownAs(const QByteArray& folder, const QString& name)
     return matches == 1 ? found : QByteArray();
 }
 
+constexpr off_t kWritebackStep = 1024 * 1024;
+
 bool WriteAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -168,8 +170,21 @@ bool WriteFileReplacing(const QByteArray& path,
 
     // As before; a failure leaves the default mode.
     [[maybe_unused]] const int kept = exists ? ::fchmod(fd, old.st_mode & 07777) : 0;
-    bool ok =
-        produce([fd](std::string_view bytes) { return WriteAll(fd, bytes); }) && ::fsync(fd) == 0;
+    // Writeback of what is written starts at once, so the disk works while the next
+    // pieces are made and the closing fsync waits for little more than the last.
+    off_t written = 0;
+    off_t started = 0;
+    const auto write = [fd, &written, &started](std::string_view bytes) {
+        if (!WriteAll(fd, bytes))
+            return false;
+        written += static_cast<off_t>(bytes.size());
+        if (written - started >= kWritebackStep) {
+            ::sync_file_range(fd, started, written - started, SYNC_FILE_RANGE_WRITE);
+            started = written;
+        }
+        return true;
+    };
+    bool ok = produce(write) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.constData(), target.constData()) == 0;
     if (!ok)

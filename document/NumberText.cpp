@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <locale.h>
 
 namespace {
@@ -35,6 +36,20 @@ std::string FormatInt(long long value)
 
 double CAtof(const char* text)
 {
+    // A plain decimal reads through from_chars to the same correctly rounded value, without
+    // strtod's multi-precision set-up. Hex, "inf", "nan", a '+', a value out of range and
+    // anything else unusual keep strtod's own rules.
+    const char* p = text;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    const char* const digits = p + (*p == '-' ? 1 : 0);
+    const bool hex = digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+    if (*digits >= '0' && *digits <= '9' && !hex) {
+        double value = 0.0;
+        const auto [end, ec] = std::from_chars(p, p + std::strlen(p), value);
+        if (ec == std::errc())
+            return value;
+    }
     return strtod_l(text, nullptr, CLocale());
 }
 
