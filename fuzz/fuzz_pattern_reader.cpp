@@ -3,6 +3,7 @@
 #include "CPatternFile.h"
 #include "CProgramState.h"
 #include "CVespiraDoc.h"
+#include "FuzzMemory.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     CSilentUi ui;
     CProgramState state(ui);
+    FixFuzzMemory(state);
     CVespiraDoc doc(state);
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     if (ReadPatternText(doc, text) == PatternReadResult::Ok) {

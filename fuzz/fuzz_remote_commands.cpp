@@ -4,6 +4,7 @@
 // refused without a crash, a leak or undefined behaviour.
 #include "CRemoteCommandHandler.h"
 #include "FuzzFolder.h"
+#include "FuzzMemory.h"
 #include "LinkFakes.h"
 
 #include <algorithm>
@@ -24,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     CFakeHostUi ui;
     CProgramState state(ui);
+    FixFuzzMemory(state);
     CFakeRemoteHost host(state);
     CRemoteCommandHandler handler(state, host);
 
