@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test check-sanitize demo bench fuzz package format clean
+.PHONY: all deps configure build test check-sanitize check-layers check-format demo bench fuzz package format clean
 
 all: build
 
@@ -51,6 +51,14 @@ fuzz: deps
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Every include points the way ARCHITECTURE.md allows, and names its folder.
+check-layers:
+	@bash scripts/check-layers.sh
+
+# Every C++ file is as clang-format leaves it.
+check-format: deps
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf build build-release build-sanitize build-package fuzz-build demo-output

@@ -1,6 +1,6 @@
-#include "CAboutDlg.h"
+#include "app/CAboutDlg.h"
 
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
-#include "CChildFrame.h"
+#include "app/CChildFrame.h"
 
-#include "CDocManager.h"
-#include "CVespiraDoc.h"
-#include "CVespiraView.h"
+#include "app/CDocManager.h"
+#include "document/CVespiraDoc.h"
+#include "view/CVespiraView.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,11 +1,11 @@
-#include "CDocManager.h"
+#include "app/CDocManager.h"
 
-#include "CChildFrame.h"
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
-#include "CVespiraView.h"
-#include "ChildPlacement.h"
-#include "FilePath.h"
+#include "app/CChildFrame.h"
+#include "app/ChildPlacement.h"
+#include "base/FilePath.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "view/CVespiraView.h"
 
 #include <QDir>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CSettings.h"
-#include "IRemoteHost.h"
+#include "app/CSettings.h"
+#include "link/IRemoteHost.h"
 
 #include <QHash>
 #include <QLabel>

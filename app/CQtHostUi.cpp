@@ -1,7 +1,7 @@
-#include "CQtHostUi.h"
+#include "app/CQtHostUi.h"
 
-#include "CMainFrame.h"
-#include "CSplashWnd.h"
+#include "app/CMainFrame.h"
+#include "app/CSplashWnd.h"
 
 #include <QApplication>
 #include <QDialog>

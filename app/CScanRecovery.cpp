@@ -1,10 +1,10 @@
-#include "CScanRecovery.h"
+#include "app/CScanRecovery.h"
 
-#include "CDocManager.h"
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
-#include "FormatGmtNow.h"
-#include "IHostUi.h"
+#include "app/CDocManager.h"
+#include "base/FormatGmtNow.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "document/IHostUi.h"
 
 #include <cstdio>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CScanJournal.h"
+#include "journal/CScanJournal.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "CSettings.h"
+#include "app/CSettings.h"
 
-#include "CProgramState.h"
-#include "FixedText.h"
+#include "base/FixedText.h"
+#include "document/CProgramState.h"
 
 #include <QFile>
 #include <QFileInfo>

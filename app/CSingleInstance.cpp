@@ -1,4 +1,4 @@
-#include "CSingleInstance.h"
+#include "app/CSingleInstance.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>

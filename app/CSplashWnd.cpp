@@ -1,6 +1,6 @@
-#include "CSplashWnd.h"
+#include "app/CSplashWnd.h"
 
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <QApplication>
 #include <QFont>

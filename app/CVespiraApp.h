@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CDocManager.h"
-#include "CProgramState.h"
-#include "CQtHostUi.h"
-#include "CSettings.h"
-#include "CommandLine.h"
+#include "app/CDocManager.h"
+#include "app/CQtHostUi.h"
+#include "app/CSettings.h"
+#include "app/CommandLine.h"
+#include "document/CProgramState.h"
 
 #include <QObject>
 

@@ -1,9 +1,9 @@
-#include "CViewCommands.h"
+#include "app/CViewCommands.h"
 
-#include "CMainFrame.h"
-#include "CVespiraView.h"
-#include "CommandIds.h"
-#include "IHostUi.h"
+#include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+#include "document/IHostUi.h"
+#include "view/CVespiraView.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "ChildPlacement.h"
+#include "app/ChildPlacement.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandIds.h"
+#include "app/CommandIds.h"
 
 #include <QKeySequence>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "CVespiraApp.h"
+#include "app/CVespiraApp.h"
 
 int main(int argc, char** argv)
 {

@@ -1,8 +1,8 @@
 // Write and read a 1000 x 1000 pattern with five-digit intensities and 10,000 targets, and
 // the peak memory one such document costs. Prints its figures.
-#include "CPatternFile.h"
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
+#include "document/CPatternFile.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
 
 #include <QFile>
 #include <QFileInfo>

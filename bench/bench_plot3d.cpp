@@ -1,10 +1,10 @@
 // Opening the 3D plot of a 1000 x 1000 pattern: time from the command to the first frame
 // drawn, the peak memory that adds, and the time of a frame after turning the chart.
 // Needs OpenGL: run under xvfb-run with QT_QPA_PLATFORM=xcb.
-#include "C3DPlotDlg.h"
-#include "CChart3D.h"
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "plot3d/C3DPlotDlg.h"
+#include "plot3d/CChart3D.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

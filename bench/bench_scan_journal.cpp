@@ -1,10 +1,10 @@
 // What the scan journal costs a scan: one million points of a 1000 x 1000 pattern through
 // the journal as the remote commands hand them over, and the time to read them back into a
 // pattern after a crash. Prints its figures.
-#include "CJournalFile.h"
-#include "CProgramState.h"
-#include "CScanJournal.h"
-#include "CVespiraDoc.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "journal/CJournalFile.h"
+#include "journal/CScanJournal.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

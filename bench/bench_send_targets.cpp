@@ -1,10 +1,10 @@
 // The whole Send of the Send-targets dialog for 10,000 targets to `orma-sim targets`,
 // which prints them: one socket per message, so this is 10,001 exchanges. Prints the
 // time of the Send and of one message; the target is at most 2 s for the Send.
-#include "CProgramState.h"
-#include "CSendTargetsDlg.h"
-#include "CVespiraDoc.h"
-#include "IHostUi.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "document/IHostUi.h"
+#include "link/dialogs/CSendTargetsDlg.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

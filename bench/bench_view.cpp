@@ -2,10 +2,10 @@
 // full repaint, one collected cell with its partial repaint, the recolouring after a
 // brightness change, and the selection gestures driven by pointer events (a Curve or
 // Eraser step, a Line or Rectangle move). Prints the median of each in milliseconds.
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
-#include "CVespiraView.h"
-#include "ColourSettings.h"
+#include "display/ColourSettings.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "view/CVespiraView.h"
 
 #include <QApplication>
 #include <QMouseEvent>

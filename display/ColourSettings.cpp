@@ -1,10 +1,10 @@
-#include "ColourSettings.h"
+#include "display/ColourSettings.h"
 
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
-#include "ColourTransform.h"
-#include "FixedText.h"
-#include "LookupTable.h"
+#include "base/FixedText.h"
+#include "display/ColourTransform.h"
+#include "display/LookupTable.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "ColourTransform.h"
+#include "display/ColourTransform.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "LookupTable.h"
+#include "display/LookupTable.h"
 
-#include "NumberText.h"
+#include "base/NumberText.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "CDocumentBase.h"
+#include "document/CDocumentBase.h"
 
-#include "FilePath.h"
+#include "base/FilePath.h"
 
 CDocumentBase::CDocumentBase(IHostUi& ui, QObject* parent) : QObject(parent), m_ui(ui) {}
 

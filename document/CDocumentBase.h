@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IHostUi.h"
+#include "document/IHostUi.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,10 +1,10 @@
-#include "CPatternFile.h"
+#include "document/CPatternFile.h"
 
-#include "CVespiraDoc.h"
-#include "DecimalPlaces.h"
-#include "FilePath.h"
-#include "FixedText.h"
-#include "NumberText.h"
+#include "base/DecimalPlaces.h"
+#include "base/FilePath.h"
+#include "base/FixedText.h"
+#include "base/NumberText.h"
+#include "document/CVespiraDoc.h"
 
 #include <algorithm>
 #include <cerrno>

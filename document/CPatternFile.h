@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FilePath.h"
+#include "base/FilePath.h"
 
 #include <QByteArray>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Colour.h"
-#include "IHostUi.h"
-#include "IMarkerBlinker.h"
-#include "IPatternView.h"
-#include "IScanJournal.h"
-#include "ScanGrid.h"
+#include "document/Colour.h"
+#include "document/IHostUi.h"
+#include "document/IMarkerBlinker.h"
+#include "document/IPatternView.h"
+#include "document/IScanJournal.h"
+#include "document/ScanGrid.h"
 
 #include <cstdint>
 #include <functional>

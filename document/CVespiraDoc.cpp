@@ -1,8 +1,8 @@
-#include "CVespiraDoc.h"
+#include "document/CVespiraDoc.h"
 
-#include "CPatternFile.h"
-#include "FixedText.h"
-#include "FormatGmtNow.h"
+#include "base/FixedText.h"
+#include "base/FormatGmtNow.h"
+#include "document/CPatternFile.h"
 
 #include <algorithm>
 #include <cmath>

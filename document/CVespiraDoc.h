@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CDocumentBase.h"
-#include "CProgramState.h"
-#include "Colour.h"
-#include "GridArray.h"
-#include "ScanGrid.h"
+#include "document/CDocumentBase.h"
+#include "document/CProgramState.h"
+#include "document/Colour.h"
+#include "document/GridArray.h"
+#include "document/ScanGrid.h"
 
 #include <cstdint>
 #include <vector>

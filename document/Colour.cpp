@@ -1,4 +1,4 @@
-#include "Colour.h"
+#include "document/Colour.h"
 
 ColourTable BuiltInColourTable()
 {

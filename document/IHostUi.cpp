@@ -1,4 +1,4 @@
-#include "IHostUi.h"
+#include "document/IHostUi.h"
 
 #include <cstdio>
 

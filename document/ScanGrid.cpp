@@ -1,4 +1,4 @@
-#include "ScanGrid.h"
+#include "document/ScanGrid.h"
 
 #include <cmath>
 #include <cstdio>

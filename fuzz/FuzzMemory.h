@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CProgramState.h"
-#include "ScanGrid.h"
+#include "document/CProgramState.h"
+#include "document/ScanGrid.h"
 
 #include <cstdint>
 #include <optional>

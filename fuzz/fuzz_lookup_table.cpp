@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes read as a look-up-table file must give one of the reader's
 // results without a crash or undefined behaviour, and only whole colours.
-#include "LookupTable.h"
+#include "display/LookupTable.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // libFuzzer target: any bytes handed to the pattern reader must be read or refused
 // without a crash, a hang or undefined behaviour.
-#include "CPatternFile.h"
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
-#include "FuzzMemory.h"
+#include "document/CPatternFile.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "fuzz/FuzzMemory.h"
 
 #include <cstddef>
 #include <cstdint>

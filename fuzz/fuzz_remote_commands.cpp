@@ -2,10 +2,10 @@
 // run through the remote command handler against the fake main window. Whatever arrives
 // (grids of billions of points, NaN positions, texts without an end) must be handled or
 // refused without a crash, a leak or undefined behaviour.
-#include "CRemoteCommandHandler.h"
-#include "FuzzFolder.h"
-#include "FuzzMemory.h"
-#include "LinkFakes.h"
+#include "fuzz/FuzzFolder.h"
+#include "fuzz/FuzzMemory.h"
+#include "link/CRemoteCommandHandler.h"
+#include "tests/link/LinkFakes.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,10 +1,10 @@
 // libFuzzer target: any bytes as the settings file read at start-up, then the look-up
 // table and colours they lead to, must start the program's state without a crash or
 // undefined behaviour.
-#include "CProgramState.h"
-#include "CSettings.h"
-#include "ColourSettings.h"
-#include "FuzzFolder.h"
+#include "app/CSettings.h"
+#include "display/ColourSettings.h"
+#include "document/CProgramState.h"
+#include "fuzz/FuzzFolder.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "CInstrumentServer.h"
+#include "link/CInstrumentServer.h"
 
 #include <sys/socket.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PipeSocket.h"
+#include "link/PipeSocket.h"
 
 #include <cstdint>
 #include <string>

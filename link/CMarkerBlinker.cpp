@@ -1,7 +1,7 @@
-#include "CMarkerBlinker.h"
+#include "link/CMarkerBlinker.h"
 
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
 
 CMarkerBlinker::CMarkerBlinker(CProgramState& state)
     : m_state(state), m_view(state.activeView),

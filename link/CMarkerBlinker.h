@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IMarkerBlinker.h"
+#include "document/IMarkerBlinker.h"
 
 #include <QObject>
 #include <QPointer>

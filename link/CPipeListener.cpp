@@ -1,4 +1,4 @@
-#include "CPipeListener.h"
+#include "link/CPipeListener.h"
 
 #include <QCoreApplication>
 #include <QEvent>

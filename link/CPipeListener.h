@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PipeMessage.h"
-#include "PipeSocket.h"
+#include "link/PipeMessage.h"
+#include "link/PipeSocket.h"
 
 #include <QObject>
 

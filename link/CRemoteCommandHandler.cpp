@@ -1,14 +1,14 @@
-#include "CRemoteCommandHandler.h"
+#include "link/CRemoteCommandHandler.h"
 
-#include "CMarkerBlinker.h"
-#include "CPatternFile.h"
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
-#include "DecimalPlaces.h"
-#include "FilePath.h"
-#include "FixedText.h"
-#include "IRemoteHost.h"
-#include "NumberText.h"
+#include "base/DecimalPlaces.h"
+#include "base/FilePath.h"
+#include "base/FixedText.h"
+#include "base/NumberText.h"
+#include "document/CPatternFile.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "link/CMarkerBlinker.h"
+#include "link/IRemoteHost.h"
 
 #include <QVariant>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PipeMessage.h"
+#include "link/PipeMessage.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
-#include "CTargetPipe.h"
+#include "link/CTargetPipe.h"
 
-#include "PipeDirectory.h"
-#include "PipeSocket.h"
+#include "link/PipeDirectory.h"
+#include "link/PipeSocket.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "PipeMessage.h"
+#include "link/PipeMessage.h"
 
 #include <bit>
 #include <cstring>

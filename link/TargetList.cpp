@@ -1,8 +1,8 @@
-#include "TargetList.h"
+#include "link/TargetList.h"
 
-#include "CVespiraDoc.h"
-#include "FixedText.h"
-#include "NumberText.h"
+#include "base/FixedText.h"
+#include "base/NumberText.h"
+#include "document/CVespiraDoc.h"
 
 #include <algorithm>
 #include <climits>

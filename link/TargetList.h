@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CTargetPipe.h"
-#include "PipeMessage.h"
+#include "link/CTargetPipe.h"
+#include "link/PipeMessage.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "C3DPlotDlg.h"
+#include "plot3d/C3DPlotDlg.h"
 
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
-#include "Chart3DLoad.h"
-#include "IChart3D.h"
-#include "Plot3DLayout.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "plot3d/Chart3DLoad.h"
+#include "plot3d/IChart3D.h"
+#include "plot3d/Plot3DLayout.h"
 
 #include <QFontMetrics>
 #include <QPushButton>

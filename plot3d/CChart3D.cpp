@@ -1,9 +1,9 @@
-#include "CChart3D.h"
+#include "plot3d/CChart3D.h"
 
-#include "ColourTransform.h"
-#include "DecimalPlaces.h"
-#include "IHostUi.h"
-#include "SurfaceThinning.h"
+#include "base/DecimalPlaces.h"
+#include "display/ColourTransform.h"
+#include "document/IHostUi.h"
+#include "plot3d/SurfaceThinning.h"
 
 #include <QtDataVisualization/Q3DCamera>
 #include <QtDataVisualization/Q3DInputHandler>

@@ -1,9 +1,9 @@
-#include "Chart3DLoad.h"
+#include "plot3d/Chart3DLoad.h"
 
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
-#include "DecimalPlaces.h"
-#include "NumberText.h"
+#include "base/DecimalPlaces.h"
+#include "base/NumberText.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
 
 #include <algorithm>
 

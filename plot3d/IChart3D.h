@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Colour.h"
+#include "document/Colour.h"
 
 #include <string>
 

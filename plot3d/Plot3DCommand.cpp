@@ -1,8 +1,8 @@
-#include "Plot3DCommand.h"
+#include "plot3d/Plot3DCommand.h"
 
-#include "C3DPlotDlg.h"
-#include "CChart3D.h"
-#include "CProgramState.h"
+#include "document/CProgramState.h"
+#include "plot3d/C3DPlotDlg.h"
+#include "plot3d/CChart3D.h"
 
 void Open3DPlot(CVespiraDoc& doc, CProgramState& state, QWidget* parent)
 {

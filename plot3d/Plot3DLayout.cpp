@@ -1,4 +1,4 @@
-#include "Plot3DLayout.h"
+#include "plot3d/Plot3DLayout.h"
 
 #include <algorithm>
 

@@ -1,13 +1,13 @@
-#include "CVespiraView.h"
+#include "view/CVespiraView.h"
 
-#include "CColorScaleDlg.h"
-#include "COptionsDlg.h"
-#include "CPatternPainter.h"
-#include "CVespiraDoc.h"
-#include "ColourSettings.h"
-#include "LineRule.h"
-#include "PrintedPage.h"
-#include "ViewTexts.h"
+#include "display/ColourSettings.h"
+#include "display/dialogs/CColorScaleDlg.h"
+#include "display/dialogs/COptionsDlg.h"
+#include "document/CVespiraDoc.h"
+#include "render/CPatternPainter.h"
+#include "render/LineRule.h"
+#include "render/PrintedPage.h"
+#include "render/ViewTexts.h"
 
 #include <QApplication>
 #include <QCursor>

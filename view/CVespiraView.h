@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CCellImage.h"
-#include "CProgramState.h"
-#include "IPatternView.h"
-#include "SelectionTools.h"
-#include "ViewLayout.h"
+#include "document/CProgramState.h"
+#include "document/IPatternView.h"
+#include "render/CCellImage.h"
+#include "render/ViewLayout.h"
+#include "view/SelectionTools.h"
 
 #include <QTimer>
 #include <QWidget>

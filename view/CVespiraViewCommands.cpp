@@ -1,10 +1,10 @@
 // The view's commands: zoom, overlay and header switches, Clear All and Undo, Copy, Send
 // targets and Ctrl+wheel zoom.
-#include "CSendTargetsDlg.h"
-#include "CVespiraDoc.h"
-#include "CVespiraView.h"
-#include "ColourTransform.h"
-#include "FixedText.h"
+#include "base/FixedText.h"
+#include "display/ColourTransform.h"
+#include "document/CVespiraDoc.h"
+#include "link/dialogs/CSendTargetsDlg.h"
+#include "view/CVespiraView.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
-#include "SelectionTools.h"
+#include "view/SelectionTools.h"
 
-#include "CVespiraDoc.h"
-#include "ColourSettings.h"
-#include "IPatternView.h"
-#include "LineRule.h"
-#include "ViewTexts.h"
+#include "display/ColourSettings.h"
+#include "document/CVespiraDoc.h"
+#include "document/IPatternView.h"
+#include "render/LineRule.h"
+#include "render/ViewTexts.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CProgramState.h"
+#include "document/CProgramState.h"
 
 class CVespiraDoc;
 class IPatternView;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CChildFrame.h"
-#include "CDocManager.h"
-#include "CFakeHostUi.h"
-#include "CMainFrame.h"
-#include "CProgramState.h"
-#include "CVespiraApp.h"
+#include "app/CChildFrame.h"
+#include "app/CDocManager.h"
+#include "app/CMainFrame.h"
+#include "app/CVespiraApp.h"
+#include "document/CProgramState.h"
+#include "tests/common/CFakeHostUi.h"
 
 #include <QApplication>
 #include <QMenu>

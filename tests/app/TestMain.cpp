@@ -1,5 +1,5 @@
-#include "CSplashWnd.h"
-#include "Resources.h"
+#include "app/CSplashWnd.h"
+#include "app/Resources.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
-#include "CMainFrame.h"
-#include "CSplashWnd.h"
-#include "CVespiraApp.h"
-#include "CVespiraDoc.h"
+#include "app/CMainFrame.h"
+#include "app/CSplashWnd.h"
+#include "app/CVespiraApp.h"
+#include "document/CVespiraDoc.h"
 
 #include <QFile>
 #include <QPrinterInfo>

@@ -1,8 +1,8 @@
-#include "CPatternFile.h"
-#include "CVespiraDoc.h"
-#include "CVespiraView.h"
-#include "CommandIds.h"
-#include "ShellFixture.h"
+#include "app/CommandIds.h"
+#include "document/CPatternFile.h"
+#include "document/CVespiraDoc.h"
+#include "tests/app/ShellFixture.h"
+#include "view/CVespiraView.h"
 
 #include <QDir>
 #include <QDropEvent>

@@ -1,9 +1,9 @@
-#include "COrientationDlg.h"
-#include "CQtHostUi.h"
-#include "CVespiraDoc.h"
-#include "CVespiraView.h"
-#include "CommandTable.h"
-#include "ShellFixture.h"
+#include "app/CQtHostUi.h"
+#include "app/CommandTable.h"
+#include "display/dialogs/COrientationDlg.h"
+#include "document/CVespiraDoc.h"
+#include "tests/app/ShellFixture.h"
+#include "view/CVespiraView.h"
 
 #include <QKeyEvent>
 #include <QLabel>

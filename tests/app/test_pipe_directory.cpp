@@ -1,4 +1,4 @@
-#include "PipeDirectory.h"
+#include "link/PipeDirectory.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "C3DPlotDlg.h"
-#include "CRecordingChart.h"
-#include "CSettings.h"
-#include "CVespiraDoc.h"
-#include "CommandIds.h"
-#include "Plot3DCommand.h"
-#include "ShellFixture.h"
+#include "app/CSettings.h"
+#include "app/CommandIds.h"
+#include "document/CVespiraDoc.h"
+#include "plot3d/C3DPlotDlg.h"
+#include "plot3d/Plot3DCommand.h"
+#include "tests/app/ShellFixture.h"
+#include "tests/common/CRecordingChart.h"
 
 #include <QAction>
 #include <QPushButton>

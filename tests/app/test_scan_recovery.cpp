@@ -1,10 +1,10 @@
-#include "CPatternFile.h"
-#include "CRemoteCommandHandler.h"
-#include "CScanJournal.h"
-#include "CScanRecovery.h"
-#include "CVespiraDoc.h"
-#include "PipeMessage.h"
-#include "ShellFixture.h"
+#include "app/CScanRecovery.h"
+#include "document/CPatternFile.h"
+#include "document/CVespiraDoc.h"
+#include "journal/CScanJournal.h"
+#include "link/CRemoteCommandHandler.h"
+#include "link/PipeMessage.h"
+#include "tests/app/ShellFixture.h"
 
 #include <QDir>
 #include <QFile>

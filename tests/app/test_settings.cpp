@@ -1,11 +1,11 @@
-#include "CDocManager.h"
-#include "CFakeHostUi.h"
-#include "CMainFrame.h"
-#include "CProgramState.h"
-#include "CSettings.h"
-#include "CSplashWnd.h"
-#include "CVespiraApp.h"
-#include "ScreenPlacement.h"
+#include "app/CDocManager.h"
+#include "app/CMainFrame.h"
+#include "app/CSettings.h"
+#include "app/CSplashWnd.h"
+#include "app/CVespiraApp.h"
+#include "app/ScreenPlacement.h"
+#include "document/CProgramState.h"
+#include "tests/common/CFakeHostUi.h"
 
 #include <QApplication>
 #include <QDateTime>

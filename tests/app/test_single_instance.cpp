@@ -1,5 +1,5 @@
-#include "CSingleInstance.h"
-#include "PipeDirectory.h"
+#include "app/CSingleInstance.h"
+#include "link/PipeDirectory.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,10 +1,10 @@
-#include "CAboutDlg.h"
-#include "CHelpWindow.h"
-#include "CQtHostUi.h"
-#include "CSplashWnd.h"
-#include "CVespiraDoc.h"
-#include "CommandIds.h"
-#include "ShellFixture.h"
+#include "app/CAboutDlg.h"
+#include "app/CHelpWindow.h"
+#include "app/CQtHostUi.h"
+#include "app/CSplashWnd.h"
+#include "app/CommandIds.h"
+#include "document/CVespiraDoc.h"
+#include "tests/app/ShellFixture.h"
 
 #include <QDialog>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "IHostUi.h"
-#include "QtPrinters.h"
+#include "document/IHostUi.h"
+#include "tests/common/QtPrinters.h"
 
 #include <QList>
 #include <QStringList>

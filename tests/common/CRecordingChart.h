@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IChart3D.h"
+#include "plot3d/IChart3D.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IPatternView.h"
+#include "document/IPatternView.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CFakeHostUi.h"
-#include "Colour.h"
+#include "document/Colour.h"
+#include "tests/common/CFakeHostUi.h"
 
 #include <QTemporaryDir>
 

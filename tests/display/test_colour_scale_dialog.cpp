@@ -1,6 +1,6 @@
-#include "CColorScaleDlg.h"
-#include "CProgramState.h"
-#include "DisplayTestSupport.h"
+#include "display/dialogs/CColorScaleDlg.h"
+#include "document/CProgramState.h"
+#include "tests/display/DisplayTestSupport.h"
 
 #include <QApplication>
 #include <QComboBox>

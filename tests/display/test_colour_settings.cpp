@@ -1,9 +1,9 @@
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
-#include "ColourSettings.h"
-#include "ColourTransform.h"
-#include "DisplayTestSupport.h"
-#include "FixedText.h"
+#include "base/FixedText.h"
+#include "display/ColourSettings.h"
+#include "display/ColourTransform.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "tests/display/DisplayTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ColourTransform.h"
-#include "DisplayTestSupport.h"
+#include "display/ColourTransform.h"
+#include "tests/display/DisplayTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "COptionsDlg.h"
-#include "COrientationDlg.h"
-#include "CProgramState.h"
-#include "CSelectionPropertiesDlg.h"
-#include "DisplayTestSupport.h"
+#include "display/dialogs/COptionsDlg.h"
+#include "display/dialogs/COrientationDlg.h"
+#include "display/dialogs/CSelectionPropertiesDlg.h"
+#include "document/CProgramState.h"
+#include "tests/display/DisplayTestSupport.h"
 
 #include <QApplication>
 #include <QKeyEvent>

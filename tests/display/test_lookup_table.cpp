@@ -1,5 +1,5 @@
-#include "DisplayTestSupport.h"
-#include "LookupTable.h"
+#include "display/LookupTable.h"
+#include "tests/display/DisplayTestSupport.h"
 
 #include <QDir>
 

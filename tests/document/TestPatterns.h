@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CFakeHostUi.h"
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "tests/common/CFakeHostUi.h"
 
 #include <string>
 

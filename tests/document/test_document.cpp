@@ -1,6 +1,6 @@
-#include "CRecordingView.h"
-#include "FixedText.h"
-#include "TestPatterns.h"
+#include "base/FixedText.h"
+#include "tests/common/CRecordingView.h"
+#include "tests/document/TestPatterns.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "GridArray.h"
+#include "document/GridArray.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "CPatternFile.h"
-#include "NumberText.h"
-#include "TestPatterns.h"
+#include "base/NumberText.h"
+#include "document/CPatternFile.h"
+#include "tests/document/TestPatterns.h"
 
 #include <QTemporaryDir>
 

@@ -1,7 +1,7 @@
-#include "CPatternFile.h"
-#include "FixedText.h"
-#include "NumberText.h"
-#include "TestPatterns.h"
+#include "base/FixedText.h"
+#include "base/NumberText.h"
+#include "document/CPatternFile.h"
+#include "tests/document/TestPatterns.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "CPatternFile.h"
-#include "FixedText.h"
-#include "TestPatterns.h"
+#include "base/FixedText.h"
+#include "document/CPatternFile.h"
+#include "tests/document/TestPatterns.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PipeSocket.h"
+#include "link/PipeSocket.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CFakeHostUi.h"
-#include "CProgramState.h"
-#include "CRecordingView.h"
-#include "CVespiraDoc.h"
-#include "IRemoteHost.h"
-#include "PipeMessage.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "link/IRemoteHost.h"
+#include "link/PipeMessage.h"
+#include "tests/common/CFakeHostUi.h"
+#include "tests/common/CRecordingView.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

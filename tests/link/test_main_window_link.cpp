@@ -1,11 +1,11 @@
-#include "CDocManager.h"
-#include "CInstrumentServer.h"
-#include "CMainFrame.h"
-#include "CPipeListener.h"
-#include "CRemoteCommandHandler.h"
-#include "CVespiraView.h"
-#include "LinkFakes.h"
-#include "PipeDirectory.h"
+#include "app/CDocManager.h"
+#include "app/CMainFrame.h"
+#include "link/CInstrumentServer.h"
+#include "link/CPipeListener.h"
+#include "link/CRemoteCommandHandler.h"
+#include "link/PipeDirectory.h"
+#include "tests/link/LinkFakes.h"
+#include "view/CVespiraView.h"
 
 #include <QDir>
 #include <QFile>

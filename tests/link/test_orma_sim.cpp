@@ -1,7 +1,7 @@
-#include "CPipeListener.h"
-#include "CRemoteCommandHandler.h"
-#include "LinkFakes.h"
-#include "PipeDirectory.h"
+#include "link/CPipeListener.h"
+#include "link/CRemoteCommandHandler.h"
+#include "link/PipeDirectory.h"
+#include "tests/link/LinkFakes.h"
 
 #include <QDir>
 #include <QFile>

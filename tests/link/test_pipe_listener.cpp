@@ -1,6 +1,6 @@
-#include "CInstrumentServer.h"
-#include "CPipeListener.h"
-#include "LinkFakes.h"
+#include "link/CInstrumentServer.h"
+#include "link/CPipeListener.h"
+#include "tests/link/LinkFakes.h"
 
 #include <QFile>
 #include <QTemporaryDir>

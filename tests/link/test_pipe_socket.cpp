@@ -1,4 +1,4 @@
-#include "PipeSocket.h"
+#include "link/PipeSocket.h"
 
 #include <QFile>
 #include <QTemporaryDir>

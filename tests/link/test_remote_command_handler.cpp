@@ -1,6 +1,6 @@
-#include "CMarkerBlinker.h"
-#include "CRemoteCommandHandler.h"
-#include "LinkFakes.h"
+#include "link/CMarkerBlinker.h"
+#include "link/CRemoteCommandHandler.h"
+#include "tests/link/LinkFakes.h"
 
 #include <QDir>
 #include <QFile>

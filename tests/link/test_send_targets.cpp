@@ -1,9 +1,9 @@
-#include "CSendTargetsDlg.h"
-#include "FakeOrma.h"
-#include "FixedText.h"
-#include "LinkFakes.h"
-#include "PipeDirectory.h"
-#include "TargetList.h"
+#include "base/FixedText.h"
+#include "link/PipeDirectory.h"
+#include "link/TargetList.h"
+#include "link/dialogs/CSendTargetsDlg.h"
+#include "tests/link/FakeOrma.h"
+#include "tests/link/LinkFakes.h"
 
 #include <QElapsedTimer>
 #include <QFile>

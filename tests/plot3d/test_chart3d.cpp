@@ -1,9 +1,9 @@
 // The real surface chart; needs OpenGL, so it runs under a virtual X display (xvfb-run).
-#include "C3DPlotDlg.h"
-#include "CChart3D.h"
-#include "CFakeHostUi.h"
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "plot3d/C3DPlotDlg.h"
+#include "plot3d/CChart3D.h"
+#include "tests/common/CFakeHostUi.h"
 
 #include <QFile>
 #include <QGuiApplication>

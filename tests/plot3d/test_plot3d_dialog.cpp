@@ -1,10 +1,10 @@
-#include "C3DPlotDlg.h"
-#include "CFakeHostUi.h"
-#include "CProgramState.h"
-#include "CRecordingChart.h"
-#include "CVespiraDoc.h"
-#include "Chart3DLoad.h"
-#include "Plot3DLayout.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "plot3d/C3DPlotDlg.h"
+#include "plot3d/Chart3DLoad.h"
+#include "plot3d/Plot3DLayout.h"
+#include "tests/common/CFakeHostUi.h"
+#include "tests/common/CRecordingChart.h"
 
 #include <QPushButton>
 #include <QTest>

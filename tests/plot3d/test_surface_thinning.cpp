@@ -1,4 +1,4 @@
-#include "SurfaceThinning.h"
+#include "plot3d/SurfaceThinning.h"
 
 #include <gtest/gtest.h>
 

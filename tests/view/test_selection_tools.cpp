@@ -1,7 +1,7 @@
-#include "CRecordingView.h"
-#include "LineRule.h"
-#include "SelectionTools.h"
-#include "ViewTestSupport.h"
+#include "render/LineRule.h"
+#include "tests/common/CRecordingView.h"
+#include "tests/common/ViewTestSupport.h"
+#include "view/SelectionTools.h"
 
 #include <gtest/gtest.h>
 

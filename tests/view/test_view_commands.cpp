@@ -1,7 +1,7 @@
-#include "CSendTargetsDlg.h"
-#include "CVespiraView.h"
-#include "FixedText.h"
-#include "ViewTestSupport.h"
+#include "base/FixedText.h"
+#include "link/dialogs/CSendTargetsDlg.h"
+#include "tests/common/ViewTestSupport.h"
+#include "view/CVespiraView.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
-#include "CColorScaleDlg.h"
-#include "CVespiraView.h"
-#include "ColourTransform.h"
-#include "ViewTestSupport.h"
+#include "display/ColourTransform.h"
+#include "display/dialogs/CColorScaleDlg.h"
+#include "tests/common/ViewTestSupport.h"
+#include "view/CVespiraView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

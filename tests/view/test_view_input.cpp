@@ -1,8 +1,8 @@
-#include "COptionsDlg.h"
-#include "CVespiraView.h"
-#include "ColourTransform.h"
-#include "LineRule.h"
-#include "ViewTestSupport.h"
+#include "display/ColourTransform.h"
+#include "display/dialogs/COptionsDlg.h"
+#include "render/LineRule.h"
+#include "tests/common/ViewTestSupport.h"
+#include "view/CVespiraView.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,6 +1,6 @@
-#include "Commands.h"
-#include "NumberText.h"
-#include "SimOptions.h"
+#include "base/NumberText.h"
+#include "tools/orma-sim/Commands.h"
+#include "tools/orma-sim/SimOptions.h"
 
 #include <QTemporaryDir>
 

@@ -1,7 +1,7 @@
-#include "CScanRunner.h"
+#include "tools/orma-sim/CScanRunner.h"
 
-#include "NumberText.h"
-#include "ScanGrid.h"
+#include "base/NumberText.h"
+#include "document/ScanGrid.h"
 
 #include <chrono>
 #include <cstdio>

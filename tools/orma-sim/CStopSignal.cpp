@@ -1,4 +1,4 @@
-#include "CStopSignal.h"
+#include "tools/orma-sim/CStopSignal.h"
 
 #include <cerrno>
 #include <csignal>

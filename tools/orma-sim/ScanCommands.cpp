@@ -1,10 +1,10 @@
-#include "CPatternFile.h"
-#include "CProgramState.h"
-#include "CScanRunner.h"
-#include "CVespiraDoc.h"
-#include "Commands.h"
-#include "SimOptions.h"
-#include "SyntheticSample.h"
+#include "document/CPatternFile.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "tools/orma-sim/CScanRunner.h"
+#include "tools/orma-sim/Commands.h"
+#include "tools/orma-sim/SimOptions.h"
+#include "tools/orma-sim/SyntheticSample.h"
 
 #include <QFileInfo>
 

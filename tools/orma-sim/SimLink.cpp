@@ -1,7 +1,7 @@
-#include "SimLink.h"
+#include "tools/orma-sim/SimLink.h"
 
-#include "NumberText.h"
-#include "PipeDirectory.h"
+#include "base/NumberText.h"
+#include "link/PipeDirectory.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CInstrumentServer.h"
-#include "CStopSignal.h"
-#include "PipeMessage.h"
+#include "link/CInstrumentServer.h"
+#include "link/PipeMessage.h"
+#include "tools/orma-sim/CStopSignal.h"
 
 #include <QString>
 

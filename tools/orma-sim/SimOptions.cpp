@@ -1,4 +1,4 @@
-#include "SimOptions.h"
+#include "tools/orma-sim/SimOptions.h"
 
 #include <charconv>
 #include <cmath>

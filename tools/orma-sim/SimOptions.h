@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimLink.h"
+#include "tools/orma-sim/SimLink.h"
 
 #include <QCommandLineParser>
 

@@ -1,4 +1,4 @@
-#include "SyntheticSample.h"
+#include "tools/orma-sim/SyntheticSample.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "Commands.h"
-#include "NumberText.h"
-#include "PipeDirectory.h"
-#include "SimOptions.h"
+#include "base/NumberText.h"
+#include "link/PipeDirectory.h"
+#include "tools/orma-sim/Commands.h"
+#include "tools/orma-sim/SimOptions.h"
 
 #include <cstdio>
 #include <cstring>

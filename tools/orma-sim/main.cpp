@@ -1,5 +1,5 @@
-#include "Commands.h"
-#include "SimLink.h"
+#include "tools/orma-sim/Commands.h"
+#include "tools/orma-sim/SimLink.h"
 
 #include <QCoreApplication>
 

@@ -1,17 +1,17 @@
 // Command-line tool on the pattern file: inspect, convert and export ".rad" files with
 // the program's own reader and writer.
-#include "CCellImage.h"
-#include "CJournalFile.h"
-#include "CPatternFile.h"
-#include "CProgramState.h"
-#include "CVespiraDoc.h"
-#include "DecimalPlaces.h"
-#include "FilePath.h"
-#include "FixedText.h"
-#include "LookupTable.h"
-#include "NumberText.h"
-#include "PrintedPage.h"
-#include "ScanJournalFormat.h"
+#include "base/DecimalPlaces.h"
+#include "base/FilePath.h"
+#include "base/FixedText.h"
+#include "base/NumberText.h"
+#include "display/LookupTable.h"
+#include "document/CPatternFile.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "journal/CJournalFile.h"
+#include "journal/ScanJournalFormat.h"
+#include "render/CCellImage.h"
+#include "render/PrintedPage.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "display/ColourSettings.h"
+#include "document/Colour.h"
+
+#include <QDialog>
+
+class CProgramState;
+class QComboBox;
+class QLineEdit;
+class QPainter;
+class QPushButton;
+class QScrollBar;
+class QWidget;
+
+// "Color Intensity Scale": the look-up table and brightness and contrast of a pattern,
+// with a preview of the resulting colour scale. Hue and saturation are shown but fixed.
+class CColorScaleDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // The longest look-up table name the settings and documents can hold.
+    static constexpr int kMaxLutName = 63;
+
+    CColorScaleDlg(CProgramState& state, const ColourScaleValues& values, const ColourTable& lut,
+                   QWidget* parent = nullptr);
+
+    ColourScaleValues Values() const;
+
+    void accept() override;
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum Value
+    {
+        kBrightness,
+        kContrast,
+        kHue,
+        kSaturation,
+        kValueCount
+    };
+
+    void DrawPreview(QPainter& painter);
+    void OnValueEdited(int which);
+    bool CheckValueEdit(int which);
+    void OnScrolled();
+    void OnDefaults();
+    void OnLutTextChanged(const QString& text);
+    void ShowValue(int which);
+
+    CProgramState& m_state;
+    int m_values[kValueCount] = {};
+    int m_initialValues[kValueCount] = {};
+    QString m_szLutName;
+    QString m_initialLutName;
+    ColourTable m_LutColors;
+    ColourTable m_docLutColors;
+    ColourTable m_previewColours{};
+
+    QComboBox* m_lutCombo;
+    QScrollBar* m_bars[kValueCount];
+    QLineEdit* m_edits[kValueCount];
+    QPushButton* m_defaults;
+    QWidget* m_preview;
+    bool m_checking = false;
+    bool m_bCancelling = false;
+};

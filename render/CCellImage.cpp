@@ -1,0 +1,235 @@
+#include "render/CCellImage.h"
+
+#include "display/ColourTransform.h"
+#include "document/CProgramState.h"
+#include "document/CVespiraDoc.h"
+#include "render/LineRule.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace {
+
+using QRgbTable = std::array<QRgb, 256>;
+
+QRgbTable QtColours(const ColourTable& table)
+{
+    QRgbTable colours{};
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        colours[i] = ToQRgb(table[i]);
+    return colours;
+}
+
+// The colour of every value from the minimum to the maximum, when that range is small
+// enough to be cheaper than a division per point; empty otherwise.
+std::vector<QRgb> ColoursByValue(const QRgbTable& colours, int min, int max)
+{
+    constexpr long long kMaxValues = 1 << 20;
+    const long long span = static_cast<long long>(max) - min + 1;
+    if (max <= 0 || span < 1 || span > kMaxValues)
+        return {};
+    std::vector<QRgb> byValue(static_cast<std::size_t>(span));
+    for (long long k = 0; k < span; ++k)
+        byValue[static_cast<std::size_t>(k)] = colours[static_cast<std::size_t>(
+            IntensityColourIndex(static_cast<std::int32_t>(min + k), min, max))];
+    return byValue;
+}
+
+// Writes the colours of the window's points into the image, mirrored as the orientation
+// asks; with an overlay colour, targets take it.
+void FillCells(QImage& image, const CVespiraDoc& doc, const CellWindow& w, int orientation,
+               const QRgb* overlay)
+{
+    const QRgbTable colours = QtColours(doc.m_DisplayColors);
+    const int min = doc.m_nMinIntensity;
+    const int max = doc.m_nMaxIntensity;
+    const std::vector<QRgb> byValue = ColoursByValue(colours, min, max);
+    auto colourOf = [&](std::int32_t v) {
+        if (byValue.empty())
+            return colours[static_cast<std::size_t>(IntensityColourIndex(v, min, max))];
+        return byValue[static_cast<std::size_t>(static_cast<long long>(std::clamp(v, min, max)) -
+                                                min)];
+    };
+    const bool mirrorX = MirrorsX(orientation);
+    const int columns = w.Columns();
+    for (int row = w.firstRow; row <= w.lastRow; ++row) {
+        const int dy = MirrorsY(orientation) ? w.lastRow - row : row - w.firstRow;
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(dy));
+        const std::size_t first = static_cast<std::size_t>(doc.IndexOf(w.firstCol, row));
+        const std::int32_t* values = doc.m_pIntensity.data() + first;
+        const float* times = doc.m_pScanTime.data() + first;
+        for (int i = 0; i < columns; ++i) {
+            const QRgb c = overlay != nullptr && times[i] != 0.0f ? *overlay : colourOf(values[i]);
+            line[mirrorX ? columns - 1 - i : i] = c;
+        }
+    }
+}
+
+} // namespace
+
+void CCellImage::Compose(const CVespiraDoc& doc, const CProgramState& state)
+{
+    m_window = VisibleWindowOf(doc);
+    m_orientation = NormalisedOrientation(state.imageOrientation);
+    m_nx = doc.m_nXPoints;
+    m_ny = doc.m_nYPoints;
+    m_data = doc.m_pIntensity.data();
+    m_min = doc.m_nMinIntensity;
+    m_max = doc.m_nMaxIntensity;
+    m_colours = doc.m_DisplayColors;
+    if (m_window.IsEmpty()) {
+        m_image = QImage();
+        return;
+    }
+    if (m_image.width() != m_window.Columns() || m_image.height() != m_window.Rows())
+        m_image = QImage(m_window.Columns(), m_window.Rows(), QImage::Format_RGB32);
+    if (m_image.isNull()) {
+        m_window = CellWindow();
+        return;
+    }
+    const QRgb selection = ToQRgb(state.selection);
+    FillCells(m_image, doc, m_window, m_orientation, state.viewOverlay ? &selection : nullptr);
+    if (state.activeDocument == &doc && state.collectMarker.on)
+        SetColour(state.collectMarker.col, state.collectMarker.row, state.activeTarget);
+    if (state.dragMode == DragMode::Selecting) {
+        auto target = [&](int col, int row) { SetColour(col, row, state.selection); };
+        if (state.cursorType == 2)
+            ForEachLinePoint(state.dragAnchor, state.dragCurrent, target);
+        else if (state.cursorType == 4)
+            ForEachRectanglePoint(m_nx, m_ny, state.dragAnchor, state.dragCurrent, target);
+    }
+    m_inputs = InputsOf(doc, state);
+    m_pending = PendingOf(state);
+}
+
+CCellImage::Inputs CCellImage::InputsOf(const CVespiraDoc& doc, const CProgramState& state)
+{
+    Inputs in;
+    in.overlay = state.viewOverlay;
+    in.selection = state.selection;
+    in.activeTarget = state.activeTarget;
+    in.marker = state.activeDocument == &doc && state.collectMarker.on;
+    if (in.marker) {
+        in.markerCol = state.collectMarker.col;
+        in.markerRow = state.collectMarker.row;
+    }
+    in.generation = doc.SelectionGeneration();
+    in.colours = doc.m_DisplayColors;
+    return in;
+}
+
+CCellImage::Pending CCellImage::PendingOf(const CProgramState& state)
+{
+    if (state.dragMode != DragMode::Selecting || (state.cursorType != 2 && state.cursorType != 4))
+        return {};
+    return {state.cursorType, state.dragAnchor, state.dragCurrent};
+}
+
+void CCellImage::RestoreCell(const CVespiraDoc& doc, const CProgramState& state, int col, int row)
+{
+    if (m_inputs.marker && col == m_inputs.markerCol && row == m_inputs.markerRow)
+        SetColour(col, row, state.activeTarget);
+    else if (m_inputs.overlay && doc.IsTarget(col, row))
+        SetColour(col, row, state.selection);
+    else
+        SetIntensityColour(doc, col, row);
+}
+
+bool CCellImage::UpdatePendingShape(const CVespiraDoc& doc, const CProgramState& state)
+{
+    const Pending now = PendingOf(state);
+    if ((now.tool == 0 && m_pending.tool == 0) || !Matches(doc, state) || !ColoursMatch(doc) ||
+        !(InputsOf(doc, state) == m_inputs))
+        return false;
+
+    // The cells of shape a that shape b does not cover (b counts as covering nothing
+    // unless both are rectangles: a line is cheap to draw again).
+    const int nx = m_nx;
+    const int ny = m_ny;
+    auto forEachOutside = [nx, ny](const Pending& a, const Pending& b, auto visit) {
+        if (a.tool == 2) {
+            ForEachLinePoint(a.anchor, a.current, visit);
+            return;
+        }
+        if (a.tool != 4)
+            return;
+        const int firstCol = std::max(std::min(a.anchor.x, a.current.x), 0);
+        const int lastCol = std::min(std::max(a.anchor.x, a.current.x), nx - 1);
+        const int firstRow = std::max(std::min(a.anchor.y, a.current.y), 0);
+        const int lastRow = std::min(std::max(a.anchor.y, a.current.y), ny - 1);
+        const bool rect = b.tool == 4;
+        const int bFirstCol = std::min(b.anchor.x, b.current.x);
+        const int bLastCol = std::max(b.anchor.x, b.current.x);
+        const int bFirstRow = std::min(b.anchor.y, b.current.y);
+        const int bLastRow = std::max(b.anchor.y, b.current.y);
+        for (int row = firstRow; row <= lastRow; ++row) {
+            if (!rect || row < bFirstRow || row > bLastRow) {
+                for (int col = firstCol; col <= lastCol; ++col)
+                    visit(col, row);
+                continue;
+            }
+            for (int col = firstCol; col <= std::min(lastCol, bFirstCol - 1); ++col)
+                visit(col, row);
+            for (int col = std::max(firstCol, bLastCol + 1); col <= lastCol; ++col)
+                visit(col, row);
+        }
+    };
+    forEachOutside(m_pending, now, [&](int col, int row) { RestoreCell(doc, state, col, row); });
+    forEachOutside(now, m_pending, [&](int col, int row) { SetColour(col, row, state.selection); });
+    m_pending = now;
+    return true;
+}
+
+bool CCellImage::Matches(const CVespiraDoc& doc, const CProgramState& state) const
+{
+    return !m_image.isNull() && m_window == VisibleWindowOf(doc) &&
+           m_orientation == NormalisedOrientation(state.imageOrientation) &&
+           m_nx == doc.m_nXPoints && m_ny == doc.m_nYPoints && m_data == doc.m_pIntensity.data();
+}
+
+bool CCellImage::ColoursMatch(const CVespiraDoc& doc) const
+{
+    return m_min == doc.m_nMinIntensity && m_max == doc.m_nMaxIntensity &&
+           m_colours == doc.m_DisplayColors;
+}
+
+bool CCellImage::SetIntensityColour(const CVespiraDoc& doc, int col, int row)
+{
+    if (!m_window.Contains(col, row) || m_image.isNull())
+        return false;
+    const std::int32_t value = doc.m_pIntensity[static_cast<std::size_t>(doc.IndexOf(col, row))];
+    const int index = IntensityColourIndex(value, doc.m_nMinIntensity, doc.m_nMaxIntensity);
+    return SetColour(col, row, doc.m_DisplayColors[static_cast<std::size_t>(index)]);
+}
+
+bool CCellImage::SetColour(int col, int row, COLORREF colour)
+{
+    if (!m_window.Contains(col, row) || m_image.isNull())
+        return false;
+    const QPoint step = CellStep(m_window, m_orientation, col, row);
+    reinterpret_cast<QRgb*>(m_image.scanLine(step.y()))[step.x()] = ToQRgb(colour);
+    return true;
+}
+
+QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize)
+{
+    CellWindow whole;
+    whole.lastCol = doc.m_nXPoints - 1;
+    whole.lastRow = doc.m_nYPoints - 1;
+    const std::size_t count = static_cast<std::size_t>(std::max(doc.PointCount(), 0));
+    if (whole.IsEmpty() || cellSize < 1 || doc.m_pIntensity.size() < count)
+        return {};
+    QImage points(whole.Columns(), whole.Rows(), QImage::Format_RGB32);
+    if (points.isNull())
+        return {};
+    FillCells(points, doc, whole, 0, nullptr);
+    if (cellSize == 1)
+        return points;
+    const long long width = static_cast<long long>(whole.Columns()) * cellSize;
+    const long long height = static_cast<long long>(whole.Rows()) * cellSize;
+    if (width > 32767 || height > 32767)
+        return {};
+    return points.scaled(static_cast<int>(width), static_cast<int>(height), Qt::IgnoreAspectRatio,
+                         Qt::FastTransformation);
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "document/CProgramState.h"
+#include "document/Colour.h"
+#include "render/CellPlacement.h"
+
+#include <QImage>
+
+class CVespiraDoc;
+
+// The image's cells as shown, one pixel per visible grid point in screen order: the
+// intensity colours with the target overlay, the collect marker and a pending Line or
+// Rectangle over them. The view draws it scaled without smoothing; single-cell changes
+// set one pixel.
+class CCellImage
+{
+public:
+    // Composes every cell from the document and the program-wide state.
+    void Compose(const CVespiraDoc& doc, const CProgramState& state);
+
+    // True when the image was composed for the document's current window, grid and the
+    // orientation; single-cell changes then go to their pixel.
+    bool Matches(const CVespiraDoc& doc, const CProgramState& state) const;
+    // True when the intensity colours were computed with the document's current colour
+    // table and intensity range; otherwise every cell must be composed anew.
+    bool ColoursMatch(const CVespiraDoc& doc) const;
+
+    // A visible cell in its intensity colour or in a fixed colour; false (nothing set) for
+    // a point outside the window.
+    bool SetIntensityColour(const CVespiraDoc& doc, int col, int row);
+    bool SetColour(int col, int row, COLORREF colour);
+
+    // When only the pending Line or Rectangle moved since the image was composed, redraws
+    // just the cells it left and entered and gives true; false (nothing done) otherwise.
+    bool UpdatePendingShape(const CVespiraDoc& doc, const CProgramState& state);
+
+    const QImage& Image() const { return m_image; }
+    const CellWindow& Window() const { return m_window; }
+    int Orientation() const { return m_orientation; }
+
+private:
+    // What a full composition drew besides the intensities, to tell a moved pending shape
+    // from any other change.
+    struct Inputs
+    {
+        bool overlay = false;
+        COLORREF selection = 0;
+        COLORREF activeTarget = 0;
+        bool marker = false;
+        int markerCol = 0;
+        int markerRow = 0;
+        unsigned generation = 0;
+        ColourTable colours{};
+        bool operator==(const Inputs&) const = default;
+    };
+    struct Pending
+    {
+        int tool = 0; // 2 Line, 4 Rectangle, 0 none
+        GridPoint anchor;
+        GridPoint current;
+    };
+    static Inputs InputsOf(const CVespiraDoc& doc, const CProgramState& state);
+    static Pending PendingOf(const CProgramState& state);
+    // A cell as composition draws it without the pending shape.
+    void RestoreCell(const CVespiraDoc& doc, const CProgramState& state, int col, int row);
+
+    Inputs m_inputs;
+    Pending m_pending;
+    QImage m_image;
+    CellWindow m_window;
+    int m_orientation = 0;
+    int m_nx = 0;
+    int m_ny = 0;
+    const void* m_data = nullptr;
+    int m_min = 0;
+    int m_max = 0;
+    ColourTable m_colours{};
+};
+
+// The pattern as the view colours it, for export: the whole grid in orientation "+X,+Y",
+// each point a square of cellSize pixels, from the document's colour table. A null image
+// when it cannot be made.
+QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize);

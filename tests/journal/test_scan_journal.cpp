@@ -1,0 +1,401 @@
+#include "base/FixedText.h"
+#include "journal/CJournalWriter.h"
+#include "journal/CScanJournal.h"
+#include "journal/ScanJournalFormat.h"
+#include "tests/document/TestPatterns.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <csignal>
+#include <limits>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll().toStdString();
+}
+
+class ScanJournalTest : public ::testing::Test, protected DocFixture
+{
+protected:
+    // A 4 x 3 scan with a header that uses every field and a title that needs escaping.
+    std::unique_ptr<CVespiraDoc> ScanDoc()
+    {
+        auto doc = NewDoc(-0.3f, 0.6f, 0.3f, 0.0f, 0.2f, 0.1f);
+        doc->SetTitle(QStringLiteral("scan 7% done\nnext"));
+        doc->m_fMeasTime = 1.25f;
+        doc->m_nKV = 40;
+        doc->m_nMA = -3;
+        doc->m_fDetDistance = 105.5f;
+        doc->m_fBeamX = 0.1f;
+        doc->m_fBeamY = -498.25f;
+        doc->m_nImageSize = 1024;
+        CopyText(doc->m_szBackgroundFile, "C:\\data\\bg 1.rad");
+        doc->m_fBackgroundX = 3.0e-7f;
+        doc->m_fBackgroundY = 2.0f;
+        doc->m_nBackgroundKV = 35;
+        doc->m_nBackgroundMA = 20;
+        doc->m_fBackgroundTime = 60.0f;
+        return doc;
+    }
+
+    static std::string Journal(const CVespiraDoc& doc, const std::vector<JournalPoint>& points)
+    {
+        std::string text = std::string(kJournalVersionLine) +
+                           StartRecord(1'000'000'000, doc, doc.GetTitle().toStdString()) +
+                           HeaderRecord(doc);
+        char record[kPointRecordMax];
+        for (const JournalPoint& p : points)
+            text.append(record, PointRecord(record, p.col, p.row, p.value));
+        return text;
+    }
+
+    const std::vector<JournalPoint> points{
+        {0, 0, 5}, {3, 2, INT_MAX}, {1, 1, INT_MIN}, {0, 0, 7}, {2, 0, 0}};
+};
+
+TEST_F(ScanJournalTest, RestoresGridHeaderAndExactlyTheReceivedPoints)
+{
+    auto doc = ScanDoc();
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(Journal(*doc, points), contents), JournalReadResult::Ok);
+    EXPECT_FALSE(contents.tornTail);
+    EXPECT_EQ(contents.title, "scan 7% done\nnext");
+    EXPECT_EQ(contents.began, 1'000'000'000);
+    // Point (0, 0) came twice: four grid points received.
+    EXPECT_EQ(contents.ReceivedPoints(), 4);
+
+    CVespiraDoc restored(state);
+    ASSERT_TRUE(RestoreScanJournal(contents, restored));
+    EXPECT_EQ(restored.Grid().nXPoints, 4);
+    EXPECT_EQ(restored.m_nYPoints, 3);
+    EXPECT_EQ(restored.m_fXBeg, -0.3f);
+    EXPECT_EQ(restored.m_fXInc, 0.3f);
+    EXPECT_EQ(restored.m_fYEnd, 0.2f);
+    EXPECT_EQ(restored.m_fYInc, 0.1f);
+    GridArray<std::int32_t> expected(12, 0);
+    expected[0] = 7; // the later value wins
+    expected[2 * 4 + 3] = INT_MAX;
+    expected[1 * 4 + 1] = INT_MIN;
+    EXPECT_EQ(restored.m_pIntensity, expected);
+    EXPECT_EQ(restored.m_nMaxIntensity, INT_MAX);
+    EXPECT_EQ(restored.ScanCount(), 0);
+    EXPECT_TRUE(restored.IsModified());
+    EXPECT_STREQ(restored.m_szFileName, "");
+    EXPECT_STREQ(restored.m_szCreatedDate, "2001-09-09");
+    EXPECT_STREQ(restored.m_szCreatedTime, " 1:46:40");
+    EXPECT_STREQ(restored.m_szModifiedTime, " 1:46:40");
+
+    EXPECT_EQ(restored.m_fMeasTime, 1.25f);
+    EXPECT_EQ(restored.m_nKV, 40);
+    EXPECT_EQ(restored.m_nMA, -3);
+    EXPECT_EQ(restored.m_fDetDistance, 105.5f);
+    EXPECT_EQ(restored.m_fBeamX, 0.1f);
+    EXPECT_EQ(restored.m_fBeamY, -498.25f);
+    EXPECT_EQ(restored.m_nImageSize, 1024);
+    EXPECT_STREQ(restored.m_szBackgroundFile, "C:\\data\\bg 1.rad");
+    EXPECT_EQ(restored.m_fBackgroundX, 3.0e-7f);
+    EXPECT_EQ(restored.m_fBackgroundY, 2.0f);
+    EXPECT_EQ(restored.m_nBackgroundKV, 35);
+    EXPECT_EQ(restored.m_nBackgroundMA, 20);
+    EXPECT_EQ(restored.m_fBackgroundTime, 60.0f);
+}
+
+TEST_F(ScanJournalTest, AJournalCutAnywhereGivesTheRecordsBeforeTheCut)
+{
+    auto doc = ScanDoc();
+    const std::string full = Journal(*doc, points);
+    const std::string head = Journal(*doc, {});
+    for (std::size_t length = 0; length <= full.size(); ++length) {
+        ScanJournalContents contents;
+        const JournalReadResult result =
+            ReadScanJournal(std::string_view(full).substr(0, length), contents);
+        if (length < head.size() - HeaderRecord(*doc).size()) {
+            EXPECT_NE(result, JournalReadResult::Ok) << length;
+            continue;
+        }
+        ASSERT_EQ(result, JournalReadResult::Ok) << length;
+        // Whole records only, in order, and appending may go on right after them.
+        ASSERT_LE(contents.points.size(), points.size());
+        for (std::size_t i = 0; i < contents.points.size(); ++i)
+            EXPECT_EQ(contents.points[i].value, points[i].value) << length;
+        EXPECT_EQ(full.compare(0, contents.validLength, full, 0, contents.validLength), 0);
+        EXPECT_EQ(contents.tornTail, contents.validLength != length) << length;
+        EXPECT_EQ(full[contents.validLength - 1], '\n');
+    }
+}
+
+TEST_F(ScanJournalTest, ReadingStopsAtADamagedRecord)
+{
+    auto doc = ScanDoc();
+    std::string text = Journal(*doc, points);
+    // The third point's value changes from INT_MIN to a digit off: its checksum fails.
+    const std::size_t at = text.find(std::to_string(INT_MIN));
+    ASSERT_NE(at, std::string::npos);
+    text[at + 3] = text[at + 3] == '1' ? '2' : '1';
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
+    EXPECT_EQ(contents.points.size(), 2u);
+    EXPECT_TRUE(contents.tornTail);
+}
+
+TEST_F(ScanJournalTest, RefusesForeignFilesAndRecordsThatBreakTheGrid)
+{
+    ScanJournalContents contents;
+    EXPECT_EQ(ReadScanJournal("", contents), JournalReadResult::Foreign);
+    EXPECT_EQ(ReadScanJournal("VESPIRA SCAN JOURNAL 2\n", contents), JournalReadResult::Foreign);
+    EXPECT_EQ(ReadScanJournal(kExamplePattern, contents), JournalReadResult::Foreign);
+    EXPECT_EQ(ReadScanJournal(kJournalVersionLine, contents), JournalReadResult::NoScan);
+
+    auto doc = ScanDoc();
+    char record[kPointRecordMax];
+    // A point before any start record, or outside the 4 x 3 grid, is not taken.
+    std::string text =
+        std::string(kJournalVersionLine) + std::string(record, PointRecord(record, 0, 0, 1));
+    EXPECT_EQ(ReadScanJournal(text, contents), JournalReadResult::NoScan);
+    for (const auto& [col, row] : {std::pair{4, 0}, std::pair{0, 3}, std::pair{-1, 0}}) {
+        text = Journal(*doc, {}) + std::string(record, PointRecord(record, col, row, 1));
+        ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
+        EXPECT_TRUE(contents.points.empty());
+        EXPECT_TRUE(contents.tornTail);
+    }
+}
+
+TEST_F(ScanJournalTest, ALoadedPatternReplacesWhatCameBefore)
+{
+    auto doc = ScanDoc();
+    std::string text = Journal(*doc, points);
+    auto loaded = NewDoc(0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+    loaded->m_pIntensity = {0, 9, 0, 4};
+    loaded->m_nKV = 12;
+    text += SnapshotRecords(1'000'000'000, *loaded, "ORMA2");
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
+    CVespiraDoc restored(state);
+    ASSERT_TRUE(RestoreScanJournal(contents, restored));
+    EXPECT_EQ(restored.m_pIntensity, (GridArray<std::int32_t>{0, 9, 0, 4}));
+    EXPECT_EQ(restored.m_nKV, 12);
+    EXPECT_EQ(restored.m_szBackgroundFile[0], '\0');
+    EXPECT_EQ(contents.title, "ORMA2");
+}
+
+TEST_F(ScanJournalTest, HeaderValuesAGarbledMessageGaveDoNotSpoilTheRest)
+{
+    auto doc = ScanDoc();
+    doc->m_fMeasTime = std::numeric_limits<float>::quiet_NaN();
+    doc->m_fBeamX = -std::numeric_limits<float>::infinity();
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(Journal(*doc, points), contents), JournalReadResult::Ok);
+    EXPECT_FALSE(contents.tornTail);
+    EXPECT_EQ(contents.points.size(), points.size());
+    EXPECT_TRUE(std::isnan(contents.header.measTime));
+    EXPECT_EQ(contents.header.beamX, -std::numeric_limits<float>::infinity());
+}
+
+// The keeper of the journals, on a real folder.
+class ScanJournalKeeperTest : public ScanJournalTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        state.scanJournal = &journal;
+    }
+
+    std::unique_ptr<CVespiraDoc> StartScan()
+    {
+        auto doc = ScanDoc();
+        journal.ScanStarted(*doc);
+        return doc;
+    }
+
+    QTemporaryDir tmp;
+    QString folder = tmp.path() + QStringLiteral("/state/vespira");
+    CScanJournal journal{ui, folder};
+};
+
+TEST_F(ScanJournalKeeperTest, KeepsAScanInAPrivateFileThatOnlyThisProgramMayTake)
+{
+    auto doc = StartScan();
+    const std::string path = journal.PathOf(*doc);
+    ASSERT_FALSE(path.empty());
+    for (const JournalPoint& p : points)
+        journal.PointStored(*doc, p.col, p.row, p.value);
+    doc->m_nKV = 41;
+    journal.HeaderChanged(*doc);
+
+    struct stat info
+    {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(ReadFile(path), contents), JournalReadResult::Ok);
+    EXPECT_EQ(contents.points.size(), points.size());
+    EXPECT_EQ(contents.header.kV, 41);
+
+    // A second program finds nothing to take while this one lives, and no tool may open
+    // it; once this one is gone the journal is there to restore.
+    CScanJournal other(ui, folder);
+    EXPECT_TRUE(other.FindUnfinished().empty());
+    CJournalFile file;
+    std::string error;
+    EXPECT_EQ(CJournalFile::Open(path, file, error), CJournalFile::Result::InUse);
+    journal.DocumentDestroyed(*doc);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
+    auto found = other.FindUnfinished();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].contents.points.size(), points.size());
+}
+
+TEST_F(ScanJournalKeeperTest, EndsWhenSavedAfterTheScanOrClosed)
+{
+    auto doc = StartScan();
+    const QString path = QString::fromStdString(journal.PathOf(*doc));
+    // A save during the scan keeps it; after ENDCOLLECT a save ends it.
+    ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(tmp.filePath("mid.rad"))));
+    EXPECT_TRUE(QFile::exists(path));
+    journal.ScanEnded(*doc);
+    EXPECT_TRUE(QFile::exists(path));
+    ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(tmp.filePath("end.rad"))));
+    EXPECT_FALSE(QFile::exists(path));
+
+    // A new scan ends the one before: the earlier pattern's save ends its journal.
+    auto first = StartScan();
+    auto second = StartScan();
+    const QString firstPath = QString::fromStdString(journal.PathOf(*first));
+    const QString secondPath = QString::fromStdString(journal.PathOf(*second));
+    ASSERT_TRUE(first->OnSaveDocument(QFile::encodeName(tmp.filePath("first.rad"))));
+    EXPECT_FALSE(QFile::exists(firstPath));
+    ASSERT_TRUE(second->OnSaveDocument(QFile::encodeName(tmp.filePath("second.rad"))));
+    EXPECT_TRUE(QFile::exists(secondPath));
+    second->OnCloseDocument();
+    EXPECT_FALSE(QFile::exists(secondPath));
+    EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(ui.notices.isEmpty());
+}
+
+TEST_F(ScanJournalKeeperTest, AnUnusableFolderLeavesTheScanWithoutAJournalAndSaysSoOnce)
+{
+    QFile blocker(tmp.filePath("state"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // the folder's parent is a file
+    blocker.close();
+    auto doc = StartScan();
+    EXPECT_TRUE(journal.PathOf(*doc).empty());
+    for (const JournalPoint& p : points)
+        journal.PointStored(*doc, p.col, p.row, p.value);
+    journal.ScanEnded(*doc);
+    ASSERT_EQ(ui.notices.size(), 1);
+    EXPECT_TRUE(ui.notices[0].startsWith("Scan journal off: cannot create "))
+        << ui.notices[0].toStdString();
+}
+
+TEST_F(ScanJournalKeeperTest, AFullDiskTurnsTheJournalOffAndRemovesItOnce)
+{
+    auto doc = StartScan();
+    const QString path = QString::fromStdString(journal.PathOf(*doc));
+    // The file size limit gives the write errors of a full disk.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = static_cast<rlim_t>(QFileInfo(path).size() + 100);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    for (int i = 0; i < 50; ++i)
+        journal.PointStored(*doc, i % 4, (i / 4) % 3, i);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_EQ(ui.notices.size(), 1);
+    EXPECT_TRUE(ui.notices[0].startsWith("Scan journal off: cannot write "))
+        << ui.notices[0].toStdString();
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(journal.PathOf(*doc).empty());
+    journal.PointStored(*doc, 0, 0, 1);
+    EXPECT_EQ(ui.notices.size(), 1);
+}
+
+TEST_F(ScanJournalKeeperTest, IgnoresFilesThatAreNotJournalsWithOneLineEach)
+{
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const auto& [name, text] : {std::pair{"foreign.journal", std::string("hello\n")},
+                                     std::pair{"empty.journal", std::string()},
+                                     std::pair{"bare.journal", std::string(kJournalVersionLine)},
+                                     std::pair{"notes.txt", std::string("x")}}) {
+        QFile file(folder + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(journal.FindUnfinished().empty());
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 3) << err;
+    EXPECT_NE(err.find("foreign.journal: not a scan journal"), std::string::npos) << err;
+    EXPECT_NE(err.find("bare.journal: no scan in it"), std::string::npos) << err;
+}
+
+TEST_F(ScanJournalKeeperTest, AnAdoptedJournalDropsItsTornTailAndGoesOn)
+{
+    auto doc = StartScan();
+    journal.PointStored(*doc, 1, 2, 11);
+    const std::string path = journal.PathOf(*doc);
+    journal.DocumentDestroyed(*doc);
+    {
+        QFile file(QString::fromStdString(path));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("0badf00d P 3 1"); // half a record
+    }
+    auto found = journal.FindUnfinished();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(found[0].contents.tornTail);
+    CVespiraDoc restored(state);
+    ASSERT_TRUE(RestoreScanJournal(found[0].contents, restored));
+    ASSERT_TRUE(journal.Adopt(restored, std::move(found[0])));
+    journal.HeaderChanged(restored);
+
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(ReadFile(path), contents), JournalReadResult::Ok);
+    EXPECT_FALSE(contents.tornTail);
+    EXPECT_EQ(contents.points.size(), 1u);
+    // Its scan is over: a save ends it.
+    ASSERT_TRUE(restored.OnSaveDocument(QFile::encodeName(tmp.filePath("restored.rad"))));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+}
+
+TEST(JournalWriterTest, FlushesToTheDiskAtMostOnceAPeriod)
+{
+    QTemporaryDir tmp;
+    CJournalFile file;
+    std::string error;
+    ASSERT_EQ(CJournalFile::Create(tmp.filePath("w.journal").toStdString(), file, error),
+              CJournalFile::Result::Ok)
+        << error;
+    CJournalWriter writer(std::move(file), std::chrono::milliseconds(300));
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(200)) {
+        ASSERT_TRUE(writer.Append("x\n"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    // The first append is flushed at once, the rest wait for the period to end.
+    EXPECT_LE(writer.BackgroundSyncs(), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(writer.BackgroundSyncs(), 2);
+    EXPECT_TRUE(writer.Sync());
+}
+
+} // namespace
