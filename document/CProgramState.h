@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/CLiveScan.h"
 #include "document/Colour.h"
 #include "document/IHostUi.h"
 #include "document/IMarkerBlinker.h"
@@ -24,13 +25,6 @@ struct DisplaySettings
     int nContrast = 0;
     int nHue = 0;
     int nSaturation = 0;
-};
-
-struct CollectMarker
-{
-    bool on = false;
-    int col = 0;
-    int row = 0;
 };
 
 enum class DragMode
