@@ -56,10 +56,8 @@ CDocManager::CDocManager(CProgramState& state, IHostUi& ui, QObject* parent)
 CDocManager::~CDocManager()
 {
     // Windows first: their views refer to the documents.
-    for (CChildFrame* frame : m_frames) {
-        if (auto* view = frame->GetView(); view && m_state.activeView == view)
-            m_state.activeView = nullptr;
-    }
+    for (CChildFrame* frame : m_frames)
+        m_state.liveScan.ForgetView(frame->GetView());
     const QList<CChildFrame*> frames = m_frames;
     m_frames.clear();
     for (CChildFrame* frame : frames)
@@ -184,8 +182,7 @@ CVespiraDoc* CDocManager::OnFileNew()
     CChildFrame* frame = CreateFrame(doc);
     // The remote COLLECTING that follows NEWIMAGE needs the view now, not at its first
     // repaint.
-    if (m_state.activeDocument == doc)
-        m_state.activeView = frame->GetView();
+    m_state.liveScan.SetView(frame->GetView());
     return doc;
 }
 
@@ -337,9 +334,7 @@ void CDocManager::FrameDestroyed(CChildFrame* frame)
 {
     if (!m_frames.contains(frame))
         return;
-    if (CVespiraView* view = frame->GetView();
-        view != nullptr && m_state.activeView == static_cast<IPatternView*>(view))
-        m_state.activeView = nullptr;
+    m_state.liveScan.ForgetView(frame->GetView());
     m_frames.removeAll(frame);
 }
 
@@ -347,14 +342,10 @@ void CDocManager::DetachFrame(CChildFrame* frame)
 {
     m_frames.removeAll(frame);
     CVespiraDoc* doc = frame->GetDocument();
-    if (CVespiraView* view = frame->GetView();
-        view != nullptr && m_state.activeView == static_cast<IPatternView*>(view)) {
-        // Another window of the active document takes over as the active view.
-        const QList<CChildFrame*> rest = FramesOf(doc);
-        m_state.activeView = (m_state.activeDocument == doc && !rest.isEmpty())
-                                 ? rest.constFirst()->GetView()
-                                 : nullptr;
-    }
+    // Another window of the pattern takes over showing its scan.
+    const QList<CChildFrame*> rest = FramesOf(doc);
+    m_state.liveScan.ForgetView(frame->GetView(),
+                                rest.isEmpty() ? nullptr : rest.constFirst()->GetView());
     // The framework deletes a closed window itself; the frame goes at the next turn of
     // the event loop, so it may be the one whose close is being handled.
     frame->setAttribute(Qt::WA_DeleteOnClose, false);

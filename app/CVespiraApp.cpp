@@ -47,7 +47,6 @@ IRemoteHost* CVespiraApp::RemoteHost() const
 
 void CVespiraApp::SetStartupValues(CProgramState& state)
 {
-    state.pendingGrid = ScanGrid{};
     state.cursorType = 1;
     state.viewOverlay = true;
     const QPalette palette = QApplication::palette();
@@ -60,9 +59,6 @@ void CVespiraApp::SetStartupValues(CProgramState& state)
     // shows what every later run shows after storing and applying them.
     state.display.nBrightness = kNeutralBrightnessContrast;
     state.display.nContrast = kNeutralBrightnessContrast;
-    state.activeDocument = nullptr;
-    state.activeView = nullptr;
-    state.pointsRemaining = 0;
     state.border = Rgb(128, 0, 0);
     state.selection = Rgb(0, 255, 255);
     state.activeTarget = Rgb(255, 0, 0);

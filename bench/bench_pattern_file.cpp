@@ -54,7 +54,7 @@ int main()
 {
     CStderrUi ui;
     CProgramState state(ui);
-    state.pendingGrid = ScanGrid{1000, 1000, 0.0f, 99.9f, 0.1f, 0.0f, 99.9f, 0.1f};
+    state.liveScan.SetPendingGrid(ScanGrid{1000, 1000, 0.0f, 99.9f, 0.1f, 0.0f, 99.9f, 0.1f});
     QTemporaryDir dir;
     const QString path = dir.filePath("bench.rad");
 

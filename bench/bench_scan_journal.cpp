@@ -28,7 +28,7 @@ int main()
     QTemporaryDir dir;
     CStderrUi ui;
     CProgramState state(ui);
-    state.pendingGrid = ScanGrid{1000, 1000, 0.0f, 999.0f, 1.0f, 0.0f, 999.0f, 1.0f};
+    state.liveScan.SetPendingGrid(ScanGrid{1000, 1000, 0.0f, 999.0f, 1.0f, 0.0f, 999.0f, 1.0f});
     CScanJournal journal(ui, dir.filePath("state"));
     std::string path;
     {

@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     doc.m_nMaxIntensity = 50000;
     for (int i = 0; i < kSide * kSide; i += 997)
         doc.SetScanTime(i % kSide, i / kSide, 900.0f);
-    state.activeDocument = &doc;
+    state.liveScan.SetActive(&doc);
 
     CVespiraView view(doc, state);
     view.resize(800, 800);

@@ -3,7 +3,6 @@
 #include "document/CLiveScan.h"
 #include "document/Colour.h"
 #include "document/IHostUi.h"
-#include "document/IMarkerBlinker.h"
 #include "document/IPatternView.h"
 #include "document/IScanJournal.h"
 #include "document/ScanGrid.h"
@@ -81,18 +80,8 @@ public:
     // Message boxes and wait cursor.
     IHostUi* ui;
 
-    // Instrument link.
-    ScanGrid pendingGrid;
-    CVespiraDoc* activeDocument = nullptr;
-    IPatternView* activeView = nullptr;
-    int pointsRemaining = 0;
-    CollectMarker collectMarker;
-    std::unique_ptr<IMarkerBlinker> markerBlinker;
-    bool remoteErrorShown = false;
-    // A NEWIMAGE was refused and no document has been active since: the scan that
-    // follows gets one "no active document" message, not one per point.
-    bool refusedGridScan = false;
-    bool refusedScanMessageShown = false;
+    // The pattern that receives the instrument's scan.
+    CLiveScan liveScan;
 
     // What the system reports free for new grids; tests set their own figure.
     std::function<std::optional<std::uint64_t>()> availableMemory = [] {

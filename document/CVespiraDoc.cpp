@@ -16,11 +16,7 @@ CVespiraDoc::CVespiraDoc(CProgramState& state, QObject* parent)
 CVespiraDoc::~CVespiraDoc()
 {
     // A document destroyed without a proper close must not stay referenced.
-    if (m_state.activeDocument == this) {
-        m_state.markerBlinker.reset();
-        m_state.activeDocument = nullptr;
-        m_state.activeView = nullptr;
-    }
+    m_state.liveScan.ForgetDocument(this);
     if (m_state.scanJournal != nullptr)
         m_state.scanJournal->DocumentDestroyed(*this);
 }
@@ -115,7 +111,7 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
 
 bool CVespiraDoc::OnNewDocument()
 {
-    const ScanGrid& grid = m_state.pendingGrid;
+    const ScanGrid& grid = m_state.liveScan.PendingGrid();
     if (static_cast<std::int64_t>(grid.nXPoints) * grid.nYPoints == 0)
         return false;
     if (!SetUpGrid(grid))
@@ -140,7 +136,7 @@ bool CVespiraDoc::OnNewDocument()
     m_fBackgroundTime = 0.0f;
 
     SetModifiedFlag(true);
-    m_state.activeDocument = this;
+    m_state.liveScan.SetActive(this);
     return true;
 }
 
@@ -163,11 +159,7 @@ bool CVespiraDoc::OnSaveDocument(const QByteArray& path)
 
 void CVespiraDoc::OnCloseDocument()
 {
-    if (m_state.activeDocument == this) {
-        m_state.markerBlinker.reset();
-        m_state.activeDocument = nullptr;
-        m_state.activeView = nullptr;
-    }
+    m_state.liveScan.ForgetDocument(this);
     if (m_state.scanJournal != nullptr)
         m_state.scanJournal->DocumentClosed(*this);
     m_pIntensity = {};
@@ -178,7 +170,7 @@ void CVespiraDoc::OnCloseDocument()
 
 bool CVespiraDoc::SaveModified()
 {
-    if (m_state.activeDocument == this && m_state.pointsRemaining != 0) {
+    if (m_state.liveScan.IsCollectingInto(this)) {
         const QString text =
             QStringLiteral("WARNING: Radiography pattern is still being collected.\n"
                            "\tOK\twill continue with command (abort data collection).\n"
@@ -192,20 +184,15 @@ bool CVespiraDoc::SaveModified()
 
 bool CVespiraDoc::SetPointIntensity(float x, float y, int value)
 {
-    CVespiraDoc* doc = m_state.activeDocument;
-    if (doc == nullptr)
-        return false;
-    const int col = doc->ColumnOf(x);
-    const int row = doc->RowOf(y);
-    if (!doc->IsInGrid(col, row))
+    const int col = ColumnOf(x);
+    const int row = RowOf(y);
+    if (!IsInGrid(col, row))
         return false;
 
-    doc->m_pIntensity[doc->IndexOf(col, row)] = value;
-    doc->m_nMaxIntensity = std::max(doc->m_nMaxIntensity, value);
-    doc->SetModifiedFlag(true);
-    if (m_state.activeView != nullptr)
-        m_state.activeView->DrawCell(col, row);
-    emit doc->cellChanged(col, row);
+    m_pIntensity[IndexOf(col, row)] = value;
+    m_nMaxIntensity = std::max(m_nMaxIntensity, value);
+    SetModifiedFlag(true);
+    emit cellChanged(col, row);
     return true;
 }
 

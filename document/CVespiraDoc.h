@@ -94,7 +94,7 @@ public:
     void OnCloseDocument();
     bool SaveModified() override;
 
-    // Stores one collected point of the active document and redraws its cell.
+    // Stores one collected point; its cell is redrawn in every view through cellChanged.
     bool SetPointIntensity(float x, float y, int value);
 
     // Grid geometry.
@@ -143,7 +143,7 @@ public:
     CProgramState& State() const { return m_state; }
 
 signals:
-    // A single cell's intensity changed (the drawing of the view follows).
+    // A single cell's intensity changed: every view of the pattern redraws that cell.
     void cellChanged(int col, int row);
 
 private:

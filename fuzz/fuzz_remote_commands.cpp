@@ -50,7 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (status != 0 && status != -1)
             std::abort();
     }
-    state.markerBlinker.reset();
     for (const auto& doc : host.docs)
         if (doc->m_pIntensity.size() != static_cast<std::size_t>(doc->PointCount()))
             std::abort();

@@ -1,12 +1,11 @@
 #include "link/CMarkerBlinker.h"
 
-#include "document/CProgramState.h"
+#include "document/CLiveScan.h"
 #include "document/CVespiraDoc.h"
 
-CMarkerBlinker::CMarkerBlinker(CProgramState& state)
-    : m_state(state), m_view(state.activeView),
-      m_viewObject(dynamic_cast<QObject*>(state.activeView)), m_viewWatched(!m_viewObject.isNull()),
-      m_col(state.collectMarker.col), m_row(state.collectMarker.row)
+CMarkerBlinker::CMarkerBlinker(const CLiveScan& scan)
+    : m_scan(scan), m_view(scan.View()), m_viewObject(dynamic_cast<QObject*>(scan.View())),
+      m_viewWatched(!m_viewObject.isNull()), m_col(scan.Marker().col), m_row(scan.Marker().row)
 {
     m_timer.setInterval(kIntervalMs);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -28,8 +27,7 @@ void CMarkerBlinker::Stop()
 
 bool CMarkerBlinker::MayDraw() const
 {
-    if (m_view == nullptr || (m_viewWatched && m_viewObject.isNull()) ||
-        m_state.activeView != m_view)
+    if (m_view == nullptr || (m_viewWatched && m_viewObject.isNull()) || m_scan.View() != m_view)
         return false;
     // A LOADIMAGE may have given the document another grid since the marker was set.
     const CVespiraDoc* doc = m_view->GetDocument();
@@ -38,7 +36,7 @@ bool CMarkerBlinker::MayDraw() const
 
 void CMarkerBlinker::Step()
 {
-    if (!m_state.collectMarker.on) {
+    if (!m_scan.Marker().on) {
         Stop();
         return;
     }

@@ -1,27 +1,25 @@
 #pragma once
 
-#include "document/IMarkerBlinker.h"
-
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
-class CProgramState;
+class CLiveScan;
 class IPatternView;
 
 // Flashes the collect marker's cell between the ActiveTarget and the Selection colour
-// every 250 ms, on the GUI thread, while the marker is on and its view is still the
-// active view. Once stopped, by the marker going off or by its release, it never draws
+// every 250 ms, on the GUI thread, while the marker is on and its view still shows the
+// live scan. Once stopped, by the marker going off or by its release, it never draws
 // again.
-class CMarkerBlinker : public QObject, public IMarkerBlinker
+class CMarkerBlinker : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr int kIntervalMs = 250;
 
-    // Takes the active view and the marker's cell as they are now.
-    explicit CMarkerBlinker(CProgramState& state);
+    // Takes the live scan's view and the marker's cell as they are now.
+    explicit CMarkerBlinker(const CLiveScan& scan);
     ~CMarkerBlinker() override;
 
     bool IsRunning() const { return m_timer.isActive(); }
@@ -31,7 +29,7 @@ private:
     void Stop();
     bool MayDraw() const;
 
-    CProgramState& m_state;
+    const CLiveScan& m_scan;
     IPatternView* m_view;
     // Watches the view's widget, where there is one, so a destroyed view is never drawn.
     QPointer<QObject> m_viewObject;

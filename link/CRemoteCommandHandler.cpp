@@ -45,8 +45,20 @@ QByteArray PathOf(const PipeMessage& request)
 } // namespace
 
 CRemoteCommandHandler::CRemoteCommandHandler(CProgramState& state, IRemoteHost& host)
-    : m_state(state), m_host(host)
-{}
+    : m_state(state), m_scan(state.liveScan), m_host(host)
+{
+    // A marker that went off with its pattern (closed, or another made active) stops
+    // flashing at once.
+    m_scanChanged = QObject::connect(&m_scan, &CLiveScan::activeChanged, &m_scan, [this]() {
+        if (!m_scan.Marker().on)
+            m_pBlinker.reset();
+    });
+}
+
+CRemoteCommandHandler::~CRemoteCommandHandler()
+{
+    QObject::disconnect(m_scanChanged);
+}
 
 std::int32_t CRemoteCommandHandler::HandleRequest(const PipeMessage& request)
 {
@@ -56,13 +68,13 @@ std::int32_t CRemoteCommandHandler::HandleRequest(const PipeMessage& request)
 
 std::int32_t CRemoteCommandHandler::ReplyStatus() const
 {
-    return m_state.activeDocument == nullptr && m_state.pointsRemaining > 0 ? -1 : 0;
+    return m_scan.IsOrphaned() ? -1 : 0;
 }
 
 void CRemoteCommandHandler::Handle(const PipeMessage& request)
 {
-    if (m_state.activeDocument != nullptr)
-        m_state.refusedGridScan = false;
+    if (m_scan.Document() != nullptr)
+        m_bRefusedGridScan = false;
     switch (request.code) {
     case kNewImage:
         NewImage(request);
@@ -104,10 +116,10 @@ void CRemoteCommandHandler::ShowMessage(const char* text)
 
 void CRemoteCommandHandler::ShowNoDocumentMessage(const char* text)
 {
-    if (m_state.refusedGridScan) {
-        if (m_state.refusedScanMessageShown)
+    if (m_bRefusedGridScan) {
+        if (m_bRefusedScanMessageShown)
             return;
-        m_state.refusedScanMessageShown = true;
+        m_bRefusedScanMessageShown = true;
     }
     ShowMessage(text);
 }
@@ -119,9 +131,9 @@ void CRemoteCommandHandler::SetStatus(const char* text)
 
 void CRemoteCommandHandler::StopBlinker()
 {
-    if (m_state.markerBlinker) {
-        m_state.markerBlinker.reset();
-        m_state.collectMarker.on = false;
+    if (m_pBlinker) {
+        m_pBlinker.reset();
+        m_scan.ClearMarker();
     }
 }
 
@@ -134,8 +146,9 @@ void CRemoteCommandHandler::SetScanTitle(CVespiraDoc& doc, const std::string& ti
 
 std::string CRemoteCommandHandler::PositionText(float x, float y) const
 {
-    return "X: " + FormatFixed(x, DecimalPlaces(m_state.pendingGrid.fXInc)) +
-           "  Y: " + FormatFixed(y, DecimalPlaces(m_state.pendingGrid.fYInc));
+    const ScanGrid& grid = m_scan.PendingGrid();
+    return "X: " + FormatFixed(x, DecimalPlaces(grid.fXInc)) +
+           "  Y: " + FormatFixed(y, DecimalPlaces(grid.fYInc));
 }
 
 void CRemoteCommandHandler::NewImage(const PipeMessage& request)
@@ -152,17 +165,16 @@ void CRemoteCommandHandler::NewImage(const PipeMessage& request)
     const bool valid = ComputeGridCounts(grid);
     const bool fits = valid && GridFitsInMemory(grid, m_state.availableMemory());
     if (fits)
-        m_state.pendingGrid = grid;
-    m_state.collectMarker.on = false;
+        m_scan.SetPendingGrid(grid);
+    m_scan.ClearMarker();
 
     CVespiraDoc* doc = fits ? m_host.NewDocument() : nullptr;
-    m_state.refusedGridScan = doc == nullptr;
-    m_state.refusedScanMessageShown = false;
+    m_bRefusedGridScan = doc == nullptr;
+    m_bRefusedScanMessageShown = false;
     if (doc == nullptr) {
         // The scan that follows must not land in the pattern that was active before.
-        m_state.markerBlinker.reset();
-        m_state.activeDocument = nullptr;
-        m_state.activeView = nullptr;
+        m_pBlinker.reset();
+        m_scan.Forget();
         if (!valid) {
             ShowMessage("Vespira: Remote NEWIMAGE command, but the grid is not valid.");
         } else if (!fits) {
@@ -176,14 +188,14 @@ void CRemoteCommandHandler::NewImage(const PipeMessage& request)
         }
     }
     SetStatus("Remote NEWIMAGE command:");
-    m_state.pointsRemaining = doc != nullptr ? doc->PointCount() : 0;
+    m_scan.SetPointsRemaining(doc != nullptr ? doc->PointCount() : 0);
     if (doc != nullptr && m_state.scanJournal != nullptr)
         m_state.scanJournal->ScanStarted(*doc);
 }
 
 void CRemoteCommandHandler::LoadImage(const PipeMessage& request)
 {
-    if (CVespiraDoc* doc = m_state.activeDocument) {
+    if (CVespiraDoc* doc = m_scan.Document()) {
         const QByteArray path = PathOf(request);
         const int probe = OpenPatternFile(path);
         if (probe < 0) {
@@ -195,12 +207,12 @@ void CRemoteCommandHandler::LoadImage(const PipeMessage& request)
             ::close(probe);
             doc->OnOpenDocument(path);
             // Unless the user closed it meanwhile, the journal takes what is there now.
-            if (m_state.activeDocument == doc && m_state.scanJournal != nullptr)
+            if (m_scan.IsActive(doc) && m_state.scanJournal != nullptr)
                 m_state.scanJournal->PatternReplaced(*doc);
             // Grid and intensities may all have changed; the reader's message box may
             // also have let the user close the document meanwhile.
-            if (m_state.activeView != nullptr)
-                m_state.activeView->RequestRepaint();
+            if (IPatternView* view = m_scan.View())
+                view->RequestRepaint();
         }
     } else {
         ShowMessage("Vespira: Remote LOADIMAGE command, but no active document.");
@@ -210,7 +222,7 @@ void CRemoteCommandHandler::LoadImage(const PipeMessage& request)
 
 void CRemoteCommandHandler::SaveImage(const PipeMessage& request)
 {
-    if (CVespiraDoc* doc = m_state.activeDocument) {
+    if (CVespiraDoc* doc = m_scan.Document()) {
         const QByteArray path = PathOf(request);
         if (doc->OnSaveDocument(path)) {
             doc->SetTitle(DisplayPath(path));
@@ -229,11 +241,10 @@ void CRemoteCommandHandler::SaveImage(const PipeMessage& request)
 void CRemoteCommandHandler::NewPoint(const PipeMessage& request)
 {
     StopBlinker();
-    if (CVespiraDoc* doc = m_state.activeDocument) {
+    if (CVespiraDoc* doc = m_scan.Document()) {
         const std::string title = "Collected:  " + PositionText(request.param1, request.param2) +
                                   "  Int: " + FormatInt(request.intParam);
-        if (m_state.pointsRemaining > 0)
-            --m_state.pointsRemaining;
+        m_scan.PointCollected();
         // Outside the grid nothing is stored; the point still counts as collected.
         if (doc->SetPointIntensity(request.param1, request.param2, request.intParam) &&
             m_state.scanJournal != nullptr)
@@ -248,34 +259,33 @@ void CRemoteCommandHandler::NewPoint(const PipeMessage& request)
 
 void CRemoteCommandHandler::Collecting(const PipeMessage& request)
 {
-    CVespiraDoc* doc = m_state.activeDocument;
-    IPatternView* view = m_state.activeView;
+    CVespiraDoc* doc = m_scan.Document();
+    IPatternView* view = m_scan.View();
     if (doc == nullptr || view == nullptr) {
         ShowNoDocumentMessage("Vespira: Remote COLLECTING command, but no active document/view.");
-        m_state.remoteErrorShown = true;
+        m_bRemoteErrorShown = true;
         SetStatus("Remote COLLECTING command:");
         return;
     }
     StopBlinker();
     SetScanTitle(*doc, "Collecting:  " + PositionText(request.param1, request.param2));
 
-    CollectMarker& marker = m_state.collectMarker;
-    marker.col = doc->ColumnOf(request.param1);
-    marker.row = doc->RowOf(request.param2);
-    marker.on = true;
-    if (doc->IsInGrid(marker.col, marker.row))
-        view->DrawCollectMarker(marker.col, marker.row);
+    const int col = doc->ColumnOf(request.param1);
+    const int row = doc->RowOf(request.param2);
+    m_scan.SetMarker(col, row);
+    if (doc->IsInGrid(col, row))
+        view->DrawCollectMarker(col, row);
 
-    m_state.markerBlinker = std::make_unique<CMarkerBlinker>(m_state);
-    m_state.remoteErrorShown = false;
+    m_pBlinker = std::make_unique<CMarkerBlinker>(m_scan);
+    m_bRemoteErrorShown = false;
     SetStatus("Remote COLLECTING command:");
 }
 
 void CRemoteCommandHandler::EndCollect()
 {
     StopBlinker();
-    CVespiraDoc* doc = m_state.activeDocument;
-    IPatternView* view = m_state.activeView;
+    CVespiraDoc* doc = m_scan.Document();
+    IPatternView* view = m_scan.View();
     if (doc != nullptr && m_state.scanJournal != nullptr)
         m_state.scanJournal->ScanEnded(*doc);
     if (doc != nullptr && view != nullptr) {
@@ -287,8 +297,8 @@ void CRemoteCommandHandler::EndCollect()
         else if (before.isValid())
             doc->SetTitle(before.toString());
         doc->setProperty(kTitleBeforeScan, QVariant());
-        CollectMarker& marker = m_state.collectMarker;
-        marker.on = false;
+        const CollectMarker marker = m_scan.Marker();
+        m_scan.ClearMarker();
         const bool inGrid = doc->IsInGrid(marker.col, marker.row);
         // The marker's cell goes back to its intensity colour in both cases; with the
         // overlay shown the targets are drawn over it again afterwards.
@@ -296,16 +306,16 @@ void CRemoteCommandHandler::EndCollect()
             view->DrawCell(marker.col, marker.row);
         if (m_state.viewOverlay)
             view->DrawAllTargets();
-    } else if (!m_state.remoteErrorShown) {
+    } else if (!m_bRemoteErrorShown) {
         ShowNoDocumentMessage("Vespira: Remote ENDCOLLECT command, but no active document/view.");
-        m_state.remoteErrorShown = true;
+        m_bRemoteErrorShown = true;
     }
     SetStatus("Remote ENDCOLLECT command:");
 }
 
 void CRemoteCommandHandler::MeasurementParameters(const PipeMessage& request)
 {
-    CVespiraDoc* doc = m_state.activeDocument;
+    CVespiraDoc* doc = m_scan.Document();
     if (doc == nullptr)
         return;
     doc->m_fMeasTime = request.param1;
@@ -321,7 +331,7 @@ void CRemoteCommandHandler::MeasurementParameters(const PipeMessage& request)
 
 void CRemoteCommandHandler::BackgroundParameters(const PipeMessage& request)
 {
-    CVespiraDoc* doc = m_state.activeDocument;
+    CVespiraDoc* doc = m_scan.Document();
     if (doc == nullptr)
         return;
     CopyText(doc->m_szBackgroundFile, TextOf(request.text));

@@ -2,26 +2,37 @@
 
 #include "link/PipeMessage.h"
 
+#include <QMetaObject>
+
 #include <cstdint>
+#include <memory>
 #include <string>
 
+class CLiveScan;
+class CMarkerBlinker;
 class CProgramState;
 class CVespiraDoc;
 class IRemoteHost;
 
-// Carries out the instrument's remote commands on the GUI thread: the active document
-// and view, the pending grid, the collect marker and its blinker, the status text and
-// the messages. One request at a time, each finished before its reply is computed.
+// Carries out the instrument's remote commands on the GUI thread, into the live scan's
+// pattern and view; owns the collect marker's blinker and the flags that keep one scan's
+// error messages to one. One request at a time, each finished before its reply is
+// computed.
 class CRemoteCommandHandler
 {
 public:
     CRemoteCommandHandler(CProgramState& state, IRemoteHost& host);
+    ~CRemoteCommandHandler();
+    CRemoteCommandHandler(const CRemoteCommandHandler&) = delete;
+    CRemoteCommandHandler& operator=(const CRemoteCommandHandler&) = delete;
 
     void Handle(const PipeMessage& request);
     // -1 while points of a scan are still expected but no document is active, else 0.
     std::int32_t ReplyStatus() const;
     // Both, in this order: what the listener runs for each request.
     std::int32_t HandleRequest(const PipeMessage& request);
+    // The blinker of the collect marker's cell; none while no cell flashes.
+    const CMarkerBlinker* Blinker() const { return m_pBlinker.get(); }
 
 private:
     void NewImage(const PipeMessage& request);
@@ -44,5 +55,14 @@ private:
     std::string PositionText(float x, float y) const;
 
     CProgramState& m_state;
+    CLiveScan& m_scan;
     IRemoteHost& m_host;
+    std::unique_ptr<CMarkerBlinker> m_pBlinker;
+    QMetaObject::Connection m_scanChanged;
+    // A missing document's error was shown in this scan: ENDCOLLECT does not repeat it.
+    bool m_bRemoteErrorShown = false;
+    // A NEWIMAGE was refused and no document has been active since: the scan that
+    // follows gets one "no active document" message, not one per point.
+    bool m_bRefusedGridScan = false;
+    bool m_bRefusedScanMessageShown = false;
 };

@@ -90,8 +90,8 @@ void CCellImage::Compose(const CVespiraDoc& doc, const CProgramState& state)
     }
     const QRgb selection = ToQRgb(state.selection);
     FillCells(m_image, doc, m_window, m_orientation, state.viewOverlay ? &selection : nullptr);
-    if (state.activeDocument == &doc && state.collectMarker.on)
-        SetColour(state.collectMarker.col, state.collectMarker.row, state.activeTarget);
+    if (const CollectMarker marker = state.liveScan.MarkerIn(doc); marker.on)
+        SetColour(marker.col, marker.row, state.activeTarget);
     if (state.dragMode == DragMode::Selecting) {
         auto target = [&](int col, int row) { SetColour(col, row, state.selection); };
         if (state.cursorType == 2)
@@ -109,10 +109,11 @@ CCellImage::Inputs CCellImage::InputsOf(const CVespiraDoc& doc, const CProgramSt
     in.overlay = state.viewOverlay;
     in.selection = state.selection;
     in.activeTarget = state.activeTarget;
-    in.marker = state.activeDocument == &doc && state.collectMarker.on;
+    const CollectMarker marker = state.liveScan.MarkerIn(doc);
+    in.marker = marker.on;
     if (in.marker) {
-        in.markerCol = state.collectMarker.col;
-        in.markerRow = state.collectMarker.row;
+        in.markerCol = marker.col;
+        in.markerRow = marker.row;
     }
     in.generation = doc.SelectionGeneration();
     in.colours = doc.m_DisplayColors;

@@ -35,19 +35,14 @@ CVespiraView::CVespiraView(CVespiraDoc& doc, CProgramState& state, QWidget* pare
     m_recolour.setSingleShot(true);
     m_recolour.setInterval(kRecolourDelayMs);
     connect(&m_recolour, &QTimer::timeout, this, qOverload<>(&QWidget::update));
-    // The active view draws a collected point itself; other views of the pattern follow.
-    connect(&m_doc, &CVespiraDoc::cellChanged, this, [this](int col, int row) {
-        if (m_state.activeView != this)
-            DrawCell(col, row);
-    });
+    connect(&m_doc, &CVespiraDoc::cellChanged, this, &CVespiraView::DrawCell);
 }
 
 CVespiraView::~CVespiraView()
 {
     if (m_bGestureHere)
         m_state.dragMode = DragMode::None;
-    if (m_state.activeView == this)
-        m_state.activeView = nullptr;
+    m_state.liveScan.ForgetView(this);
 }
 
 int CVespiraView::LineHeight()
@@ -209,8 +204,8 @@ void CVespiraView::RequestRepaint()
 
 void CVespiraView::paintEvent(QPaintEvent* event)
 {
-    if (m_state.activeDocument == &m_doc)
-        m_state.activeView = this;
+    // A view of the live scan's pattern that is painted shows its scan.
+    m_state.liveScan.SetView(this);
     // Each view lays itself out for its own size; the document keeps the last layout.
     RecalcScreenLayout(width(), height());
     // True-colour drawing needs no palette; taking it up is only acknowledged.

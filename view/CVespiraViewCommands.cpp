@@ -105,8 +105,7 @@ void CVespiraView::OnSendTargets()
     SetJobText(m_state.job.szJobName, m_doc.GetTitle().left(kJobNameChars));
     CSendTargetsDlg dialog(m_doc, m_state, this);
     m_state.ui->ExecDialog(dialog);
-    m_state.activeDocument = &m_doc;
-    m_state.activeView = this;
+    m_state.liveScan.SetActive(&m_doc, this);
 }
 
 void CVespiraView::wheelEvent(QWheelEvent* event)

@@ -29,14 +29,14 @@ TEST(VespiraApp, StartExitAndRestart)
         EXPECT_EQ(app.RemoteHost(), static_cast<IRemoteHost*>(frame));
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
         ASSERT_EQ(app.DocManager().Documents().size(), 1u);
-        EXPECT_EQ(app.State().activeDocument, nullptr);
+        EXPECT_EQ(app.State().liveScan.Document(), nullptr);
         EXPECT_EQ(frame->StatusText(), QStringLiteral("X: ?  Y: ?  Int: ?  Time: ?"));
 
         // The instrument's New: a document that is active with its view at once.
         CVespiraDoc* made = app.RemoteHost()->NewDocument();
         ASSERT_NE(made, nullptr);
-        EXPECT_EQ(app.State().activeDocument, made);
-        EXPECT_NE(app.State().activeView, nullptr);
+        EXPECT_EQ(app.State().liveScan.Document(), made);
+        EXPECT_NE(app.State().liveScan.View(), nullptr);
         made->SetModifiedFlag(false); // no save question at exit
 
         app.State().cursorType = 3;

@@ -43,30 +43,33 @@ TEST_F(ShellTest, NewMakesAnEmpty51By51PatternTitledOrma1)
     EXPECT_FLOAT_EQ(doc->m_fYEnd, 5.0f);
     EXPECT_FLOAT_EQ(doc->m_fXInc, 0.2f);
     EXPECT_TRUE(doc->IsModified());
-    EXPECT_EQ(state.activeDocument, doc);
+    EXPECT_EQ(state.liveScan.Document(), doc);
     // The view is the active view at once, before any repaint.
     ASSERT_NE(frame->ActiveView(), nullptr);
-    EXPECT_EQ(state.activeView, static_cast<IPatternView*>(frame->ActiveView()));
+    EXPECT_EQ(state.liveScan.View(), static_cast<IPatternView*>(frame->ActiveView()));
     EXPECT_EQ(frame->ActiveView()->GetDocument(), doc);
     EXPECT_EQ(docs.FramesOf(doc).size(), 1);
     EXPECT_EQ(docs.FramesOf(doc)[0]->windowTitle(), QStringLiteral("ORMA1"));
 
     CVespiraDoc* second = frame->NewDocument();
     EXPECT_EQ(second->GetTitle(), QStringLiteral("ORMA2"));
-    EXPECT_EQ(state.activeDocument, second);
-    EXPECT_EQ(state.activeView, static_cast<IPatternView*>(docs.FramesOf(second)[0]->GetView()));
+    EXPECT_EQ(state.liveScan.Document(), second);
+    EXPECT_EQ(state.liveScan.View(),
+              static_cast<IPatternView*>(docs.FramesOf(second)[0]->GetView()));
 }
 
 TEST_F(ShellTest, NewIsRefusedSilentlyForAnEmptyGrid)
 {
-    state.pendingGrid.nXPoints = 0;
+    ScanGrid empty;
+    empty.nXPoints = 0;
+    state.liveScan.SetPendingGrid(empty);
     EXPECT_EQ(frame->NewDocument(), nullptr);
     EXPECT_TRUE(docs.Documents().empty());
     EXPECT_TRUE(docs.Frames().isEmpty());
     EXPECT_TRUE(ui.messages.isEmpty());
-    EXPECT_EQ(state.activeDocument, nullptr);
+    EXPECT_EQ(state.liveScan.Document(), nullptr);
     // The refused one took no number.
-    state.pendingGrid = ScanGrid{};
+    state.liveScan.SetPendingGrid(ScanGrid{});
     EXPECT_EQ(frame->NewDocument()->GetTitle(), QStringLiteral("ORMA1"));
 }
 
@@ -124,7 +127,7 @@ TEST_F(ShellTest, OpenMakesADocumentThatIsNotActive)
     CVespiraDoc* opened = docs.Documents()[1];
     EXPECT_EQ(opened->GetTitle(), QStringLiteral("small.rad"));
     EXPECT_FALSE(opened->IsModified());
-    EXPECT_EQ(state.activeDocument, made);
+    EXPECT_EQ(state.liveScan.Document(), made);
     Settle();
     EXPECT_EQ(frame->ActiveChildDocument(), opened);
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - small.rad"));
@@ -164,8 +167,8 @@ TEST_F(ShellTest, CloseAsksToSaveANewPattern)
     ui.answers << IHostUi::Answer::No;
     frame->Action(ID_FILE_CLOSE)->trigger();
     EXPECT_TRUE(docs.Documents().empty());
-    EXPECT_EQ(state.activeDocument, nullptr);
-    EXPECT_EQ(state.activeView, nullptr);
+    EXPECT_EQ(state.liveScan.Document(), nullptr);
+    EXPECT_EQ(state.liveScan.View(), nullptr);
     Settle();
     (void)doc;
     EXPECT_FALSE(frame->ShowsDocumentMenus());
@@ -204,7 +207,7 @@ TEST_F(ShellTest, YesSavesBeforeClosing)
 TEST_F(ShellTest, WarningWhileTheActivePatternIsCollected)
 {
     frame->NewDocument();
-    state.pointsRemaining = 3;
+    state.liveScan.SetPointsRemaining(3);
     ui.answers << IHostUi::Answer::Cancel;
     frame->ActiveChild()->close();
     Settle();
@@ -220,21 +223,21 @@ TEST_F(ShellTest, WarningWhileTheActivePatternIsCollected)
     EXPECT_EQ(ui.messages,
               (QStringList{kCollectingWarning, QStringLiteral("Save changes to ORMA1?")}));
     EXPECT_TRUE(docs.Documents().empty());
-    EXPECT_EQ(state.pointsRemaining, 3); // unchanged by the close
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 3); // unchanged by the close
 }
 
 TEST_F(ShellTest, ANonActiveDocumentIsNeverWarnedAbout)
 {
     frame->NewDocument();
     CVespiraDoc* active = frame->NewDocument();
-    state.pointsRemaining = 5;
+    state.liveScan.SetPointsRemaining(5);
     CChildFrame* first = docs.Frames()[0];
     ASSERT_NE(first->GetDocument(), active);
     ui.answers << IHostUi::Answer::No;
     first->close();
     Settle();
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Save changes to ORMA1?")});
-    EXPECT_EQ(state.activeDocument, active);
+    EXPECT_EQ(state.liveScan.Document(), active);
 }
 
 TEST_F(ShellTest, ExitAsksEveryDocumentAndCancelKeepsTheWindow)
@@ -261,7 +264,7 @@ TEST_F(ShellTest, APatternStartedWhileTheExitQuestionIsUpIsAskedAbout)
     ui.onMessage = [this](const QString& text) {
         if (text == QStringLiteral("Save changes to ORMA1?") && docs.Documents().size() == 1) {
             frame->NewDocument();
-            state.pointsRemaining = 2600;
+            state.liveScan.SetPointsRemaining(2600);
         }
     };
     ui.answers << IHostUi::Answer::No << IHostUi::Answer::Cancel;
@@ -323,12 +326,12 @@ TEST_F(ShellTest, NewWindowSharesTheDocument)
 
     // Closing one of two windows asks nothing; the active view moves to the other.
     // (A view that paints itself while its document is active becomes the active view.)
-    state.activeView = original->GetView();
+    state.liveScan.SetView(original->GetView());
     original->close();
     Settle();
     EXPECT_TRUE(ui.messages.isEmpty());
     ASSERT_EQ(docs.FramesOf(doc).size(), 1);
-    EXPECT_EQ(state.activeView, static_cast<IPatternView*>(docs.FramesOf(doc)[0]->GetView()));
+    EXPECT_EQ(state.liveScan.View(), static_cast<IPatternView*>(docs.FramesOf(doc)[0]->GetView()));
     EXPECT_EQ(docs.FramesOf(doc)[0]->windowTitle(), QStringLiteral("ORMA1"));
 
     ui.answers << IHostUi::Answer::No;
@@ -428,7 +431,7 @@ TEST_F(ShellTest, AnotherStartHandsItsFileOver)
 {
     frame->ActivateFromOtherInstance(QByteArray(VESPIRA_EXAMPLES "/small.rad"));
     ASSERT_EQ(docs.Documents().size(), 1u);
-    EXPECT_NE(state.activeDocument, docs.Documents()[0]);
+    EXPECT_NE(state.liveScan.Document(), docs.Documents()[0]);
     frame->ActivateFromOtherInstance(QByteArray());
     EXPECT_EQ(docs.Documents().size(), 1u);
 }

@@ -143,8 +143,9 @@ TEST_F(ShellTest, ViewCommandsReachTheActiveViewFromTheirKeys)
     frame->UpdateCommandUi();
     EXPECT_TRUE(frame->Action(ID_FILE_PRINT_SETUP)->isEnabled());
     EXPECT_FALSE(frame->Action(ID_FILE_PRINT)->isEnabled());
-    state.pendingGrid = ScanGrid{0, 0, 0.0f, 9.0f, 1.0f, 0.0f, 9.0f, 1.0f};
-    ComputeGridCounts(state.pendingGrid);
+    ScanGrid grid{0, 0, 0.0f, 9.0f, 1.0f, 0.0f, 9.0f, 1.0f};
+    ComputeGridCounts(grid);
+    state.liveScan.SetPendingGrid(grid);
     CVespiraDoc* doc = frame->NewDocument();
     ASSERT_NE(doc, nullptr);
     Settle();

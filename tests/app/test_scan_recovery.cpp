@@ -63,7 +63,7 @@ protected:
         CFakeHostUi otherUi;
         CProgramState other(otherUi);
         CScanJournal otherJournal(otherUi, folder);
-        other.pendingGrid = ScanGrid{3, 2, 0.0f, 2.0f, 1.0f, 0.0f, 1.0f, 1.0f};
+        other.liveScan.SetPendingGrid(ScanGrid{3, 2, 0.0f, 2.0f, 1.0f, 0.0f, 1.0f, 1.0f});
         CVespiraDoc doc(other);
         ASSERT_TRUE(doc.OnNewDocument());
         doc.SetTitle(title);
@@ -89,18 +89,18 @@ TEST_F(ScanRecoveryTest, AScanKeepsItsJournalUntilSavedAfterItsEnd)
     SetPipeText(save, TempPath(QStringLiteral("scan.rad")).toLocal8Bit().constData());
     handler->Handle(save);
     EXPECT_TRUE(JournalFiles().isEmpty());
-    ASSERT_NE(state.activeDocument, nullptr);
-    EXPECT_EQ(state.activeDocument->m_pIntensity[1], 77);
+    ASSERT_NE(state.liveScan.Document(), nullptr);
+    EXPECT_EQ(state.liveScan.Document()->m_pIntensity[1], 77);
 
     // Closed mid-scan through the document manager, after both questions: gone too.
     handler->Handle(NewImage(2.0f));
     handler->Handle(Message(kNewPoint, 0.0f, 2.0f, 5));
     ASSERT_EQ(JournalFiles().size(), 1);
     ui.answers << IHostUi::Answer::Cancel;
-    EXPECT_FALSE(docs.OnFileClose(state.activeDocument));
+    EXPECT_FALSE(docs.OnFileClose(state.liveScan.Document()));
     EXPECT_EQ(JournalFiles().size(), 1);
     ui.answers << IHostUi::Answer::Ok << IHostUi::Answer::No;
-    EXPECT_TRUE(docs.OnFileClose(state.activeDocument));
+    EXPECT_TRUE(docs.OnFileClose(state.liveScan.Document()));
     EXPECT_TRUE(JournalFiles().isEmpty());
     EXPECT_TRUE(ui.notices.isEmpty());
 }
@@ -113,11 +113,11 @@ TEST_F(ScanRecoveryTest, AFileLoadedDuringAScanIsKeptUnderTheScansOwnTitle)
     SetPipeText(load, VESPIRA_EXAMPLES "/small.rad");
     handler->Handle(load);
     handler->Handle(Message(kNewPoint, 0.0f, 1.0f, 5));
-    ASSERT_NE(state.activeDocument, nullptr);
-    const auto expected = state.activeDocument->m_pIntensity;
+    ASSERT_NE(state.liveScan.Document(), nullptr);
+    const auto expected = state.liveScan.Document()->m_pIntensity;
     ASSERT_EQ(expected.size(), 15u);
 
-    QFile file(QString::fromStdString(journal->PathOf(*state.activeDocument)));
+    QFile file(QString::fromStdString(journal->PathOf(*state.liveScan.Document())));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     ScanJournalContents contents;
     ASSERT_EQ(ReadScanJournal(file.readAll().toStdString(), contents), JournalReadResult::Ok);
@@ -148,7 +148,7 @@ TEST_F(ScanRecoveryTest, RestoreOpensEachScanAsANewModifiedPatternBesideTheActiv
     EXPECT_EQ(doc->m_nKV, 45);
     EXPECT_TRUE(doc->IsModified());
     EXPECT_TRUE(doc->GetPathName().isEmpty());
-    EXPECT_EQ(state.activeDocument, active);
+    EXPECT_EQ(state.liveScan.Document(), active);
     EXPECT_EQ(docs.FramesOf(doc).size(), 1);
     // The next new pattern does not repeat the restored title.
     CVespiraDoc* next = docs.OnFileNew();

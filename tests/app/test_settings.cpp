@@ -88,8 +88,8 @@ void ExpectStartupValues(const CProgramState& s)
     EXPECT_FALSE(s.plot3d.present);
     EXPECT_EQ(s.plot3d.zRotation, 0.0);
     EXPECT_EQ(s.imageOrientation, 0);
-    EXPECT_EQ(s.pendingGrid.nXPoints, 51);
-    EXPECT_EQ(s.pendingGrid.nYPoints, 51);
+    EXPECT_EQ(s.liveScan.PendingGrid().nXPoints, 51);
+    EXPECT_EQ(s.liveScan.PendingGrid().nYPoints, 51);
 }
 
 } // namespace

@@ -32,8 +32,9 @@ struct DocFixture
     std::unique_ptr<CVespiraDoc> NewDoc(float xBeg, float xEnd, float xInc, float yBeg, float yEnd,
                                         float yInc)
     {
-        state.pendingGrid = ScanGrid{0, 0, xBeg, xEnd, xInc, yBeg, yEnd, yInc};
-        ComputeGridCounts(state.pendingGrid);
+        ScanGrid grid{0, 0, xBeg, xEnd, xInc, yBeg, yEnd, yInc};
+        ComputeGridCounts(grid);
+        state.liveScan.SetPendingGrid(grid);
         auto doc = std::make_unique<CVespiraDoc>(state);
         if (!doc->OnNewDocument())
             return nullptr;

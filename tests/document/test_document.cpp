@@ -15,19 +15,16 @@
 #include <random>
 #include <vector>
 
-namespace {
-
-struct CFlagBlinker : IMarkerBlinker
-{
-    explicit CFlagBlinker(bool& stopped) : stopped(stopped) {}
-    ~CFlagBlinker() override { stopped = true; }
-    bool& stopped;
-};
-
-} // namespace
-
 class DocumentTest : public ::testing::Test, protected DocFixture
-{};
+{
+protected:
+    // A view draws every cell its pattern reports changed.
+    static void Follow(CVespiraDoc& doc, CRecordingView& view)
+    {
+        QObject::connect(&doc, &CVespiraDoc::cellChanged,
+                         [&view](int col, int row) { view.DrawCell(col, row); });
+    }
+};
 
 TEST_F(DocumentTest, PointRuleFindsTheCellOfAPosition)
 {
@@ -77,10 +74,10 @@ TEST_F(DocumentTest, AGridMustFitInTheAvailableMemoryWithAReserve)
     EXPECT_TRUE(ReadAvailableMemory().has_value()) << "the system's own figure";
 
     // 1000 x 1000 points: three arrays of 4 bytes each.
-    state.pendingGrid = ScanGrid{1000, 1000, 0.0f, 999.0f, 1.0f, 0.0f, 999.0f, 1.0f};
+    state.liveScan.SetPendingGrid(ScanGrid{1000, 1000, 0.0f, 999.0f, 1.0f, 0.0f, 999.0f, 1.0f});
     const std::uint64_t arrays = 12'000'000;
     state.availableMemory = [&] { return std::optional<std::uint64_t>(arrays + kMemoryReserve); };
-    EXPECT_TRUE(GridFitsInMemory(state.pendingGrid, state.availableMemory()));
+    EXPECT_TRUE(GridFitsInMemory(state.liveScan.PendingGrid(), state.availableMemory()));
     CVespiraDoc fits(state);
     EXPECT_TRUE(fits.OnNewDocument());
 
@@ -90,7 +87,7 @@ TEST_F(DocumentTest, AGridMustFitInTheAvailableMemoryWithAReserve)
     CVespiraDoc refused(state);
     EXPECT_FALSE(refused.OnNewDocument());
     EXPECT_TRUE(refused.m_pIntensity.empty());
-    EXPECT_EQ(state.activeDocument, &fits);
+    EXPECT_EQ(state.liveScan.Document(), &fits);
     EXPECT_TRUE(ui.messages.isEmpty());
 
     // A system that does not say leaves the allocation itself to decide.
@@ -110,7 +107,7 @@ TEST_F(DocumentTest, NewDocumentFromTheStartUpGrid)
     EXPECT_FLOAT_EQ(doc.m_fXInc, 0.2f);
     EXPECT_EQ(doc.m_pIntensity.size(), 51u * 51u);
     EXPECT_EQ(std::count(doc.m_pIntensity.begin(), doc.m_pIntensity.end(), 0), 51 * 51);
-    EXPECT_EQ(state.activeDocument, &doc);
+    EXPECT_EQ(state.liveScan.Document(), &doc);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.m_nMaxIntensity, 63);
     EXPECT_EQ(doc.m_nCellSize, -1);
@@ -138,19 +135,21 @@ TEST_F(DocumentTest, RefusedGridsMakeNoDocument)
     auto first = NewDoc(0.0f, 1.0f, 0.5f, 0.0f, 1.0f, 0.5f);
     ASSERT_TRUE(first);
 
-    state.pendingGrid.nXPoints = 0;
+    ScanGrid noColumns = state.liveScan.PendingGrid();
+    noColumns.nXPoints = 0;
+    state.liveScan.SetPendingGrid(noColumns);
     CVespiraDoc empty(state);
     EXPECT_FALSE(empty.OnNewDocument());
-    EXPECT_EQ(state.activeDocument, first.get());
+    EXPECT_EQ(state.liveScan.Document(), first.get());
     EXPECT_TRUE(ui.messages.isEmpty());
 
-    state.pendingGrid = ScanGrid{10000, 10000, 0.0f, 9999.0f, 1.0f, 0.0f, 9999.0f, 1.0f};
+    state.liveScan.SetPendingGrid(ScanGrid{10000, 10000, 0.0f, 9999.0f, 1.0f, 0.0f, 9999.0f, 1.0f});
     CVespiraDoc huge(state);
     EXPECT_FALSE(huge.OnNewDocument());
     EXPECT_TRUE(huge.m_pIntensity.empty());
-    EXPECT_EQ(state.activeDocument, first.get());
+    EXPECT_EQ(state.liveScan.Document(), first.get());
 
-    state.pendingGrid = ScanGrid{3, 3, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.5f};
+    state.liveScan.SetPendingGrid(ScanGrid{3, 3, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.5f});
     CVespiraDoc zeroStep(state);
     EXPECT_FALSE(zeroStep.OnNewDocument());
 }
@@ -160,7 +159,7 @@ TEST_F(DocumentTest, SetPointIntensityRaisesTheMaximumOnly)
     auto doc = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
     ASSERT_TRUE(doc);
     CRecordingView view(doc.get());
-    state.activeView = &view;
+    Follow(*doc, view);
     doc->SetModifiedFlag(false);
 
     for (int value : {5, 3, 9})
@@ -182,7 +181,7 @@ TEST_F(DocumentTest, SetPointIntensityOutsideTheGridStoresNothing)
     auto doc = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
     ASSERT_TRUE(doc);
     CRecordingView view(doc.get());
-    state.activeView = &view;
+    Follow(*doc, view);
     const auto before = doc->m_pIntensity;
     EXPECT_FALSE(doc->SetPointIntensity(50.0f, 0.0f, 7));
     EXPECT_FALSE(doc->SetPointIntensity(0.0f, -40.0f, 7));
@@ -190,9 +189,27 @@ TEST_F(DocumentTest, SetPointIntensityOutsideTheGridStoresNothing)
     EXPECT_FALSE(doc->SetPointIntensity(std::numeric_limits<float>::quiet_NaN(), 0.0f, 7));
     EXPECT_EQ(doc->m_pIntensity, before);
     EXPECT_TRUE(view.calls.empty());
+}
 
-    state.activeDocument = nullptr;
-    EXPECT_FALSE(doc->SetPointIntensity(0.0f, 0.0f, 7));
+TEST_F(DocumentTest, APointIsStoredInTheDocumentItIsGiven)
+{
+    auto first = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
+    auto second = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
+    ASSERT_TRUE(first && second);
+    ASSERT_EQ(state.liveScan.Document(), second.get());
+    CRecordingView firstView(first.get());
+    CRecordingView secondView(second.get());
+    Follow(*first, firstView);
+    Follow(*second, secondView);
+
+    EXPECT_TRUE(first->SetPointIntensity(0.5f, 1.0f, 7));
+    EXPECT_EQ(first->m_pIntensity[first->IndexOf(1, 0)], 7);
+    EXPECT_EQ(std::count(second->m_pIntensity.begin(), second->m_pIntensity.end(), 7), 0);
+    EXPECT_EQ(firstView.calls, std::vector<std::string>{"Cell 1,0"});
+    EXPECT_TRUE(secondView.calls.empty());
+
+    state.liveScan.Forget();
+    EXPECT_TRUE(first->SetPointIntensity(0.0f, 0.0f, 8)) << "no active pattern is needed";
 }
 
 TEST_F(DocumentTest, ClearAllAndUndo)
@@ -265,7 +282,7 @@ TEST_F(DocumentTest, ClosingTheActiveDocumentWarnsWhileCollecting)
 {
     auto doc = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
     ASSERT_TRUE(doc);
-    state.pointsRemaining = 3;
+    state.liveScan.SetPointsRemaining(3);
     int saves = 0;
     doc->saveHandler = [&] { return ++saves, true; };
 
@@ -290,8 +307,8 @@ TEST_F(DocumentTest, ClosingAnotherDocumentNeverWarns)
 {
     auto active = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
     auto other = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
-    state.activeDocument = active.get();
-    state.pointsRemaining = 3;
+    state.liveScan.SetActive(active.get());
+    state.liveScan.SetPointsRemaining(3);
     other->SetTitle("ORMA2");
     other->SetPathName("/data/p.rad");
     ui.answers = {IHostUi::Answer::No};
@@ -304,20 +321,21 @@ TEST_F(DocumentTest, ClosingAnotherDocumentNeverWarns)
     EXPECT_EQ(ui.messages.size(), 1);
 }
 
-TEST_F(DocumentTest, CloseReleasesTheActiveStateAndTheBlinker)
+TEST_F(DocumentTest, CloseReleasesTheActiveStateAndTheMarker)
 {
     auto doc = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
     CRecordingView view(doc.get());
-    state.activeView = &view;
-    state.pointsRemaining = 4;
-    bool stopped = false;
-    state.markerBlinker = std::make_unique<CFlagBlinker>(stopped);
+    state.liveScan.SetView(&view);
+    state.liveScan.SetPointsRemaining(4);
+    state.liveScan.SetMarker(1, 1);
+    int changes = 0;
+    QObject::connect(&state.liveScan, &CLiveScan::activeChanged, [&changes]() { ++changes; });
 
     doc->OnCloseDocument();
-    EXPECT_TRUE(stopped);
-    EXPECT_EQ(state.markerBlinker, nullptr);
-    EXPECT_EQ(state.activeDocument, nullptr);
-    EXPECT_EQ(state.activeView, nullptr);
-    EXPECT_EQ(state.pointsRemaining, 4);
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(state.liveScan.Marker().on);
+    EXPECT_EQ(state.liveScan.Document(), nullptr);
+    EXPECT_EQ(state.liveScan.View(), nullptr);
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 4);
     EXPECT_TRUE(doc->m_pIntensity.empty());
 }

@@ -105,7 +105,7 @@ TEST_F(PatternReaderTest, ReadsTheExample)
     EXPECT_FLOAT_EQ(doc.m_fBeamY, 498.25f);
     EXPECT_EQ(doc.m_nImageSize, 1024);
     EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(state.activeDocument, nullptr);
+    EXPECT_EQ(state.liveScan.Document(), nullptr);
     EXPECT_EQ(doc.m_nLastCol, 4);
     EXPECT_EQ(doc.m_nCellSize, -1);
 

@@ -29,7 +29,10 @@ struct CFakeRemoteHost : IRemoteHost
         if (!doc->OnNewDocument())
             return nullptr;
         views.push_back(std::make_unique<CRecordingView>(doc.get()));
-        state.activeView = views.back().get();
+        CRecordingView* view = views.back().get();
+        QObject::connect(doc.get(), &CVespiraDoc::cellChanged,
+                         [view](int col, int row) { view->DrawCell(col, row); });
+        state.liveScan.SetView(view);
         docs.push_back(std::move(doc));
         return docs.back().get();
     }
@@ -37,8 +40,8 @@ struct CFakeRemoteHost : IRemoteHost
     // Closes the active document as the window's close does.
     void CloseActive()
     {
-        if (state.activeDocument != nullptr)
-            state.activeDocument->OnCloseDocument();
+        if (state.liveScan.Document() != nullptr)
+            state.liveScan.Document()->OnCloseDocument();
     }
 
     CProgramState& state;

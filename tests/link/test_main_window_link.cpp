@@ -87,14 +87,14 @@ TEST_F(MainWindowLinkTest, AScanFillsANewPatternWindow)
     ASSERT_EQ(sim.exitCode(), 0) << sim.readAllStandardError().toStdString();
 
     ASSERT_EQ(Windows(), 1);
-    CVespiraDoc* doc = state.activeDocument;
+    CVespiraDoc* doc = state.liveScan.Document();
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc, frame.ActiveChildDocument());
-    EXPECT_EQ(state.activeView, static_cast<IPatternView*>(frame.ActiveView()));
+    EXPECT_EQ(state.liveScan.View(), static_cast<IPatternView*>(frame.ActiveView()));
     EXPECT_EQ(doc->m_nXPoints, 11);
     EXPECT_EQ(doc->m_nYPoints, 5);
     EXPECT_EQ(std::count(doc->m_pIntensity.begin(), doc->m_pIntensity.end(), 0), 0);
-    EXPECT_EQ(state.pointsRemaining, 0);
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 0);
     EXPECT_EQ(doc->GetTitle(), path) << "SAVEIMAGE titles with the full path";
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_EQ(ui.statusText, "Remote SAVEIMAGE command:");
@@ -107,8 +107,8 @@ TEST_F(MainWindowLinkTest, TheNewViewIsActiveBeforeItsFirstRepaint)
     // No event loop turn in between: COLLECTING straight after the reply.
     ASSERT_EQ(Send(Request(kCollecting, 2, 3)), 0);
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
-    EXPECT_TRUE(state.collectMarker.on);
-    EXPECT_NE(state.markerBlinker, nullptr);
+    EXPECT_TRUE(state.liveScan.Marker().on);
+    EXPECT_NE(handler.Blinker(), nullptr);
 }
 
 TEST_F(MainWindowLinkTest, ClosingTheScannedPatternMakesEveryReplyMinusOne)
@@ -117,16 +117,16 @@ TEST_F(MainWindowLinkTest, ClosingTheScannedPatternMakesEveryReplyMinusOne)
     ASSERT_EQ(Send(Request(kCollecting, 1, 1)), 0);
     ASSERT_EQ(Send(Request(kNewPoint, 1, 1, 0, 0, 0, 0, 50)), 0);
     ASSERT_EQ(Send(Request(kCollecting, 2, 1)), 0);
-    CVespiraDoc* doc = state.activeDocument;
+    CVespiraDoc* doc = state.liveScan.Document();
 
     // The close warns that the scan is running (OK), then asks to save (No).
     ui.answers = {IHostUi::Answer::Ok, IHostUi::Answer::No};
     ASSERT_TRUE(docs.OnFileClose(doc));
     PumpFor(50);
     EXPECT_EQ(Windows(), 0);
-    EXPECT_EQ(state.activeDocument, nullptr);
-    EXPECT_EQ(state.markerBlinker, nullptr) << "closing stops the blinker";
-    EXPECT_EQ(state.pointsRemaining, 24);
+    EXPECT_EQ(state.liveScan.Document(), nullptr);
+    EXPECT_EQ(handler.Blinker(), nullptr) << "closing stops the blinker";
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 24);
 
     ui.messages.clear();
     EXPECT_EQ(Send(Request(kCheckPipe)), -1);
@@ -176,7 +176,7 @@ TEST_F(MainWindowLinkTest, AGridBeyondTheLimitLeavesOneMessageAndAUsableWindow)
     EXPECT_EQ(Windows(), 1);
     ASSERT_EQ(Send(Request(kNewImage, 0, 2, 1, 0, 2, 1)), 0);
     EXPECT_EQ(Windows(), 2);
-    EXPECT_EQ(state.pointsRemaining, 9);
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 9);
 }
 
 TEST_F(MainWindowLinkTest, PathsThatAreNotUtf8ReachTheFileSystemAsSent)
@@ -210,7 +210,7 @@ TEST_F(MainWindowLinkTest, PathsThatAreNotUtf8ReachTheFileSystemAsSent)
 
     ASSERT_EQ(Send(Request(kLoadImage, 0, 0, 0, 0, 0, 0, 0, first.constData())), 0);
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
-    CVespiraDoc* doc = state.activeDocument;
+    CVespiraDoc* doc = state.liveScan.Document();
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->m_pIntensity[doc->IndexOf(1, 1)], 11);
     EXPECT_STREQ(doc->m_szFileName, "a\xe9.rad");
@@ -231,8 +231,8 @@ TEST_F(MainWindowLinkTest, LoadImageOfADeviceFifoOrFolderIsRefusedAtOnce)
         EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Vespira: Remote LOADIMAGE command, "
                                                           "but %1 cannot be opened.")
                                                .arg(QFile::decodeName(path))});
-        ASSERT_NE(state.activeDocument, nullptr);
-        EXPECT_EQ(state.activeDocument->PointCount(), 25);
+        ASSERT_NE(state.liveScan.Document(), nullptr);
+        EXPECT_EQ(state.liveScan.Document()->PointCount(), 25);
     }
 }
 

@@ -74,14 +74,14 @@ TEST_F(OrmaSimTest, ScansASampleIntoANewPatternAndSavesIt)
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("scan of 9 points done")) << run.out.toStdString();
 
-    CVespiraDoc* doc = state.activeDocument;
+    CVespiraDoc* doc = state.liveScan.Document();
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->m_nXPoints, 3);
     EXPECT_EQ(doc->m_nYPoints, 3);
     for (std::int32_t value : doc->m_pIntensity)
         EXPECT_GT(value, 0);
-    EXPECT_EQ(state.pointsRemaining, 0);
-    EXPECT_FALSE(state.collectMarker.on);
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 0);
+    EXPECT_FALSE(state.liveScan.Marker().on);
     EXPECT_EQ(doc->m_nKV, 40);
     EXPECT_STREQ(doc->m_szBackgroundFile, "background.rad");
     EXPECT_EQ(doc->GetTitle(), path);
@@ -92,8 +92,8 @@ TEST_F(OrmaSimTest, ScansASampleIntoANewPatternAndSavesIt)
     const auto first = doc->m_pIntensity;
     const Run replay = Sim({"replay", path});
     ASSERT_EQ(replay.exitCode, 0) << replay.err.toStdString();
-    ASSERT_NE(state.activeDocument, doc);
-    EXPECT_EQ(state.activeDocument->m_pIntensity, first);
+    ASSERT_NE(state.liveScan.Document(), doc);
+    EXPECT_EQ(state.liveScan.Document()->m_pIntensity, first);
 }
 
 TEST_F(OrmaSimTest, StopsWhenThePatternIsClosedDuringTheScan)
@@ -107,7 +107,7 @@ TEST_F(OrmaSimTest, StopsWhenThePatternIsClosedDuringTheScan)
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_TRUE(run.err.contains("no longer exists")) << run.err.toStdString();
     EXPECT_EQ(points, 3) << "nothing more was sent after the -1";
-    EXPECT_EQ(state.pointsRemaining, 23) << "the third point found no document";
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 23) << "the third point found no document";
 }
 
 TEST_F(OrmaSimTest, SendsSingleCommandsAndRefusesBadArguments)
@@ -119,7 +119,7 @@ TEST_F(OrmaSimTest, SendsSingleCommandsAndRefusesBadArguments)
 
     run = Sim({"send", "--int", "1024", "8", "1", "40.5", "30", "100", "-2.5", "3"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    state.pointsRemaining = 2;
+    state.liveScan.SetPointsRemaining(2);
     run = Sim({"send", "4", "1", "1"});
     EXPECT_EQ(run.out, "reply status: -1\n");
     EXPECT_EQ(ui.messages.last(), "Vespira: Remote NEWPOINT command, but no active document.");

@@ -31,29 +31,29 @@ protected:
     CVespiraDoc* Scan()
     {
         Send(Request(kNewImage, 0, 10, 0.5f, 0, 5, 0.5f));
-        return state.activeDocument;
+        return state.liveScan.Document();
     }
     CRecordingView& View() { return *host.View(); }
 };
 
 TEST_F(HandlerTest, NewImageMakesTheDocumentAndCountsThePoints)
 {
-    state.collectMarker.on = true;
+    state.liveScan.SetMarker(0, 0);
     EXPECT_EQ(Send(Request(kNewImage, 0, 10, 0.5f, 0, 5, 0.5f)), 0);
-    ASSERT_NE(state.activeDocument, nullptr);
-    EXPECT_EQ(state.pendingGrid.nXPoints, 21);
-    EXPECT_EQ(state.pendingGrid.nYPoints, 11);
-    EXPECT_EQ(state.activeDocument->m_nXPoints, 21);
-    EXPECT_EQ(state.activeDocument->m_nYPoints, 11);
-    EXPECT_EQ(state.pointsRemaining, 231);
-    EXPECT_FALSE(state.collectMarker.on);
+    ASSERT_NE(state.liveScan.Document(), nullptr);
+    EXPECT_EQ(state.liveScan.PendingGrid().nXPoints, 21);
+    EXPECT_EQ(state.liveScan.PendingGrid().nYPoints, 11);
+    EXPECT_EQ(state.liveScan.Document()->m_nXPoints, 21);
+    EXPECT_EQ(state.liveScan.Document()->m_nYPoints, 11);
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 231);
+    EXPECT_FALSE(state.liveScan.Marker().on);
     EXPECT_EQ(ui.statusText, "Remote NEWIMAGE command:");
     EXPECT_TRUE(ui.messages.isEmpty());
 
     Send(Request(kNewImage, 2, 2, 0.1f, -1, 1, 0.5f));
-    EXPECT_EQ(state.pendingGrid.nXPoints, 1);
-    EXPECT_EQ(state.pendingGrid.nYPoints, 5);
-    EXPECT_EQ(state.pointsRemaining, 5);
+    EXPECT_EQ(state.liveScan.PendingGrid().nXPoints, 1);
+    EXPECT_EQ(state.liveScan.PendingGrid().nYPoints, 5);
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 5);
     EXPECT_EQ(host.newDocumentCalls, 2);
 }
 
@@ -72,18 +72,19 @@ TEST_F(HandlerTest, NewImageRefusesAGridThatCannotBeMade)
     for (const PipeMessage& m : bad) {
         CVespiraDoc* before = Scan();
         ASSERT_NE(before, nullptr);
-        const ScanGrid good = state.pendingGrid;
+        const ScanGrid good = state.liveScan.PendingGrid();
         ui.messages.clear();
         ui.statusText.clear();
 
         EXPECT_EQ(Send(m), 0);
-        EXPECT_EQ(state.activeDocument, nullptr) << "points would land in the old pattern";
-        EXPECT_EQ(state.activeView, nullptr);
-        EXPECT_EQ(state.pointsRemaining, 0);
+        EXPECT_EQ(state.liveScan.Document(), nullptr) << "points would land in the old pattern";
+        EXPECT_EQ(state.liveScan.View(), nullptr);
+        EXPECT_EQ(state.liveScan.PointsRemaining(), 0);
         EXPECT_EQ(ui.messages, QStringList{kBadGrid});
         EXPECT_EQ(ui.statusText, "Remote NEWIMAGE command:");
-        EXPECT_EQ(state.pendingGrid.nXPoints, good.nXPoints) << "Ctrl+N keeps a usable grid";
-        EXPECT_EQ(state.pendingGrid.fXInc, good.fXInc);
+        EXPECT_EQ(state.liveScan.PendingGrid().nXPoints, good.nXPoints)
+            << "Ctrl+N keeps a usable grid";
+        EXPECT_EQ(state.liveScan.PendingGrid().fXInc, good.fXInc);
     }
     EXPECT_EQ(host.newDocumentCalls, 6) << "only the good grids reach the New command";
 }
@@ -94,7 +95,7 @@ TEST_F(HandlerTest, NewImageRefusesGridsBeyondTheLimitOrTheFreeMemory)
     ASSERT_NE(before, nullptr);
     Send(Request(kNewImage, 0, 4096, 1, 0, 4095, 1)); // 4097 x 4096
     EXPECT_EQ(ui.messages, QStringList{kBadGrid});
-    EXPECT_EQ(state.activeDocument, nullptr);
+    EXPECT_EQ(state.liveScan.Document(), nullptr);
     EXPECT_EQ(host.newDocumentCalls, 1);
 
     // 2000 x 1500 points need 36 MB for their arrays, beside the reserve.
@@ -105,15 +106,15 @@ TEST_F(HandlerTest, NewImageRefusesGridsBeyondTheLimitOrTheFreeMemory)
     EXPECT_EQ(Send(Request(kNewImage, 0, 1999, 1, 0, 1499, 1)), 0);
     EXPECT_EQ(ui.messages, QStringList{"Vespira: Remote NEWIMAGE command, but there is not enough "
                                        "memory for a grid of 2000 x 1500 points."});
-    EXPECT_EQ(state.activeDocument, nullptr);
-    EXPECT_EQ(state.pointsRemaining, 0);
-    EXPECT_EQ(state.pendingGrid.nXPoints, 21) << "Ctrl+N keeps a usable grid";
+    EXPECT_EQ(state.liveScan.Document(), nullptr);
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 0);
+    EXPECT_EQ(state.liveScan.PendingGrid().nXPoints, 21) << "Ctrl+N keeps a usable grid";
     EXPECT_EQ(ui.statusText, "Remote NEWIMAGE command:");
     EXPECT_EQ(host.newDocumentCalls, 1);
 
     // Still usable: a grid that fits is made.
     EXPECT_NE(Scan(), nullptr);
-    EXPECT_EQ(state.pointsRemaining, 231);
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 231);
 }
 
 TEST_F(HandlerTest, TheScanAfterARefusedGridShowsOneMessageNotOnePerPoint)
@@ -150,13 +151,13 @@ TEST_F(HandlerTest, ReplyStatusTellsWhetherTheScannedPatternStillExists)
 {
     EXPECT_EQ(Send(Request(kCheckPipe)), 0);
     EXPECT_EQ(ui.statusText, "Remote CHECKPIPE command:");
-    state.pointsRemaining = 5;
+    state.liveScan.SetPointsRemaining(5);
     EXPECT_EQ(Send(Request(kCheckPipe)), -1);
 
     Scan();
     EXPECT_EQ(Send(Request(kCheckPipe)), 0);
     host.CloseActive();
-    EXPECT_EQ(state.pointsRemaining, 231) << "closing leaves the count";
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 231) << "closing leaves the count";
     EXPECT_EQ(Send(Request(kCheckPipe)), -1);
     EXPECT_EQ(Send(Request(kMeasurementParameters)), -1);
     Send(Request(kNewImage, 0, 1, 1, 0, 1, 1));
@@ -166,15 +167,15 @@ TEST_F(HandlerTest, ReplyStatusTellsWhetherTheScannedPatternStillExists)
 TEST_F(HandlerTest, NewPointStoresCountsDownAndTitles)
 {
     Send(Request(kNewImage, 0, 10, 1, 0, 5, 0.25f));
-    CVespiraDoc* doc = state.activeDocument;
+    CVespiraDoc* doc = state.liveScan.Document();
     ASSERT_NE(doc, nullptr);
-    const int total = state.pointsRemaining;
+    const int total = state.liveScan.PointsRemaining();
 
     Send(Request(kNewPoint, 3, 1.25f, 0, 0, 0, 0, 77));
     EXPECT_EQ(doc->GetTitle(), "Collected:  X: 3  Y: 1.25  Int: 77");
     const int col = 3, row = doc->RowOf(1.25f);
     EXPECT_EQ(doc->m_pIntensity[doc->IndexOf(col, row)], 77);
-    EXPECT_EQ(state.pointsRemaining, total - 1);
+    EXPECT_EQ(state.liveScan.PointsRemaining(), total - 1);
     EXPECT_EQ(View().calls.back(), "Cell 3," + std::to_string(row));
     EXPECT_EQ(ui.statusText, "Remote NEWPOINT command:");
 
@@ -183,19 +184,19 @@ TEST_F(HandlerTest, NewPointStoresCountsDownAndTitles)
     Send(Request(kNewPoint, 500, -300, 0, 0, 0, 0, 9));
     Send(Request(kNewPoint, std::nanf(""), 1, 0, 0, 0, 0, 9));
     EXPECT_EQ(doc->m_pIntensity, before);
-    EXPECT_EQ(state.pointsRemaining, total - 3);
+    EXPECT_EQ(state.liveScan.PointsRemaining(), total - 3);
 
-    state.pointsRemaining = 0;
+    state.liveScan.SetPointsRemaining(0);
     Send(Request(kNewPoint, 1, 1, 0, 0, 0, 0, 5));
-    EXPECT_EQ(state.pointsRemaining, 0) << "never below 0";
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 0) << "never below 0";
     EXPECT_TRUE(ui.messages.isEmpty());
 }
 
 TEST_F(HandlerTest, CommandsThatNeedADocumentSayWhenThereIsNone)
 {
-    state.pointsRemaining = 4;
+    state.liveScan.SetPointsRemaining(4);
     Send(Request(kNewPoint, 1, 1, 0, 0, 0, 0, 5));
-    EXPECT_EQ(state.pointsRemaining, 4);
+    EXPECT_EQ(state.liveScan.PointsRemaining(), 4);
     Send(Request(kLoadImage, 0, 0, 0, 0, 0, 0, 0, "/tmp/x.rad"));
     Send(Request(kSaveImage, 0, 0, 0, 0, 0, 0, 0, "/tmp/x.rad"));
     EXPECT_EQ(
@@ -220,7 +221,7 @@ TEST_F(HandlerTest, SaveImageWritesAndTitlesWithTheFullPath)
 
     // Loading it back into a fresh pattern brings the point back.
     Send(Request(kNewImage, 0, 1, 1, 0, 1, 1));
-    CVespiraDoc* other = state.activeDocument;
+    CVespiraDoc* other = state.liveScan.Document();
     View().calls.clear();
     Send(Request(kLoadImage, 0, 0, 0, 0, 0, 0, 0, path.constData()));
     EXPECT_EQ(other->m_nXPoints, 21);
@@ -249,29 +250,38 @@ TEST_F(HandlerTest, FailedFileCommandsAreReportedNotPassedOffAsDone)
 TEST_F(HandlerTest, CollectingSetsTheMarkerAndStartsTheBlinker)
 {
     Scan();
-    state.remoteErrorShown = true;
+    // A COLLECTING that found no view first: the one that succeeds clears its error.
+    IPatternView* view = state.liveScan.View();
+    state.liveScan.SetView(nullptr);
     Send(Request(kCollecting, 1.5f, 4.0f));
-    EXPECT_EQ(state.activeDocument->GetTitle(), "Collecting:  X: 1.5  Y: 4.0");
-    EXPECT_TRUE(state.collectMarker.on);
-    EXPECT_EQ(state.collectMarker.col, 3);
-    EXPECT_EQ(state.collectMarker.row, 2);
+    state.liveScan.SetView(view);
+    ui.messages.clear();
+    Send(Request(kCollecting, 1.5f, 4.0f));
+    EXPECT_EQ(state.liveScan.Document()->GetTitle(), "Collecting:  X: 1.5  Y: 4.0");
+    EXPECT_TRUE(state.liveScan.Marker().on);
+    EXPECT_EQ(state.liveScan.Marker().col, 3);
+    EXPECT_EQ(state.liveScan.Marker().row, 2);
     EXPECT_EQ(View().calls, std::vector<std::string>{"Marker 3,2"});
-    ASSERT_NE(state.markerBlinker, nullptr);
-    EXPECT_FALSE(state.remoteErrorShown);
+    ASSERT_NE(handler.Blinker(), nullptr);
     EXPECT_EQ(ui.statusText, "Remote COLLECTING command:");
 
     // A point outside the grid turns the marker on but draws nothing.
     View().calls.clear();
     Send(Request(kCollecting, 100, -100));
-    EXPECT_TRUE(state.collectMarker.on);
+    EXPECT_TRUE(state.liveScan.Marker().on);
     EXPECT_TRUE(View().calls.empty());
     PumpFor(300);
     EXPECT_TRUE(View().calls.empty());
 
     // NEWPOINT ends the blinker and the marker.
     Send(Request(kNewPoint, 1.5f, 4.0f, 0, 0, 0, 0, 3));
-    EXPECT_EQ(state.markerBlinker, nullptr);
-    EXPECT_FALSE(state.collectMarker.on);
+    EXPECT_EQ(handler.Blinker(), nullptr);
+    EXPECT_FALSE(state.liveScan.Marker().on);
+
+    // The error cleared above: an ENDCOLLECT without a pattern says so.
+    state.liveScan.Forget();
+    Send(Request(kEndCollect));
+    EXPECT_EQ(ui.messages, QStringList{kNoDocEndCollect});
 }
 
 TEST_F(HandlerTest, CollectingWithoutAViewComplainsEveryTimeAndEndCollectOnce)
@@ -279,13 +289,16 @@ TEST_F(HandlerTest, CollectingWithoutAViewComplainsEveryTimeAndEndCollectOnce)
     Send(Request(kCollecting, 1, 1));
     Send(Request(kCollecting, 1, 1));
     EXPECT_EQ(ui.messages, (QStringList{kNoDocCollecting, kNoDocCollecting}));
-    EXPECT_TRUE(state.remoteErrorShown);
     EXPECT_EQ(ui.statusText, "Remote COLLECTING command:");
     Send(Request(kEndCollect));
     EXPECT_EQ(ui.messages.size(), 2) << "ENDCOLLECT after a failed COLLECTING shows nothing";
     EXPECT_EQ(ui.statusText, "Remote ENDCOLLECT command:");
 
-    state.remoteErrorShown = false;
+    // A COLLECTING that succeeds clears the error; the pattern then goes.
+    Scan();
+    Send(Request(kCollecting, 1, 1));
+    ASSERT_EQ(ui.messages.size(), 2);
+    state.liveScan.Forget();
     Send(Request(kEndCollect));
     Send(Request(kEndCollect));
     EXPECT_EQ(ui.messages.size(), 3);
@@ -294,13 +307,13 @@ TEST_F(HandlerTest, CollectingWithoutAViewComplainsEveryTimeAndEndCollectOnce)
     // A document without a view is not enough; a running blinker is left running.
     Scan();
     Send(Request(kCollecting, 1, 1));
-    IPatternView* view = state.activeView;
-    state.activeView = nullptr;
+    IPatternView* view = state.liveScan.View();
+    state.liveScan.SetView(nullptr);
     Send(Request(kCollecting, 2, 2));
     EXPECT_EQ(ui.messages.back(), kNoDocCollecting);
-    EXPECT_NE(state.markerBlinker, nullptr);
-    EXPECT_EQ(state.collectMarker.col, 2);
-    state.activeView = view;
+    EXPECT_NE(handler.Blinker(), nullptr);
+    EXPECT_EQ(state.liveScan.Marker().col, 2);
+    state.liveScan.SetView(view);
 }
 
 TEST_F(HandlerTest, EndCollectRestoresTheTitleAndErasesTheMarker)
@@ -315,8 +328,8 @@ TEST_F(HandlerTest, EndCollectRestoresTheTitleAndErasesTheMarker)
         View().calls.clear();
         Send(Request(kEndCollect));
         EXPECT_EQ(doc->GetTitle(), "scan.rad");
-        EXPECT_FALSE(state.collectMarker.on);
-        EXPECT_EQ(state.markerBlinker, nullptr);
+        EXPECT_FALSE(state.liveScan.Marker().on);
+        EXPECT_EQ(handler.Blinker(), nullptr);
         std::vector<std::string> expected{"Cell 3,2"};
         if (overlay)
             expected.push_back("AllTargets");
@@ -412,21 +425,21 @@ TEST_F(BlinkerTest, AStoppedBlinkerNeverDrawsAgain)
 {
     Scan();
     Send(Request(kCollecting, 1.5f, 4.0f));
-    auto* first = dynamic_cast<CMarkerBlinker*>(state.markerBlinker.get());
+    const CMarkerBlinker* first = handler.Blinker();
     ASSERT_NE(first, nullptr);
 
     // Marker off, then on again at once for another cell: the first blinker stays dead
     // even though the flag is back on before its next tick could see it off.
-    state.collectMarker.on = false;
+    state.liveScan.ClearMarker();
     ASSERT_TRUE(PumpUntil([&] { return !first->IsRunning(); }, 1000));
-    state.collectMarker.on = true;
+    state.liveScan.SetMarker(3, 2);
     PumpFor(300);
     EXPECT_FALSE(first->IsRunning());
 
     // Closing the document releases the blinker; nothing is drawn afterwards.
     Send(Request(kCollecting, 2.0f, 4.0f));
     host.CloseActive();
-    EXPECT_EQ(state.markerBlinker, nullptr);
+    EXPECT_EQ(handler.Blinker(), nullptr);
     View().calls.clear();
     PumpFor(600);
     EXPECT_TRUE(View().calls.empty());
@@ -437,12 +450,12 @@ TEST_F(BlinkerTest, DrawsOnlyIntoTheActiveViewAndInsideTheGrid)
     CVespiraDoc* doc = Scan();
     Send(Request(kCollecting, 10.0f, 0.0f)); // the last cell
     View().calls.clear();
-    state.activeView = nullptr;
+    state.liveScan.SetView(nullptr);
     PumpFor(600);
     EXPECT_TRUE(View().calls.empty());
 
     // A smaller grid loaded meanwhile puts the marker cell outside it.
-    state.activeView = host.View();
+    state.liveScan.SetView(host.View());
     ScanGrid small{2, 2, 0, 1, 1, 0, 1, 1};
     ASSERT_TRUE(doc->SetUpGrid(small));
     PumpFor(600);

@@ -216,12 +216,12 @@ TEST_F(ViewCommandsTest, SendTargetsNamesTheJobAfterTheTitleAndActivatesTheView)
                   QStringLiteral("kept"));
         return int(QDialog::Rejected);
     };
-    state.activeDocument = nullptr;
-    state.activeView = nullptr;
+    state.liveScan.Forget();
+    state.liveScan.SetView(nullptr);
     view->OnSendTargets();
     EXPECT_EQ(jobName, QString(79, QLatin1Char('t')));
-    EXPECT_EQ(state.activeDocument, doc.get());
-    EXPECT_EQ(state.activeView, view.get());
+    EXPECT_EQ(state.liveScan.Document(), doc.get());
+    EXPECT_EQ(state.liveScan.View(), view.get());
 }
 
 } // namespace

@@ -159,10 +159,10 @@ TEST_F(DrawingFixture, OverlayMarkerAndPendingGestures)
     state.viewOverlay = false;
     EXPECT_EQ(Centre(Render(), 1, 1), IntensityColour(1, 1));
 
-    state.activeDocument = doc.get();
-    state.collectMarker = {true, 3, 2};
+    state.liveScan.SetActive(doc.get());
+    state.liveScan.SetMarker(3, 2);
     EXPECT_EQ(Centre(Render(), 3, 2), Rgb24(ToQRgb(state.activeTarget)));
-    state.activeDocument = nullptr;
+    state.liveScan.Forget();
     EXPECT_EQ(Centre(Render(), 3, 2), IntensityColour(3, 2));
 
     state.dragMode = DragMode::Selecting;
@@ -287,14 +287,14 @@ TEST_F(DrawingFixture, SmallGridZoomedStaysInsideAndDraws)
 TEST_F(DrawingFixture, PaintingMakesTheViewActiveForItsDocument)
 {
     Render();
-    EXPECT_EQ(state.activeView, nullptr);
-    state.activeDocument = doc.get();
+    EXPECT_EQ(state.liveScan.View(), nullptr);
+    state.liveScan.SetActive(doc.get());
     state.paletteRealise = true;
     Render();
-    EXPECT_EQ(state.activeView, view.get());
+    EXPECT_EQ(state.liveScan.View(), view.get());
     EXPECT_FALSE(state.paletteRealise);
     view.reset();
-    EXPECT_EQ(state.activeView, nullptr);
+    EXPECT_EQ(state.liveScan.View(), nullptr);
 }
 
 TEST_F(DrawingFixture, OtherViewsOfThePatternFollowCollectedPoints)
@@ -304,8 +304,8 @@ TEST_F(DrawingFixture, OtherViewsOfThePatternFollowCollectedPoints)
     second.show();
     view->show();
     Settle();
-    state.activeDocument = doc.get();
-    state.activeView = view.get();
+    state.liveScan.SetActive(doc.get());
+    state.liveScan.SetView(view.get());
     CPaintRecorder recorder;
     second.installEventFilter(&recorder);
     ASSERT_TRUE(doc->SetPointIntensity(1.0f, 1.0f, 3)); // column 2, row 0

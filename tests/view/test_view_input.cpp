@@ -259,8 +259,8 @@ TEST_F(InputFixture, PendingShapeFollowingThePointerDrawsAsAFreshRepaint)
 {
     SetTime(4, 3, 900.0f);
     SetTime(0, 0, 900.0f);
-    state.activeDocument = doc.get();
-    state.collectMarker = {true, 5, 2};
+    state.liveScan.SetActive(doc.get());
+    state.liveScan.SetMarker(5, 2);
     for (int tool : {4, 2}) {
         state.cursorType = tool;
         Zoom(1, -1, -1);
@@ -276,5 +276,5 @@ TEST_F(InputFixture, PendingShapeFollowingThePointerDrawsAsAFreshRepaint)
         }
         Release(Centre(8, 0));
     }
-    state.activeDocument = nullptr;
+    state.liveScan.Forget();
 }
