@@ -8,11 +8,11 @@
 #include <QCloseEvent>
 #include <QMenu>
 
-CChildFrame::CChildFrame(CVespiraDoc& doc, CProgramState& state, CDocManager& manager,
+CChildFrame::CChildFrame(CVespiraDoc& doc, const ViewContext& views, CDocManager& manager,
                          QWidget* parent)
     : QMdiSubWindow(parent), m_pDoc(&doc), m_manager(manager)
 {
-    m_pView = new CVespiraView(doc, state, this);
+    m_pView = new CVespiraView(doc, views, this);
     setWidget(m_pView);
     setWindowIcon(QIcon(QStringLiteral(":/icons/document.png")));
     // Ctrl+W belongs to the command table's Close Window; two owners would leave the key

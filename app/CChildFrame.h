@@ -3,7 +3,7 @@
 #include <QMdiSubWindow>
 
 class CDocManager;
-class CProgramState;
+struct ViewContext;
 class CVespiraDoc;
 class CVespiraView;
 
@@ -14,7 +14,7 @@ class CChildFrame : public QMdiSubWindow
     Q_OBJECT
 
 public:
-    CChildFrame(CVespiraDoc& doc, CProgramState& state, CDocManager& manager,
+    CChildFrame(CVespiraDoc& doc, const ViewContext& views, CDocManager& manager,
                 QWidget* parent = nullptr);
     ~CChildFrame() override;
 

@@ -3,7 +3,6 @@
 #include "app/CChildFrame.h"
 #include "app/ChildPlacement.h"
 #include "base/FilePath.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "view/CVespiraView.h"
 
@@ -26,8 +25,9 @@ bool SamePath(const QByteArray& a, const QByteArray& b)
 
 } // namespace
 
-CDocManager::CDocManager(CProgramState& state, IHostUi& ui, QObject* parent)
-    : QObject(parent), m_state(state), m_ui(ui)
+CDocManager::CDocManager(DocumentServices& services, const ViewContext& views, IHostUi& ui,
+                         QObject* parent)
+    : QObject(parent), m_services(services), m_views(views), m_ui(ui)
 {
     promptOpenFileName = [this](const QString& suggested) {
         QFileDialog dialog(DialogParent(), QStringLiteral("Open"),
@@ -57,7 +57,7 @@ CDocManager::~CDocManager()
 {
     // Windows first: their views refer to the documents.
     for (CChildFrame* frame : m_frames)
-        m_state.liveScan.ForgetView(frame->GetView());
+        m_services.liveScan.ForgetView(frame->GetView());
     const QList<CChildFrame*> frames = m_frames;
     m_frames.clear();
     for (CChildFrame* frame : frames)
@@ -147,7 +147,7 @@ CVespiraDoc* CDocManager::Adopt(std::unique_ptr<CVespiraDoc> owned)
 
 CChildFrame* CDocManager::CreateFrame(CVespiraDoc* doc)
 {
-    auto* frame = new CChildFrame(*doc, m_state, *this);
+    auto* frame = new CChildFrame(*doc, m_views, *this);
     m_frames << frame;
     if (m_pMdiArea) {
         // The next place of the cascade, inside the area.
@@ -173,7 +173,7 @@ CChildFrame* CDocManager::CreateFrame(CVespiraDoc* doc)
 
 CVespiraDoc* CDocManager::OnFileNew()
 {
-    auto owned = std::make_unique<CVespiraDoc>(m_state);
+    auto owned = std::make_unique<CVespiraDoc>(m_services);
     owned->SetTitle(QString::fromLatin1(kDocName) + QString::number(m_nUntitledCount + 1));
     if (!owned->OnNewDocument())
         return nullptr; // refused silently: no document, no window
@@ -182,7 +182,7 @@ CVespiraDoc* CDocManager::OnFileNew()
     CChildFrame* frame = CreateFrame(doc);
     // The remote COLLECTING that follows NEWIMAGE needs the view now, not at its first
     // repaint.
-    m_state.liveScan.SetView(frame->GetView());
+    m_services.liveScan.SetView(frame->GetView());
     return doc;
 }
 
@@ -212,7 +212,7 @@ CVespiraDoc* CDocManager::OpenDocumentFile(const QByteArray& path)
         }
     }
 
-    auto owned = std::make_unique<CVespiraDoc>(m_state);
+    auto owned = std::make_unique<CVespiraDoc>(m_services);
     if (!owned->OnOpenDocument(full))
         return nullptr; // the new document is discarded
     owned->SetModifiedFlag(false);
@@ -334,7 +334,7 @@ void CDocManager::FrameDestroyed(CChildFrame* frame)
 {
     if (!m_frames.contains(frame))
         return;
-    m_state.liveScan.ForgetView(frame->GetView());
+    m_services.liveScan.ForgetView(frame->GetView());
     m_frames.removeAll(frame);
 }
 
@@ -344,8 +344,8 @@ void CDocManager::DetachFrame(CChildFrame* frame)
     CVespiraDoc* doc = frame->GetDocument();
     // Another window of the pattern takes over showing its scan.
     const QList<CChildFrame*> rest = FramesOf(doc);
-    m_state.liveScan.ForgetView(frame->GetView(),
-                                rest.isEmpty() ? nullptr : rest.constFirst()->GetView());
+    m_services.liveScan.ForgetView(frame->GetView(),
+                                   rest.isEmpty() ? nullptr : rest.constFirst()->GetView());
     // The framework deletes a closed window itself; the frame goes at the next turn of
     // the event loop, so it may be the one whose close is being handled.
     frame->setAttribute(Qt::WA_DeleteOnClose, false);

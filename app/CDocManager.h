@@ -9,12 +9,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "view/ViewContext.h"
+
 #include <functional>
 #include <memory>
 #include <vector>
 
 class CChildFrame;
-class CProgramState;
 class CVespiraDoc;
 class IHostUi;
 class QMdiArea;
@@ -35,7 +36,9 @@ public:
     static constexpr char kExtension[] = ".rad";
     static constexpr int kRecentFileCount = 3;
 
-    CDocManager(CProgramState& state, IHostUi& ui, QObject* parent = nullptr);
+    // services: what every document gets; views: what every pattern view gets.
+    CDocManager(DocumentServices& services, const ViewContext& views, IHostUi& ui,
+                QObject* parent = nullptr);
     ~CDocManager() override;
 
     void SetMdiArea(QMdiArea* area);
@@ -121,7 +124,8 @@ private:
     void UpdateFrameTitles(const CVespiraDoc* doc);
     QWidget* DialogParent() const;
 
-    CProgramState& m_state;
+    DocumentServices& m_services;
+    const ViewContext m_views;
     IHostUi& m_ui;
     QPointer<QMdiArea> m_pMdiArea;
     std::vector<std::unique_ptr<CVespiraDoc>> m_docs;

@@ -8,12 +8,12 @@
 #include "app/CViewCommands.h"
 #include "app/ChildPlacement.h"
 #include "app/CommandTable.h"
+#include "app/ProgramState.h"
 #include "app/ScreenPlacement.h"
 #include "base/FilePath.h"
 #include "display/dialogs/COptionsDlg.h"
 #include "display/dialogs/COrientationDlg.h"
 #include "display/dialogs/CSelectionPropertiesDlg.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "document/IHostUi.h"
 #include "plot3d/Plot3DCommand.h"
@@ -55,27 +55,25 @@ bool IsPatternFile(const QUrl& url)
            url.toLocalFile().endsWith(QLatin1String(CDocManager::kExtension), Qt::CaseInsensitive);
 }
 
-int ToolValue(int id)
+CursorTool ToolOf(int id)
 {
     switch (id) {
-    case ID_TOOL_ARROW:
-        return 1;
     case ID_TOOL_LINE:
-        return 2;
+        return CursorTool::Line;
     case ID_TOOL_CURVE:
-        return 3;
+        return CursorTool::Curve;
     case ID_TOOL_RECTANGLE:
-        return 4;
+        return CursorTool::Rectangle;
     case ID_TOOL_ERASER:
-        return -1;
+        return CursorTool::Eraser;
     default:
-        return 0;
+        return CursorTool::Arrow;
     }
 }
 
 } // namespace
 
-CMainFrame::CMainFrame(CProgramState& state, CDocManager& docs, IHostUi& ui, QWidget* parent)
+CMainFrame::CMainFrame(ProgramState& state, CDocManager& docs, IHostUi& ui, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_docs(docs), m_ui(ui),
       m_strStatusText(QString::fromLatin1(kInitialStatusText))
 {
@@ -254,7 +252,7 @@ void CMainFrame::ConnectFrameworkCommands()
     SetCommandHandler(ID_WINDOW_ARRANGE, [this]() { ArrangeIcons(); });
     SetCommandHandler(ID_PLOT_3D, [this]() {
         if (CVespiraDoc* doc = ActiveChildDocument())
-            Open3DPlot(*doc, m_state, this);
+            Open3DPlot(*doc, m_state.plot3d, m_ui, this);
     });
 
     SetUpdateHandler(ID_VIEW_TOOLBAR,
@@ -262,19 +260,19 @@ void CMainFrame::ConnectFrameworkCommands()
     SetUpdateHandler(ID_VIEW_STATUS_BAR,
                      [this](QAction& a) { a.setChecked(statusBar()->isVisible()); });
     // Check marks of the view switches and the tools.
-    SetUpdateHandler(ID_VIEW_OVERLAY, [this](QAction& a) { a.setChecked(m_state.viewOverlay); });
-    SetUpdateHandler(ID_VIEW_HEADER, [this](QAction& a) { a.setChecked(m_state.viewHeader); });
+    SetUpdateHandler(ID_VIEW_OVERLAY, [this](QAction& a) { a.setChecked(m_state.view.overlay); });
+    SetUpdateHandler(ID_VIEW_HEADER, [this](QAction& a) { a.setChecked(m_state.view.header); });
     for (int id : {ID_TOOL_ARROW, ID_TOOL_LINE, ID_TOOL_CURVE, ID_TOOL_RECTANGLE, ID_TOOL_ERASER}) {
         // A gesture under way goes on; its release acts with the new tool.
-        SetCommandHandler(id, [this, id]() { m_state.cursorType = ToolValue(id); });
+        SetCommandHandler(id, [this, id]() { m_state.tools.tool = ToolOf(id); });
         SetUpdateHandler(
-            id, [this, id](QAction& a) { a.setChecked(m_state.cursorType == ToolValue(id)); });
+            id, [this, id](QAction& a) { a.setChecked(m_state.tools.tool == ToolOf(id)); });
     }
 
     SetCommandHandler(ID_OPTIONS, [this]() { ShowOptions(); });
     SetCommandHandler(ID_ORIENTATION, [this]() { ShowOrientation(); });
     SetCommandHandler(ID_PROPERTIES, [this]() {
-        CSelectionPropertiesDlg dialog(m_state, this);
+        CSelectionPropertiesDlg dialog(m_state.tools.defaultScanTime, m_ui, this);
         m_ui.ExecDialog(dialog);
     });
 }
@@ -283,14 +281,14 @@ void CMainFrame::ShowOptions()
 {
     // The frame pen is made from the Border setting at each repaint, so nothing else is
     // rebuilt; every view repaints at once rather than half in the old colours.
-    COptionsDlg dialog(m_state, this);
+    COptionsDlg dialog(m_state.colours, m_ui, this);
     if (m_ui.ExecDialog(dialog) == QDialog::Accepted)
         CVespiraView::RepaintAllViews();
 }
 
 void CMainFrame::ShowOrientation()
 {
-    COrientationDlg dialog(m_state, this);
+    COrientationDlg dialog(m_state.view, this);
     if (m_ui.ExecDialog(dialog) == QDialog::Accepted)
         CVespiraView::RepaintAllViews();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CSettings.h"
+#include "app/ScreenPlacement.h"
 #include "link/IRemoteHost.h"
 
 #include <QHash>
@@ -14,7 +15,7 @@
 
 class CChildFrame;
 class CDocManager;
-class CProgramState;
+struct ProgramState;
 class CVespiraDoc;
 class CVespiraView;
 class IHostUi;
@@ -23,7 +24,6 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
-struct WindowPlacement;
 
 // The main window: a QMdiArea of child frames, the menus of both states (no pattern
 // open: menu 128; a pattern's window active: menu 129), the toolbar, the status bar
@@ -38,7 +38,7 @@ public:
     static constexpr char kInitialStatusText[] = "X: ?  Y: ?  Int: ?  Time: ?";
     static constexpr int kMaxStatusText = 255;
 
-    CMainFrame(CProgramState& state, CDocManager& docs, IHostUi& ui, QWidget* parent = nullptr);
+    CMainFrame(ProgramState& state, CDocManager& docs, IHostUi& ui, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // IRemoteHost: exactly the Ctrl+N path.
@@ -134,7 +134,7 @@ private:
     void ArrangeIcons();
     QIcon CommandIcon(const struct CommandInfo& info) const;
 
-    CProgramState& m_state;
+    ProgramState& m_state;
     CDocManager& m_docs;
     IHostUi& m_ui;
     QMdiArea* m_pMdiArea = nullptr;

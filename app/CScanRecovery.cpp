@@ -2,7 +2,6 @@
 
 #include "app/CDocManager.h"
 #include "base/FormatGmtNow.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "document/IHostUi.h"
 
@@ -44,7 +43,7 @@ QString RecoveryQuestionText(const std::vector<CScanJournal::Unfinished>& journa
 }
 
 std::vector<CVespiraDoc*> OfferUnfinishedScans(CScanJournal& journal, CDocManager& docs,
-                                               CProgramState& state, IHostUi& ui,
+                                               DocumentServices& services, IHostUi& ui,
                                                std::optional<RecoveryChoice> preset)
 {
     std::vector<CScanJournal::Unfinished> found = journal.FindUnfinished();
@@ -76,7 +75,7 @@ std::vector<CVespiraDoc*> OfferUnfinishedScans(CScanJournal& journal, CDocManage
         }
         if (choice == RecoveryChoice::Later)
             continue;
-        auto doc = std::make_unique<CVespiraDoc>(state);
+        auto doc = std::make_unique<CVespiraDoc>(services);
         if (!RestoreScanJournal(unfinished.contents, *doc)) {
             ui.ShowMessage(QStringLiteral("The scan %1 cannot be restored: its grid does not "
                                           "fit in memory. Its journal stays in %2.")

@@ -8,7 +8,7 @@
 #include <vector>
 
 class CDocManager;
-class CProgramState;
+struct DocumentServices;
 class IHostUi;
 
 // At start-up, before the instrument can send anything: the scans that a program which
@@ -30,5 +30,5 @@ QString RecoveryQuestionText(const std::vector<CScanJournal::Unfinished>& journa
 
 // Asks (or takes preset) and does what was chosen. Returns the patterns restored.
 std::vector<CVespiraDoc*> OfferUnfinishedScans(CScanJournal& journal, CDocManager& docs,
-                                               CProgramState& state, IHostUi& ui,
+                                               DocumentServices& services, IHostUi& ui,
                                                std::optional<RecoveryChoice> preset);

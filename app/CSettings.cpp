@@ -1,7 +1,7 @@
 #include "app/CSettings.h"
 
+#include "app/ProgramState.h"
 #include "base/FixedText.h"
-#include "document/CProgramState.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +13,32 @@ const QString kGroup = QStringLiteral("Settings");
 const QString kRecentGroup = QStringLiteral("Recent File List");
 const QString kDialogGroup = QStringLiteral("File Dialogs");
 const QString kLastFolder = QStringLiteral("LastFolder");
+
+// The value names of group "Settings", each spelled once for reading and writing.
+namespace Key {
+const QString kBorder = QStringLiteral("Border");
+const QString kSelection = QStringLiteral("Selection");
+const QString kActiveTarget = QStringLiteral("ActiveTarget");
+const QString kForeground = QStringLiteral("Foreground");
+const QString kBackground = QStringLiteral("Background");
+const QString kBrightness = QStringLiteral("Brightness");
+const QString kContrast = QStringLiteral("Contrast");
+const QString kLutFilename = QStringLiteral("LUT filename");
+const QString kCursorType = QStringLiteral("CursorType");
+const QString kViewOverlay = QStringLiteral("ViewOverlay");
+const QString kViewHeader = QStringLiteral("ViewHeader");
+const QString kWndMaximized = QStringLiteral("WndMaximized");
+const QString kWndLeft = QStringLiteral("WndLeft");
+const QString kWndTop = QStringLiteral("WndTop");
+const QString kWndWidth = QStringLiteral("WndWidth");
+const QString kWndHeight = QStringLiteral("WndHeight");
+const QString kContourLevels = QStringLiteral("ContourLevels");
+const QString kPerspective = QStringLiteral("Perspective");
+const QString kXRotation = QStringLiteral("XRotation");
+const QString kYRotation = QStringLiteral("YRotation");
+const QString kZRotation = QStringLiteral("ZRotation");
+const QString kImageOrientation = QStringLiteral("ImageOrientation");
+} // namespace Key
 
 // A REG_DWORD value: the low 32 bits of a whole number.
 bool ReadDword(const QSettings& s, const QString& name, quint32& out)
@@ -72,7 +98,7 @@ QString CSettings::DefaultFilePath()
     return s.fileName();
 }
 
-SettingsReadResult CSettings::Read(CProgramState& state, ShowState startShow) const
+SettingsReadResult CSettings::Read(ProgramState& state, ShowState startShow) const
 {
     SettingsReadResult result;
     const QFileInfo info(m_strPath);
@@ -92,67 +118,70 @@ SettingsReadResult CSettings::Read(CProgramState& state, ShowState startShow) co
     s.beginGroup(kGroup);
     result.keyOpened = true;
 
+    ProgramColours& colours = state.colours;
     quint32 dword = 0;
-    if (ReadDword(s, QStringLiteral("Border"), dword))
-        state.border = dword;
-    if (ReadDword(s, QStringLiteral("Selection"), dword))
-        state.selection = dword;
-    if (ReadDword(s, QStringLiteral("ActiveTarget"), dword))
-        state.activeTarget = dword;
-    if (ReadDword(s, QStringLiteral("Foreground"), dword))
-        state.foreground = dword;
-    if (ReadDword(s, QStringLiteral("Background"), dword))
-        state.background = dword;
-    ReadInt(s, QStringLiteral("Brightness"), state.display.nBrightness);
-    ReadInt(s, QStringLiteral("Contrast"), state.display.nContrast);
+    if (ReadDword(s, Key::kBorder, dword))
+        colours.border = dword;
+    if (ReadDword(s, Key::kSelection, dword))
+        colours.selection = dword;
+    if (ReadDword(s, Key::kActiveTarget, dword))
+        colours.activeTarget = dword;
+    if (ReadDword(s, Key::kForeground, dword))
+        colours.foreground = dword;
+    if (ReadDword(s, Key::kBackground, dword))
+        colours.background = dword;
+    ReadInt(s, Key::kBrightness, colours.display.nBrightness);
+    ReadInt(s, Key::kContrast, colours.display.nContrast);
     {
-        const QVariant v = s.value(QStringLiteral("LUT filename"));
+        const QVariant v = s.value(Key::kLutFilename);
         if (v.isValid()) {
             const QString text = v.userType() == QMetaType::QStringList
                                      ? v.toStringList().join(QLatin1Char(','))
                                      : v.toString();
             const QByteArray bytes = text.toLocal8Bit();
-            CopyText(state.display.szLutName, std::string_view(bytes.constData(), bytes.size()));
+            CopyText(colours.display.szLutName, std::string_view(bytes.constData(), bytes.size()));
         }
     }
-    ReadInt(s, QStringLiteral("CursorType"), state.cursorType);
-    int flag = 0;
-    if (ReadInt(s, QStringLiteral("ViewOverlay"), flag))
-        state.viewOverlay = flag != 0;
-    if (ReadInt(s, QStringLiteral("ViewHeader"), flag))
-        state.viewHeader = flag != 0;
-    if (ReadInt(s, QStringLiteral("WndMaximized"), flag)) {
-        state.placement.maximized = flag != 0;
+    int value = 0;
+    if (ReadInt(s, Key::kCursorType, value))
+        state.tools.tool = static_cast<CursorTool>(value);
+    if (ReadInt(s, Key::kViewOverlay, value))
+        state.view.overlay = value != 0;
+    if (ReadInt(s, Key::kViewHeader, value))
+        state.view.header = value != 0;
+    WindowPlacement& placement = state.placement;
+    if (ReadInt(s, Key::kWndMaximized, value)) {
+        placement.maximized = value != 0;
         if (startShow != ShowState::Minimized)
-            result.showState = flag != 0 ? ShowState::Maximized : ShowState::Normal;
+            result.showState = value != 0 ? ShowState::Maximized : ShowState::Normal;
     }
-    if (!ReadInt(s, QStringLiteral("WndLeft"), state.placement.left))
-        state.placement.left = -1;
-    ReadInt(s, QStringLiteral("WndTop"), state.placement.top);
-    ReadInt(s, QStringLiteral("WndWidth"), state.placement.width);
-    ReadInt(s, QStringLiteral("WndHeight"), state.placement.height);
+    if (!ReadInt(s, Key::kWndLeft, placement.left))
+        placement.left = -1;
+    ReadInt(s, Key::kWndTop, placement.top);
+    ReadInt(s, Key::kWndWidth, placement.width);
+    ReadInt(s, Key::kWndHeight, placement.height);
 
     // The 3D values go through a scratch value and are taken only when read.
-    int levels = 0;
-    if (ReadInt(s, QStringLiteral("ContourLevels"), levels))
-        state.plot3d.contourLevels = levels;
+    Plot3DSettings& plot3d = state.plot3d;
+    if (ReadInt(s, Key::kContourLevels, value))
+        plot3d.contourLevels = value;
     double scratch = 0.0;
-    if (ReadDouble(s, QStringLiteral("Perspective"), scratch))
-        state.plot3d.perspective = scratch;
-    if (ReadDouble(s, QStringLiteral("XRotation"), scratch))
-        state.plot3d.xRotation = scratch;
-    if (ReadDouble(s, QStringLiteral("YRotation"), scratch))
-        state.plot3d.yRotation = scratch;
-    if (ReadDouble(s, QStringLiteral("ZRotation"), scratch)) {
-        state.plot3d.zRotation = scratch;
-        state.plot3d.present = true;
+    if (ReadDouble(s, Key::kPerspective, scratch))
+        plot3d.perspective = scratch;
+    if (ReadDouble(s, Key::kXRotation, scratch))
+        plot3d.xRotation = scratch;
+    if (ReadDouble(s, Key::kYRotation, scratch))
+        plot3d.yRotation = scratch;
+    if (ReadDouble(s, Key::kZRotation, scratch)) {
+        plot3d.zRotation = scratch;
+        plot3d.present = true;
     }
-    ReadInt(s, QStringLiteral("ImageOrientation"), state.imageOrientation);
+    ReadInt(s, Key::kImageOrientation, state.view.orientation);
     s.endGroup();
     return result;
 }
 
-bool CSettings::Write(const CProgramState& state) const
+bool CSettings::Write(const ProgramState& state) const
 {
     {
         const QFileInfo info(m_strPath);
@@ -168,36 +197,39 @@ bool CSettings::Write(const CProgramState& state) const
     if (!s.isWritable())
         return false;
     s.beginGroup(kGroup);
-    auto dword = [&s](const char* name, quint32 value) {
-        s.setValue(QLatin1String(name), static_cast<qint64>(static_cast<qint32>(value)));
+    auto dword = [&s](const QString& name, quint32 value) {
+        s.setValue(name, static_cast<qint64>(static_cast<qint32>(value)));
     };
-    auto integer = [&s](const char* name, int value) { s.setValue(QLatin1String(name), value); };
-    dword("Border", state.border);
-    dword("Selection", state.selection);
-    dword("ActiveTarget", state.activeTarget);
-    dword("Foreground", state.foreground);
-    dword("Background", state.background);
-    integer("Brightness", state.display.nBrightness);
-    integer("Contrast", state.display.nContrast);
-    const std::string_view lut = TextOf(state.display.szLutName);
-    s.setValue(QStringLiteral("LUT filename"),
+    auto integer = [&s](const QString& name, int value) { s.setValue(name, value); };
+    const ProgramColours& colours = state.colours;
+    dword(Key::kBorder, colours.border);
+    dword(Key::kSelection, colours.selection);
+    dword(Key::kActiveTarget, colours.activeTarget);
+    dword(Key::kForeground, colours.foreground);
+    dword(Key::kBackground, colours.background);
+    integer(Key::kBrightness, colours.display.nBrightness);
+    integer(Key::kContrast, colours.display.nContrast);
+    const std::string_view lut = TextOf(colours.display.szLutName);
+    s.setValue(Key::kLutFilename,
                QString::fromLocal8Bit(lut.data(), static_cast<qsizetype>(lut.size())));
-    integer("CursorType", state.cursorType);
-    integer("ViewOverlay", state.viewOverlay ? 1 : 0);
-    integer("ViewHeader", state.viewHeader ? 1 : 0);
-    integer("WndMaximized", state.placement.maximized ? 1 : 0);
-    integer("WndLeft", state.placement.left);
-    integer("WndTop", state.placement.top);
-    integer("WndWidth", state.placement.width);
-    integer("WndHeight", state.placement.height);
-    if (state.plot3d.present) {
-        integer("ContourLevels", state.plot3d.contourLevels);
-        s.setValue(QStringLiteral("Perspective"), state.plot3d.perspective);
-        s.setValue(QStringLiteral("XRotation"), state.plot3d.xRotation);
-        s.setValue(QStringLiteral("YRotation"), state.plot3d.yRotation);
-        s.setValue(QStringLiteral("ZRotation"), state.plot3d.zRotation);
+    integer(Key::kCursorType, static_cast<int>(state.tools.tool));
+    integer(Key::kViewOverlay, state.view.overlay ? 1 : 0);
+    integer(Key::kViewHeader, state.view.header ? 1 : 0);
+    const WindowPlacement& placement = state.placement;
+    integer(Key::kWndMaximized, placement.maximized ? 1 : 0);
+    integer(Key::kWndLeft, placement.left);
+    integer(Key::kWndTop, placement.top);
+    integer(Key::kWndWidth, placement.width);
+    integer(Key::kWndHeight, placement.height);
+    const Plot3DSettings& plot3d = state.plot3d;
+    if (plot3d.present) {
+        integer(Key::kContourLevels, plot3d.contourLevels);
+        s.setValue(Key::kPerspective, plot3d.perspective);
+        s.setValue(Key::kXRotation, plot3d.xRotation);
+        s.setValue(Key::kYRotation, plot3d.yRotation);
+        s.setValue(Key::kZRotation, plot3d.zRotation);
     }
-    integer("ImageOrientation", state.imageOrientation);
+    integer(Key::kImageOrientation, state.view.orientation);
     s.endGroup();
     s.sync();
     return s.status() == QSettings::NoError;

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-class CProgramState;
+struct ProgramState;
 
 // How the main window is shown at start-up.
 enum class ShowState
@@ -45,11 +45,11 @@ public:
     // the program was not started minimised; "ZRotation" read sets the 3D flag;
     // "ContourLevels" and the 3D values are taken over only when their read succeeds.
     // A missing, unreadable or corrupt file changes nothing.
-    SettingsReadResult Read(CProgramState& state, ShowState startShow = ShowState::Default) const;
+    SettingsReadResult Read(ProgramState& state, ShowState startShow = ShowState::Default) const;
 
     // Step 2 of shutdown: writes the values in the stated order, the 3D ones only while
     // the 3D flag is set. False when the file could not be written (callers ignore it).
-    bool Write(const CProgramState& state) const;
+    bool Write(const ProgramState& state) const;
 
     // Paths as bytes: one that is not UTF-8 is stored as a byte array.
     QByteArrayList ReadRecentFiles() const;

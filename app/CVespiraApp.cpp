@@ -27,8 +27,12 @@
 #include <unistd.h>
 
 CVespiraApp::CVespiraApp(QString settingsPath, QObject* parent)
-    : QObject(parent), m_state(m_ui), m_settings(std::move(settingsPath)), m_docs(m_state, m_ui)
-{}
+    : QObject(parent), m_services(m_ui), m_settings(std::move(settingsPath)),
+      m_docs(m_services,
+             ViewContext{m_services, m_state.colours, m_state.view, m_state.tools, m_job}, m_ui)
+{
+    m_services.newGridColours = &m_state.colours.display;
+}
 
 CVespiraApp::~CVespiraApp()
 {
@@ -45,23 +49,21 @@ IRemoteHost* CVespiraApp::RemoteHost() const
     return m_pMainFrame.get();
 }
 
-void CVespiraApp::SetStartupValues(CProgramState& state)
+void CVespiraApp::SetStartupValues(ProgramState& state)
 {
-    state.cursorType = 1;
-    state.viewOverlay = true;
+    state.tools.tool = CursorTool::Arrow;
+    state.view.overlay = true;
+    ProgramColours& colours = state.colours;
+    colours = ProgramColours{};
     const QPalette palette = QApplication::palette();
     const QColor window = palette.color(QPalette::Active, QPalette::Base);
     const QColor text = palette.color(QPalette::Active, QPalette::Text);
-    state.background = Rgb(window.red(), window.green(), window.blue());
-    state.foreground = Rgb(text.red(), text.green(), text.blue());
-    state.display = DisplaySettings{};
+    colours.background = Rgb(window.red(), window.green(), window.blue());
+    colours.foreground = Rgb(text.red(), text.green(), text.blue());
     // The values under which the table is unchanged: the first run, which applies none,
     // shows what every later run shows after storing and applying them.
-    state.display.nBrightness = kNeutralBrightnessContrast;
-    state.display.nContrast = kNeutralBrightnessContrast;
-    state.border = Rgb(128, 0, 0);
-    state.selection = Rgb(0, 255, 255);
-    state.activeTarget = Rgb(255, 0, 0);
+    colours.display.nBrightness = kNeutralBrightnessContrast;
+    colours.display.nContrast = kNeutralBrightnessContrast;
     state.plot3d = Plot3DSettings{};
     state.placement = WindowPlacement{};
 }
@@ -173,7 +175,7 @@ void CVespiraApp::LoadLookupTable()
 {
     // The table named by "LUT filename", and the colour table made from it with
     // the stored brightness and contrast.
-    LoadStartupColours(m_state);
+    LoadStartupColours(m_state.colours.display);
 }
 
 void CVespiraApp::StartScanJournal()
@@ -182,8 +184,9 @@ void CVespiraApp::StartScanJournal()
             .compare(QLatin1String("off"), Qt::CaseInsensitive) == 0)
         return;
     m_pScanJournal = std::make_unique<CScanJournal>(m_ui);
-    m_state.scanJournal = m_pScanJournal.get();
-    OfferUnfinishedScans(*m_pScanJournal, m_docs, m_state, m_ui, RecoveryChoiceFromEnvironment());
+    m_services.scanJournal = m_pScanJournal.get();
+    OfferUnfinishedScans(*m_pScanJournal, m_docs, m_services, m_ui,
+                         RecoveryChoiceFromEnvironment());
 }
 
 void CVespiraApp::StartPipeListener()
@@ -194,7 +197,8 @@ void CVespiraApp::StartPipeListener()
         std::fprintf(stderr, "%s\n", MessageLine(dir.error).toLocal8Bit().constData());
         return;
     }
-    m_pRemoteHandler = std::make_unique<CRemoteCommandHandler>(m_state, *m_pMainFrame);
+    m_pRemoteHandler =
+        std::make_unique<CRemoteCommandHandler>(m_services, m_state.view, *m_pMainFrame);
     const QString socket = dir.path + QLatin1Char('/') + QLatin1String(kCommandSocketName);
     m_pPipeListener = std::make_unique<CPipeListener>(
         QFile::encodeName(socket).toStdString(),

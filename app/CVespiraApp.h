@@ -4,7 +4,9 @@
 #include "app/CQtHostUi.h"
 #include "app/CSettings.h"
 #include "app/CommandLine.h"
-#include "document/CProgramState.h"
+#include "app/ProgramState.h"
+#include "document/DocumentServices.h"
+#include "link/JobFields.h"
 
 #include <QObject>
 
@@ -52,7 +54,8 @@ public:
     // Skips the single-instance check (tests that run several application objects).
     void SetSingleInstanceCheck(bool enabled) { m_bSingleInstanceCheck = enabled; }
 
-    CProgramState& State() { return m_state; }
+    ProgramState& State() { return m_state; }
+    DocumentServices& Services() { return m_services; }
     CQtHostUi& HostUi() { return m_ui; }
     CSettings& Settings() { return m_settings; }
     CDocManager& DocManager() { return m_docs; }
@@ -65,7 +68,7 @@ public:
 
     // The start-up values of step 7 (those that depend on the desktop: Foreground and
     // Background from the system's text and window colours).
-    static void SetStartupValues(CProgramState& state);
+    static void SetStartupValues(ProgramState& state);
 
 private:
     // Step 8's second half, only when stored settings existed: the look-up table named
@@ -83,7 +86,9 @@ private:
     void StartScanJournal();
 
     CQtHostUi m_ui;
-    CProgramState m_state;
+    DocumentServices m_services;
+    ProgramState m_state;
+    JobFields m_job;
     // Outlives the documents, which report to it until they are gone.
     std::unique_ptr<CScanJournal> m_pScanJournal;
     CSettings m_settings;

@@ -1,8 +1,8 @@
 // Write and read a 1000 x 1000 pattern with five-digit intensities and 10,000 targets, and
 // the peak memory one such document costs. Prints its figures.
 #include "document/CPatternFile.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
+#include "tests/common/TestProgram.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -53,7 +53,7 @@ double Median(std::vector<double> v)
 int main()
 {
     CStderrUi ui;
-    CProgramState state(ui);
+    CTestProgram state(ui);
     state.liveScan.SetPendingGrid(ScanGrid{1000, 1000, 0.0f, 99.9f, 0.1f, 0.0f, 99.9f, 0.1f});
     QTemporaryDir dir;
     const QString path = dir.filePath("bench.rad");

@@ -1,10 +1,10 @@
 // Opening the 3D plot of a 1000 x 1000 pattern: time from the command to the first frame
 // drawn, the peak memory that adds, and the time of a frame after turning the chart.
 // Needs OpenGL: run under xvfb-run with QT_QPA_PLATFORM=xcb.
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "plot3d/C3DPlotDlg.h"
 #include "plot3d/CChart3D.h"
+#include "tests/common/TestProgram.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -60,7 +60,7 @@ int main(int argc, char** argv)
         return 0;
     }
     CStderrUi ui;
-    CProgramState state(ui);
+    CTestProgram state(ui);
     CVespiraDoc doc(state);
     constexpr int kSide = 1000;
     if (!doc.SetUpGrid(ScanGrid{kSide, kSide, 0.0f, 99.9f, 0.1f, 0.0f, 99.9f, 0.1f}))

@@ -1,10 +1,10 @@
 // What the scan journal costs a scan: one million points of a 1000 x 1000 pattern through
 // the journal as the remote commands hand them over, and the time to read them back into a
 // pattern after a crash. Prints its figures.
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "journal/CJournalFile.h"
 #include "journal/CScanJournal.h"
+#include "tests/common/TestProgram.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -27,7 +27,7 @@ int main()
 {
     QTemporaryDir dir;
     CStderrUi ui;
-    CProgramState state(ui);
+    CTestProgram state(ui);
     state.liveScan.SetPendingGrid(ScanGrid{1000, 1000, 0.0f, 999.0f, 1.0f, 0.0f, 999.0f, 1.0f});
     CScanJournal journal(ui, dir.filePath("state"));
     std::string path;

@@ -1,10 +1,10 @@
 // The whole Send of the Send-targets dialog for 10,000 targets to `orma-sim targets`,
 // which prints them: one socket per message, so this is 10,001 exchanges. Prints the
 // time of the Send and of one message; the target is at most 2 s for the Send.
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "document/IHostUi.h"
 #include "link/dialogs/CSendTargetsDlg.h"
+#include "tests/common/TestProgram.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -52,11 +52,11 @@ int main(int argc, char** argv)
     }
 
     CStderrUi ui;
-    CProgramState state(ui);
+    CTestProgram state(ui);
     CVespiraDoc doc(state);
     doc.SetUpGrid({kSide, kSide, 0.0f, kSide - 1.0f, 1.0f, 0.0f, kSide - 1.0f, 1.0f});
     std::fill(doc.m_pScanTime.begin(), doc.m_pScanTime.end(), 900.0f);
-    CSendTargetsDlg dialog(doc, state);
+    CSendTargetsDlg dialog(doc, state.job, state.services.ui);
 
     QElapsedTimer timer;
     const double cpuBefore = CpuMs(RUSAGE_SELF);

@@ -3,8 +3,8 @@
 // brightness change, and the selection gestures driven by pointer events (a Curve or
 // Eraser step, a Line or Rectangle move). Prints the median of each in milliseconds.
 #include "display/ColourSettings.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
+#include "tests/common/TestProgram.h"
 #include "view/CVespiraView.h"
 
 #include <QApplication>
@@ -41,9 +41,9 @@ void SendMouse(CVespiraView& view, QEvent::Type type, QPoint p, Qt::MouseButton 
 }
 
 // One pointer move of a left-button gesture, with the repaint it asked for.
-double GestureStepMs(CVespiraView& view, CProgramState& state, int tool, int runs)
+double GestureStepMs(CVespiraView& view, CTestProgram& state, CursorTool tool, int runs)
 {
-    state.cursorType = tool;
+    state.tools.tool = tool;
     const QRect image = view.ScreenLayout().image.intersected(view.rect());
     const QPoint start = image.topLeft() + QPoint(5, 5);
     SendMouse(view, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
@@ -67,7 +67,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qEnvironmentVariable("QT_QPA_PLATFORM", "offscreen").toUtf8());
     QApplication app(argc, argv);
     CStderrUi ui;
-    CProgramState state(ui);
+    CTestProgram state(ui);
     CVespiraDoc doc(state);
     constexpr int kSide = 1000;
     if (!doc.SetUpGrid(ScanGrid{kSide, kSide, 0.0f, 99.9f, 0.1f, 0.0f, 99.9f, 0.1f}))
@@ -98,14 +98,14 @@ int main(int argc, char** argv)
     });
 
     const double recolour = MedianMs(30, [&](int i) {
-        SetDocumentBrightnessContrast(doc, state, 100 + i % 50, 127);
+        SetDocumentBrightnessContrast(doc, state.colours.display, 100 + i % 50, 127);
         view.repaint();
     });
 
-    const double curve = GestureStepMs(view, state, 3, 2000);
-    const double eraser = GestureStepMs(view, state, -1, 2000);
-    const double line = GestureStepMs(view, state, 2, 30);
-    const double rectangle = GestureStepMs(view, state, 4, 30);
+    const double curve = GestureStepMs(view, state, CursorTool::Curve, 2000);
+    const double eraser = GestureStepMs(view, state, CursorTool::Eraser, 2000);
+    const double line = GestureStepMs(view, state, CursorTool::Line, 30);
+    const double rectangle = GestureStepMs(view, state, CursorTool::Rectangle, 30);
 
     std::printf("view 800x800, pattern %dx%d\n", kSide, kSide);
     std::printf("full repaint              %8.3f ms (target < 10)\n", full);

@@ -3,8 +3,8 @@
 #include "base/FixedText.h"
 #include "display/ColourTransform.h"
 #include "display/LookupTable.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
+#include "document/IHostUi.h"
 
 #include <QString>
 
@@ -23,25 +23,19 @@ bool ColourScaleDiffers(const CVespiraDoc& doc, const ColourScaleValues& values)
            current.compare(chosen, Qt::CaseInsensitive) != 0;
 }
 
-void LoadPalette(CProgramState& state)
+void LoadStartupColours(DisplaySettings& display)
 {
-    state.paletteRealise = true;
-}
-
-void LoadStartupColours(CProgramState& state)
-{
-    DisplaySettings& display = state.display;
     ReadLookupTable(TextOf(display.szLutName), display.lutColors);
     ApplyBrightnessContrast(display.lutColors, display.nBrightness, display.nContrast, 0, 0,
                             display.displayColors);
-    LoadPalette(state);
 }
 
-bool ApplyColourScaleChoice(CVespiraDoc& doc, CProgramState& state, const ColourScaleValues& values)
+bool ApplyColourScaleChoice(CVespiraDoc& doc, DisplaySettings& programWide, IHostUi& ui,
+                            const ColourScaleValues& values)
 {
     if (!ColourScaleDiffers(doc, values))
         return false;
-    CWaitCursor wait(*state.ui);
+    CWaitCursor wait(ui);
     doc.m_nBrightness = values.brightness;
     doc.m_nContrast = values.contrast;
     doc.m_nHue = values.hue;
@@ -50,28 +44,18 @@ bool ApplyColourScaleChoice(CVespiraDoc& doc, CProgramState& state, const Colour
     ReadLookupTable(TextOf(doc.m_szLutName), doc.m_LutColors);
     ApplyBrightnessContrast(doc.m_LutColors, doc.m_nBrightness, doc.m_nContrast, doc.m_nHue,
                             doc.m_nSaturation, doc.m_DisplayColors);
-
-    DisplaySettings& display = state.display;
-    display.nBrightness = doc.m_nBrightness;
-    display.nContrast = doc.m_nContrast;
-    display.nHue = doc.m_nHue;
-    display.nSaturation = doc.m_nSaturation;
-    CopyText(display.szLutName, TextOf(doc.m_szLutName));
-    display.lutColors = doc.m_LutColors;
-    display.displayColors = doc.m_DisplayColors;
-    LoadPalette(state);
+    programWide = doc.GetDisplaySettings();
     return true;
 }
 
-void SetDocumentBrightnessContrast(CVespiraDoc& doc, CProgramState& state, int brightness,
+void SetDocumentBrightnessContrast(CVespiraDoc& doc, DisplaySettings& programWide, int brightness,
                                    int contrast)
 {
     doc.m_nBrightness = brightness;
     doc.m_nContrast = contrast;
     ApplyBrightnessContrast(doc.m_LutColors, brightness, contrast, doc.m_nHue, doc.m_nSaturation,
                             doc.m_DisplayColors);
-    state.display.nBrightness = brightness;
-    state.display.nContrast = contrast;
-    state.display.displayColors = doc.m_DisplayColors;
-    LoadPalette(state);
+    programWide.nBrightness = brightness;
+    programWide.nContrast = contrast;
+    programWide.displayColors = doc.m_DisplayColors;
 }

@@ -5,6 +5,7 @@
 #include "base/FixedText.h"
 #include "base/NumberText.h"
 #include "document/CVespiraDoc.h"
+#include "document/IHostUi.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -572,10 +573,10 @@ bool ReadPatternFile(CVespiraDoc& doc, const QByteArray& path)
     case PatternReadResult::Ok:
         return true;
     case PatternReadResult::NotPattern:
-        doc.State().ui->ShowMessage(QString::fromLatin1(kNotPatternMessage));
+        doc.Services().ui.ShowMessage(QString::fromLatin1(kNotPatternMessage));
         return false;
     case PatternReadResult::ReadError:
-        doc.State().ui->ShowMessage(QString::fromLatin1(kReadErrorMessage));
+        doc.Services().ui.ShowMessage(QString::fromLatin1(kReadErrorMessage));
         return false;
     }
     return false;

@@ -3,22 +3,23 @@
 #include "base/FixedText.h"
 #include "base/FormatGmtNow.h"
 #include "document/CPatternFile.h"
+#include "document/IScanJournal.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <new>
 
-CVespiraDoc::CVespiraDoc(CProgramState& state, QObject* parent)
-    : CDocumentBase(*state.ui, parent), m_state(state)
+CVespiraDoc::CVespiraDoc(DocumentServices& services, QObject* parent)
+    : CDocumentBase(services.ui, parent), m_services(services)
 {}
 
 CVespiraDoc::~CVespiraDoc()
 {
     // A document destroyed without a proper close must not stay referenced.
-    m_state.liveScan.ForgetDocument(this);
-    if (m_state.scanJournal != nullptr)
-        m_state.scanJournal->DocumentDestroyed(*this);
+    m_services.liveScan.ForgetDocument(this);
+    if (m_services.scanJournal != nullptr)
+        m_services.scanJournal->DocumentDestroyed(*this);
 }
 
 int CVespiraDoc::ColumnOf(float x) const
@@ -64,6 +65,19 @@ void CVespiraDoc::CopyDisplaySettings(const DisplaySettings& display)
     m_nSaturation = display.nSaturation;
 }
 
+DisplaySettings CVespiraDoc::GetDisplaySettings() const
+{
+    DisplaySettings display;
+    CopyText(display.szLutName, TextOf(m_szLutName));
+    display.lutColors = m_LutColors;
+    display.displayColors = m_DisplayColors;
+    display.nBrightness = m_nBrightness;
+    display.nContrast = m_nContrast;
+    display.nHue = m_nHue;
+    display.nSaturation = m_nSaturation;
+    return display;
+}
+
 bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
 {
     const bool finite = std::isfinite(grid.fXBeg) && std::isfinite(grid.fXEnd) &&
@@ -72,7 +86,7 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
     if (!finite || grid.fXInc == 0.0f || grid.fYInc == 0.0f || grid.nXPoints < 1 ||
         grid.nYPoints < 1 ||
         static_cast<std::int64_t>(grid.nXPoints) * grid.nYPoints > kMaxGridPoints ||
-        !GridFitsInMemory(grid, m_state.availableMemory()))
+        !GridFitsInMemory(grid, m_services.availableMemory()))
         return false;
 
     const std::size_t count = static_cast<std::size_t>(grid.nXPoints) * grid.nYPoints;
@@ -95,8 +109,8 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
     m_fYBeg = grid.fYBeg;
     m_fYEnd = grid.fYEnd;
     m_fYInc = grid.fYInc;
-    m_nMinIntensity = m_state.initialMinIntensity;
-    m_nMaxIntensity = m_state.initialMaxIntensity;
+    m_nMinIntensity = m_services.initialMinIntensity;
+    m_nMaxIntensity = m_services.initialMaxIntensity;
     ResetViewState();
     m_pIntensity = std::move(intensity);
     m_pScanTime = std::move(scanTime);
@@ -105,13 +119,14 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
     ++m_nSelectionGeneration;
     m_nScanCount = 0;
     m_dTotalScanTime = 0.0;
-    CopyDisplaySettings(m_state.display);
+    CopyDisplaySettings(m_services.newGridColours != nullptr ? *m_services.newGridColours
+                                                             : DisplaySettings{});
     return true;
 }
 
 bool CVespiraDoc::OnNewDocument()
 {
-    const ScanGrid& grid = m_state.liveScan.PendingGrid();
+    const ScanGrid& grid = m_services.liveScan.PendingGrid();
     if (static_cast<std::int64_t>(grid.nXPoints) * grid.nYPoints == 0)
         return false;
     if (!SetUpGrid(grid))
@@ -136,7 +151,7 @@ bool CVespiraDoc::OnNewDocument()
     m_fBackgroundTime = 0.0f;
 
     SetModifiedFlag(true);
-    m_state.liveScan.SetActive(this);
+    m_services.liveScan.SetActive(this);
     return true;
 }
 
@@ -152,16 +167,16 @@ bool CVespiraDoc::OnSaveDocument(const QByteArray& path)
     if (!WritePatternFile(*this, path))
         return false;
     SetModifiedFlag(false);
-    if (m_state.scanJournal != nullptr)
-        m_state.scanJournal->DocumentSaved(*this);
+    if (m_services.scanJournal != nullptr)
+        m_services.scanJournal->DocumentSaved(*this);
     return true;
 }
 
 void CVespiraDoc::OnCloseDocument()
 {
-    m_state.liveScan.ForgetDocument(this);
-    if (m_state.scanJournal != nullptr)
-        m_state.scanJournal->DocumentClosed(*this);
+    m_services.liveScan.ForgetDocument(this);
+    if (m_services.scanJournal != nullptr)
+        m_services.scanJournal->DocumentClosed(*this);
     m_pIntensity = {};
     m_pScanTime = {};
     m_pUndoScanTime = {};
@@ -170,7 +185,7 @@ void CVespiraDoc::OnCloseDocument()
 
 bool CVespiraDoc::SaveModified()
 {
-    if (m_state.liveScan.IsCollectingInto(this)) {
+    if (m_services.liveScan.IsCollectingInto(this)) {
         const QString text =
             QStringLiteral("WARNING: Radiography pattern is still being collected.\n"
                            "\tOK\twill continue with command (abort data collection).\n"

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "document/CDocumentBase.h"
-#include "document/CProgramState.h"
 #include "document/Colour.h"
+#include "document/DisplaySettings.h"
+#include "document/DocumentServices.h"
 #include "document/GridArray.h"
 #include "document/ScanGrid.h"
 
@@ -18,7 +19,7 @@ class CVespiraDoc : public CDocumentBase
     Q_OBJECT
 
 public:
-    explicit CVespiraDoc(CProgramState& state, QObject* parent = nullptr);
+    explicit CVespiraDoc(DocumentServices& services, QObject* parent = nullptr);
     ~CVespiraDoc() override;
 
     // Grid.
@@ -122,6 +123,7 @@ public:
     // The view state of a fresh grid: no layout yet, zoom 1, the whole grid visible.
     void ResetViewState();
     void CopyDisplaySettings(const DisplaySettings& display);
+    DisplaySettings GetDisplaySettings() const;
 
     // Selection.
     bool IsTarget(int col, int row) const { return m_pScanTime[IndexOf(col, row)] != 0.0f; }
@@ -140,14 +142,14 @@ public:
     // Restamps the modified date and time.
     void StampModified();
 
-    CProgramState& State() const { return m_state; }
+    DocumentServices& Services() const { return m_services; }
 
 signals:
     // A single cell's intensity changed: every view of the pattern redraws that cell.
     void cellChanged(int col, int row);
 
 private:
-    CProgramState& m_state;
+    DocumentServices& m_services;
     int m_nScanCount = 0;
     double m_dTotalScanTime = 0.0;
     unsigned m_nSelectionGeneration = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/IHostUi.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -13,6 +15,16 @@ inline QTemporaryDir& FuzzFolder()
                                  : QDir::tempPath() + QStringLiteral("/vespira-fuzz-XXXXXX"));
     return dir;
 }
+
+// Answers every message with its default, without a word: a fuzz run shows thousands.
+class CSilentUi : public IHostUi
+{
+public:
+    Answer ShowMessage(const QString&, Buttons, Answer defaultAnswer) override
+    {
+        return defaultAnswer;
+    }
+};
 
 // A Qt application for the whole run, and the folder; libFuzzer's initialisation hook.
 inline int InitialiseFuzzTarget(int* argc, char*** argv)

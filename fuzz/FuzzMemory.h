@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/CProgramState.h"
+#include "document/DocumentServices.h"
 #include "document/ScanGrid.h"
 
 #include <cstdint>
@@ -8,9 +8,9 @@
 
 // A fixed figure for free memory instead of the machine's keeps runs repeatable and each
 // input quick: grids of up to about a million points are made, larger ones are refused.
-inline void FixFuzzMemory(CProgramState& state)
+inline void FixFuzzMemory(DocumentServices& services)
 {
-    state.availableMemory = [] {
+    services.availableMemory = [] {
         return std::optional<std::uint64_t>(kMemoryReserve + (std::uint64_t{12} << 20));
     };
 }

@@ -1,38 +1,25 @@
 // libFuzzer target: any bytes handed to the pattern reader must be read or refused
 // without a crash, a hang or undefined behaviour.
 #include "document/CPatternFile.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
+#include "fuzz/FuzzFolder.h"
 #include "fuzz/FuzzMemory.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-namespace {
-
-class CSilentUi : public IHostUi
-{
-public:
-    Answer ShowMessage(const QString&, Buttons, Answer defaultAnswer) override
-    {
-        return defaultAnswer;
-    }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     CSilentUi ui;
-    CProgramState state(ui);
-    FixFuzzMemory(state);
-    CVespiraDoc doc(state);
+    DocumentServices services(ui);
+    FixFuzzMemory(services);
+    CVespiraDoc doc(services);
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     if (ReadPatternText(doc, text) == PatternReadResult::Ok) {
         // What was read must write and read back the same.
         const std::string written = PatternFileText(doc);
-        CVespiraDoc again(state);
+        CVespiraDoc again(services);
         ReadPatternText(again, written);
     }
     return 0;

@@ -24,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 400)
         return 0;
     CFakeHostUi ui;
-    CProgramState state(ui);
-    FixFuzzMemory(state);
+    CTestProgram state(ui);
+    FixFuzzMemory(state.services);
     CFakeRemoteHost host(state);
-    CRemoteCommandHandler handler(state, host);
+    CRemoteCommandHandler handler(state.services, state.view, host);
 
     std::size_t at = 0;
     while (at < size) {

@@ -2,27 +2,14 @@
 // table and colours they lead to, must start the program's state without a crash or
 // undefined behaviour.
 #include "app/CSettings.h"
+#include "app/ProgramState.h"
 #include "display/ColourSettings.h"
-#include "document/CProgramState.h"
 #include "fuzz/FuzzFolder.h"
 
 #include <QFile>
 
 #include <cstddef>
 #include <cstdint>
-
-namespace {
-
-class CSilentUi : public IHostUi
-{
-public:
-    Answer ShowMessage(const QString&, Buttons, Answer defaultAnswer) override
-    {
-        return defaultAnswer;
-    }
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
@@ -38,11 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
         file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
     }
-    CSilentUi ui;
-    CProgramState state(ui);
+    ProgramState state;
     const CSettings settings(path);
     if (settings.Read(state).keyOpened)
-        LoadStartupColours(state);
+        LoadStartupColours(state.colours.display);
     settings.ReadRecentFiles();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "document/CLiveScan.h"
 #include "document/CVespiraDoc.h"
+#include "document/IPatternView.h"
 
 CMarkerBlinker::CMarkerBlinker(const CLiveScan& scan)
     : m_scan(scan), m_view(scan.View()), m_viewObject(dynamic_cast<QObject*>(scan.View())),

@@ -5,8 +5,12 @@
 #include "base/FixedText.h"
 #include "base/NumberText.h"
 #include "document/CPatternFile.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
+#include "document/DocumentServices.h"
+#include "document/IHostUi.h"
+#include "document/IPatternView.h"
+#include "document/IScanJournal.h"
+#include "document/ViewOptions.h"
 #include "link/CMarkerBlinker.h"
 #include "link/IRemoteHost.h"
 
@@ -44,8 +48,9 @@ QByteArray PathOf(const PipeMessage& request)
 
 } // namespace
 
-CRemoteCommandHandler::CRemoteCommandHandler(CProgramState& state, IRemoteHost& host)
-    : m_state(state), m_scan(state.liveScan), m_host(host)
+CRemoteCommandHandler::CRemoteCommandHandler(DocumentServices& services, const ViewOptions& view,
+                                             IRemoteHost& host)
+    : m_services(services), m_view(view), m_scan(services.liveScan), m_host(host)
 {
     // A marker that went off with its pattern (closed, or another made active) stops
     // flashing at once.
@@ -111,7 +116,7 @@ void CRemoteCommandHandler::Handle(const PipeMessage& request)
 
 void CRemoteCommandHandler::ShowMessage(const char* text)
 {
-    m_state.ui->ShowMessage(QString::fromLatin1(text));
+    m_services.ui.ShowMessage(QString::fromLatin1(text));
 }
 
 void CRemoteCommandHandler::ShowNoDocumentMessage(const char* text)
@@ -126,7 +131,7 @@ void CRemoteCommandHandler::ShowNoDocumentMessage(const char* text)
 
 void CRemoteCommandHandler::SetStatus(const char* text)
 {
-    m_state.ui->SetStatusText(QString::fromLatin1(text));
+    m_services.ui.SetStatusText(QString::fromLatin1(text));
 }
 
 void CRemoteCommandHandler::StopBlinker()
@@ -163,7 +168,7 @@ void CRemoteCommandHandler::NewImage(const PipeMessage& request)
                   request.param6};
     // A refused grid is not kept: the next Ctrl+N still has the last good one.
     const bool valid = ComputeGridCounts(grid);
-    const bool fits = valid && GridFitsInMemory(grid, m_state.availableMemory());
+    const bool fits = valid && GridFitsInMemory(grid, m_services.availableMemory());
     if (fits)
         m_scan.SetPendingGrid(grid);
     m_scan.ClearMarker();
@@ -178,19 +183,19 @@ void CRemoteCommandHandler::NewImage(const PipeMessage& request)
         if (!valid) {
             ShowMessage("Vespira: Remote NEWIMAGE command, but the grid is not valid.");
         } else if (!fits) {
-            m_state.ui->ShowMessage(QStringLiteral("Vespira: Remote NEWIMAGE command, but there "
-                                                   "is not enough memory for a grid of %1 x %2 "
-                                                   "points.")
-                                        .arg(grid.nXPoints)
-                                        .arg(grid.nYPoints));
+            m_services.ui.ShowMessage(QStringLiteral("Vespira: Remote NEWIMAGE command, but there "
+                                                     "is not enough memory for a grid of %1 x %2 "
+                                                     "points.")
+                                          .arg(grid.nXPoints)
+                                          .arg(grid.nYPoints));
         } else {
             ShowMessage("Vespira: Remote NEWIMAGE command, but no new pattern could be made.");
         }
     }
     SetStatus("Remote NEWIMAGE command:");
     m_scan.SetPointsRemaining(doc != nullptr ? doc->PointCount() : 0);
-    if (doc != nullptr && m_state.scanJournal != nullptr)
-        m_state.scanJournal->ScanStarted(*doc);
+    if (doc != nullptr && m_services.scanJournal != nullptr)
+        m_services.scanJournal->ScanStarted(*doc);
 }
 
 void CRemoteCommandHandler::LoadImage(const PipeMessage& request)
@@ -200,15 +205,15 @@ void CRemoteCommandHandler::LoadImage(const PipeMessage& request)
         const int probe = OpenPatternFile(path);
         if (probe < 0) {
             // The reader gives no message for a file it cannot open.
-            m_state.ui->ShowMessage(
+            m_services.ui.ShowMessage(
                 QStringLiteral("Vespira: Remote LOADIMAGE command, but %1 cannot be opened.")
                     .arg(DisplayPath(path)));
         } else {
             ::close(probe);
             doc->OnOpenDocument(path);
             // Unless the user closed it meanwhile, the journal takes what is there now.
-            if (m_scan.IsActive(doc) && m_state.scanJournal != nullptr)
-                m_state.scanJournal->PatternReplaced(*doc);
+            if (m_scan.IsActive(doc) && m_services.scanJournal != nullptr)
+                m_services.scanJournal->PatternReplaced(*doc);
             // Grid and intensities may all have changed; the reader's message box may
             // also have let the user close the document meanwhile.
             if (IPatternView* view = m_scan.View())
@@ -228,7 +233,7 @@ void CRemoteCommandHandler::SaveImage(const PipeMessage& request)
             doc->SetTitle(DisplayPath(path));
         } else {
             // A silent failure would leave the scan unsaved while everyone believes it is.
-            m_state.ui->ShowMessage(
+            m_services.ui.ShowMessage(
                 QStringLiteral("Vespira: Remote SAVEIMAGE command, but %1 cannot be written.")
                     .arg(DisplayPath(path)));
         }
@@ -247,9 +252,9 @@ void CRemoteCommandHandler::NewPoint(const PipeMessage& request)
         m_scan.PointCollected();
         // Outside the grid nothing is stored; the point still counts as collected.
         if (doc->SetPointIntensity(request.param1, request.param2, request.intParam) &&
-            m_state.scanJournal != nullptr)
-            m_state.scanJournal->PointStored(*doc, doc->ColumnOf(request.param1),
-                                             doc->RowOf(request.param2), request.intParam);
+            m_services.scanJournal != nullptr)
+            m_services.scanJournal->PointStored(*doc, doc->ColumnOf(request.param1),
+                                                doc->RowOf(request.param2), request.intParam);
         SetScanTitle(*doc, title);
     } else {
         ShowNoDocumentMessage("Vespira: Remote NEWPOINT command, but no active document.");
@@ -286,8 +291,8 @@ void CRemoteCommandHandler::EndCollect()
     StopBlinker();
     CVespiraDoc* doc = m_scan.Document();
     IPatternView* view = m_scan.View();
-    if (doc != nullptr && m_state.scanJournal != nullptr)
-        m_state.scanJournal->ScanEnded(*doc);
+    if (doc != nullptr && m_services.scanJournal != nullptr)
+        m_services.scanJournal->ScanEnded(*doc);
     if (doc != nullptr && view != nullptr) {
         // The stored file name; a pattern never saved has none and keeps, or gets back,
         // the title it had before the scan (ORMA1, ...) rather than an empty caption.
@@ -304,7 +309,7 @@ void CRemoteCommandHandler::EndCollect()
         // overlay shown the targets are drawn over it again afterwards.
         if (inGrid)
             view->DrawCell(marker.col, marker.row);
-        if (m_state.viewOverlay)
+        if (m_view.overlay)
             view->DrawAllTargets();
     } else if (!m_bRemoteErrorShown) {
         ShowNoDocumentMessage("Vespira: Remote ENDCOLLECT command, but no active document/view.");
@@ -325,8 +330,8 @@ void CRemoteCommandHandler::MeasurementParameters(const PipeMessage& request)
     doc->m_fBeamX = request.param5;
     doc->m_fBeamY = request.param6;
     doc->m_nImageSize = request.intParam;
-    if (m_state.scanJournal != nullptr)
-        m_state.scanJournal->HeaderChanged(*doc);
+    if (m_services.scanJournal != nullptr)
+        m_services.scanJournal->HeaderChanged(*doc);
 }
 
 void CRemoteCommandHandler::BackgroundParameters(const PipeMessage& request)
@@ -340,6 +345,6 @@ void CRemoteCommandHandler::BackgroundParameters(const PipeMessage& request)
     doc->m_nBackgroundKV = RoundHalfUp(request.param3);
     doc->m_nBackgroundMA = RoundHalfUp(request.param4);
     doc->m_fBackgroundTime = request.param5;
-    if (m_state.scanJournal != nullptr)
-        m_state.scanJournal->HeaderChanged(*doc);
+    if (m_services.scanJournal != nullptr)
+        m_services.scanJournal->HeaderChanged(*doc);
 }

@@ -10,7 +10,8 @@
 
 class CLiveScan;
 class CMarkerBlinker;
-class CProgramState;
+struct DocumentServices;
+struct ViewOptions;
 class CVespiraDoc;
 class IRemoteHost;
 
@@ -21,7 +22,8 @@ class IRemoteHost;
 class CRemoteCommandHandler
 {
 public:
-    CRemoteCommandHandler(CProgramState& state, IRemoteHost& host);
+    // view: the overlay switch decides whether ENDCOLLECT draws the targets again.
+    CRemoteCommandHandler(DocumentServices& services, const ViewOptions& view, IRemoteHost& host);
     ~CRemoteCommandHandler();
     CRemoteCommandHandler(const CRemoteCommandHandler&) = delete;
     CRemoteCommandHandler& operator=(const CRemoteCommandHandler&) = delete;
@@ -54,7 +56,8 @@ private:
     // "X: ... Y: ..." with the decimals of the pending grid's increments.
     std::string PositionText(float x, float y) const;
 
-    CProgramState& m_state;
+    DocumentServices& m_services;
+    const ViewOptions& m_view;
     CLiveScan& m_scan;
     IRemoteHost& m_host;
     std::unique_ptr<CMarkerBlinker> m_pBlinker;

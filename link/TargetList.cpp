@@ -3,6 +3,7 @@
 #include "base/FixedText.h"
 #include "base/NumberText.h"
 #include "document/CVespiraDoc.h"
+#include "link/JobFields.h"
 
 #include <algorithm>
 #include <climits>

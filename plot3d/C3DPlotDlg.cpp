@@ -1,10 +1,10 @@
 #include "plot3d/C3DPlotDlg.h"
 
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "plot3d/Chart3DLoad.h"
 #include "plot3d/IChart3D.h"
 #include "plot3d/Plot3DLayout.h"
+#include "plot3d/Plot3DSettings.h"
 
 #include <QFontMetrics>
 #include <QPushButton>

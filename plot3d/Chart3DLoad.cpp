@@ -1,8 +1,8 @@
 #include "plot3d/Chart3DLoad.h"
+#include "plot3d/Plot3DSettings.h"
 
 #include "base/DecimalPlaces.h"
 #include "base/NumberText.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 
 #include <algorithm>

@@ -1,12 +1,13 @@
 #pragma once
 
-class CProgramState;
+class IHostUi;
+struct Plot3DSettings;
 class CVespiraDoc;
 class QWidget;
 
 // The 3D Plot command: shows the 3D plot of the document modally, or says why it cannot
 // where the display has no OpenGL.
-void Open3DPlot(CVespiraDoc& doc, CProgramState& state, QWidget* parent);
+void Open3DPlot(CVespiraDoc& doc, Plot3DSettings& settings, IHostUi& ui, QWidget* parent);
 
 // The message of a display without OpenGL.
 inline constexpr char kNoOpenGLMessage[] =

@@ -1,8 +1,10 @@
 #include "render/CCellImage.h"
 
+#include "display/ColourSettings.h"
 #include "display/ColourTransform.h"
-#include "document/CProgramState.h"
+#include "document/CLiveScan.h"
 #include "document/CVespiraDoc.h"
+#include "document/ViewOptions.h"
 #include "render/LineRule.h"
 
 #include <algorithm>
@@ -68,10 +70,10 @@ void FillCells(QImage& image, const CVespiraDoc& doc, const CellWindow& w, int o
 
 } // namespace
 
-void CCellImage::Compose(const CVespiraDoc& doc, const CProgramState& state)
+void CCellImage::Compose(const CVespiraDoc& doc, const RenderContext& context)
 {
     m_window = VisibleWindowOf(doc);
-    m_orientation = NormalisedOrientation(state.imageOrientation);
+    m_orientation = NormalisedOrientation(context.options.orientation);
     m_nx = doc.m_nXPoints;
     m_ny = doc.m_nYPoints;
     m_data = doc.m_pIntensity.data();
@@ -88,28 +90,30 @@ void CCellImage::Compose(const CVespiraDoc& doc, const CProgramState& state)
         m_window = CellWindow();
         return;
     }
-    const QRgb selection = ToQRgb(state.selection);
-    FillCells(m_image, doc, m_window, m_orientation, state.viewOverlay ? &selection : nullptr);
-    if (const CollectMarker marker = state.liveScan.MarkerIn(doc); marker.on)
-        SetColour(marker.col, marker.row, state.activeTarget);
-    if (state.dragMode == DragMode::Selecting) {
-        auto target = [&](int col, int row) { SetColour(col, row, state.selection); };
-        if (state.cursorType == 2)
-            ForEachLinePoint(state.dragAnchor, state.dragCurrent, target);
-        else if (state.cursorType == 4)
-            ForEachRectanglePoint(m_nx, m_ny, state.dragAnchor, state.dragCurrent, target);
+    const ProgramColours& colours = context.colours;
+    const QRgb selection = ToQRgb(colours.selection);
+    FillCells(m_image, doc, m_window, m_orientation,
+              context.options.overlay ? &selection : nullptr);
+    if (const CollectMarker marker = context.liveScan.MarkerIn(doc); marker.on)
+        SetColour(marker.col, marker.row, colours.activeTarget);
+    m_inputs = InputsOf(doc, context);
+    m_pending = PendingOf(context.tools);
+    if (m_pending.shown) {
+        auto target = [&](int col, int row) { SetColour(col, row, colours.selection); };
+        if (m_pending.tool == CursorTool::Line)
+            ForEachLinePoint(m_pending.anchor, m_pending.current, target);
+        else
+            ForEachRectanglePoint(m_nx, m_ny, m_pending.anchor, m_pending.current, target);
     }
-    m_inputs = InputsOf(doc, state);
-    m_pending = PendingOf(state);
 }
 
-CCellImage::Inputs CCellImage::InputsOf(const CVespiraDoc& doc, const CProgramState& state)
+CCellImage::Inputs CCellImage::InputsOf(const CVespiraDoc& doc, const RenderContext& context)
 {
     Inputs in;
-    in.overlay = state.viewOverlay;
-    in.selection = state.selection;
-    in.activeTarget = state.activeTarget;
-    const CollectMarker marker = state.liveScan.MarkerIn(doc);
+    in.overlay = context.options.overlay;
+    in.selection = context.colours.selection;
+    in.activeTarget = context.colours.activeTarget;
+    const CollectMarker marker = context.liveScan.MarkerIn(doc);
     in.marker = marker.on;
     if (in.marker) {
         in.markerCol = marker.col;
@@ -120,28 +124,28 @@ CCellImage::Inputs CCellImage::InputsOf(const CVespiraDoc& doc, const CProgramSt
     return in;
 }
 
-CCellImage::Pending CCellImage::PendingOf(const CProgramState& state)
+CCellImage::Pending CCellImage::PendingOf(const ToolState& tools)
 {
-    if (state.dragMode != DragMode::Selecting || (state.cursorType != 2 && state.cursorType != 4))
+    if (!tools.DrawsPendingShape())
         return {};
-    return {state.cursorType, state.dragAnchor, state.dragCurrent};
+    return {true, tools.tool, tools.dragAnchor, tools.dragCurrent};
 }
 
-void CCellImage::RestoreCell(const CVespiraDoc& doc, const CProgramState& state, int col, int row)
+void CCellImage::RestoreCell(const CVespiraDoc& doc, const RenderContext& context, int col, int row)
 {
     if (m_inputs.marker && col == m_inputs.markerCol && row == m_inputs.markerRow)
-        SetColour(col, row, state.activeTarget);
+        SetColour(col, row, context.colours.activeTarget);
     else if (m_inputs.overlay && doc.IsTarget(col, row))
-        SetColour(col, row, state.selection);
+        SetColour(col, row, context.colours.selection);
     else
         SetIntensityColour(doc, col, row);
 }
 
-bool CCellImage::UpdatePendingShape(const CVespiraDoc& doc, const CProgramState& state)
+bool CCellImage::UpdatePendingShape(const CVespiraDoc& doc, const RenderContext& context)
 {
-    const Pending now = PendingOf(state);
-    if ((now.tool == 0 && m_pending.tool == 0) || !Matches(doc, state) || !ColoursMatch(doc) ||
-        !(InputsOf(doc, state) == m_inputs))
+    const Pending now = PendingOf(context.tools);
+    if ((!now.shown && !m_pending.shown) || !Matches(doc, context) || !ColoursMatch(doc) ||
+        !(InputsOf(doc, context) == m_inputs))
         return false;
 
     // The cells of shape a that shape b does not cover (b counts as covering nothing
@@ -149,17 +153,17 @@ bool CCellImage::UpdatePendingShape(const CVespiraDoc& doc, const CProgramState&
     const int nx = m_nx;
     const int ny = m_ny;
     auto forEachOutside = [nx, ny](const Pending& a, const Pending& b, auto visit) {
-        if (a.tool == 2) {
+        if (!a.shown)
+            return;
+        if (a.tool == CursorTool::Line) {
             ForEachLinePoint(a.anchor, a.current, visit);
             return;
         }
-        if (a.tool != 4)
-            return;
         const int firstCol = std::max(std::min(a.anchor.x, a.current.x), 0);
         const int lastCol = std::min(std::max(a.anchor.x, a.current.x), nx - 1);
         const int firstRow = std::max(std::min(a.anchor.y, a.current.y), 0);
         const int lastRow = std::min(std::max(a.anchor.y, a.current.y), ny - 1);
-        const bool rect = b.tool == 4;
+        const bool rect = b.shown && b.tool == CursorTool::Rectangle;
         const int bFirstCol = std::min(b.anchor.x, b.current.x);
         const int bLastCol = std::max(b.anchor.x, b.current.x);
         const int bFirstRow = std::min(b.anchor.y, b.current.y);
@@ -176,16 +180,17 @@ bool CCellImage::UpdatePendingShape(const CVespiraDoc& doc, const CProgramState&
                 visit(col, row);
         }
     };
-    forEachOutside(m_pending, now, [&](int col, int row) { RestoreCell(doc, state, col, row); });
-    forEachOutside(now, m_pending, [&](int col, int row) { SetColour(col, row, state.selection); });
+    forEachOutside(m_pending, now, [&](int col, int row) { RestoreCell(doc, context, col, row); });
+    forEachOutside(now, m_pending,
+                   [&](int col, int row) { SetColour(col, row, context.colours.selection); });
     m_pending = now;
     return true;
 }
 
-bool CCellImage::Matches(const CVespiraDoc& doc, const CProgramState& state) const
+bool CCellImage::Matches(const CVespiraDoc& doc, const RenderContext& context) const
 {
     return !m_image.isNull() && m_window == VisibleWindowOf(doc) &&
-           m_orientation == NormalisedOrientation(state.imageOrientation) &&
+           m_orientation == NormalisedOrientation(context.options.orientation) &&
            m_nx == doc.m_nXPoints && m_ny == doc.m_nYPoints && m_data == doc.m_pIntensity.data();
 }
 

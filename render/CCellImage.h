@@ -1,8 +1,9 @@
 #pragma once
 
-#include "document/CProgramState.h"
 #include "document/Colour.h"
 #include "render/CellPlacement.h"
+#include "render/RenderContext.h"
+#include "render/ToolState.h"
 
 #include <QImage>
 
@@ -15,12 +16,12 @@ class CVespiraDoc;
 class CCellImage
 {
 public:
-    // Composes every cell from the document and the program-wide state.
-    void Compose(const CVespiraDoc& doc, const CProgramState& state);
+    // Composes every cell from the document and what else the drawing reads.
+    void Compose(const CVespiraDoc& doc, const RenderContext& context);
 
     // True when the image was composed for the document's current window, grid and the
     // orientation; single-cell changes then go to their pixel.
-    bool Matches(const CVespiraDoc& doc, const CProgramState& state) const;
+    bool Matches(const CVespiraDoc& doc, const RenderContext& context) const;
     // True when the intensity colours were computed with the document's current colour
     // table and intensity range; otherwise every cell must be composed anew.
     bool ColoursMatch(const CVespiraDoc& doc) const;
@@ -32,7 +33,7 @@ public:
 
     // When only the pending Line or Rectangle moved since the image was composed, redraws
     // just the cells it left and entered and gives true; false (nothing done) otherwise.
-    bool UpdatePendingShape(const CVespiraDoc& doc, const CProgramState& state);
+    bool UpdatePendingShape(const CVespiraDoc& doc, const RenderContext& context);
 
     const QImage& Image() const { return m_image; }
     const CellWindow& Window() const { return m_window; }
@@ -55,14 +56,15 @@ private:
     };
     struct Pending
     {
-        int tool = 0; // 2 Line, 4 Rectangle, 0 none
+        bool shown = false;
+        CursorTool tool = CursorTool::Arrow;
         GridPoint anchor;
         GridPoint current;
     };
-    static Inputs InputsOf(const CVespiraDoc& doc, const CProgramState& state);
-    static Pending PendingOf(const CProgramState& state);
+    static Inputs InputsOf(const CVespiraDoc& doc, const RenderContext& context);
+    static Pending PendingOf(const ToolState& tools);
     // A cell as composition draws it without the pending shape.
-    void RestoreCell(const CVespiraDoc& doc, const CProgramState& state, int col, int row);
+    void RestoreCell(const CVespiraDoc& doc, const RenderContext& context, int col, int row);
 
     Inputs m_inputs;
     Pending m_pending;

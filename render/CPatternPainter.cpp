@@ -1,9 +1,10 @@
 #include "render/CPatternPainter.h"
 
 #include "base/NumberText.h"
+#include "display/ColourSettings.h"
 #include "display/ColourTransform.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
+#include "document/ViewOptions.h"
 #include "render/LineRule.h"
 #include "render/ViewTexts.h"
 
@@ -12,11 +13,11 @@
 #include <QPainter>
 
 CPatternPainter::CPatternPainter(QPainter& painter, const CVespiraDoc& doc,
-                                 const CProgramState& state, const PatternLayout& layout,
+                                 const RenderContext& context, const PatternLayout& layout,
                                  bool printing, const QFont& font)
-    : m_painter(painter), m_doc(doc), m_state(state), m_layout(layout), m_printing(printing),
-      m_text(printing ? QColor(Qt::black) : ToQColor(state.foreground)),
-      m_textBackground(printing ? QColor(Qt::white) : ToQColor(state.background)),
+    : m_painter(painter), m_doc(doc), m_context(context), m_layout(layout), m_printing(printing),
+      m_text(printing ? QColor(Qt::black) : ToQColor(context.colours.foreground)),
+      m_textBackground(printing ? QColor(Qt::white) : ToQColor(context.colours.background)),
       m_bandHeight(printing ? kPrintLayout.bandHeight : kScreenLayout.bandHeight)
 {
     m_painter.setFont(font);
@@ -30,7 +31,7 @@ void CPatternPainter::DrawPage(const QImage& cells, const CellWindow& window, in
     DrawImage(cells, window, orientation);
     DrawColourScale();
     DrawStatistics();
-    if (m_state.viewHeader)
+    if (m_context.options.header)
         DrawHeaderInfo();
 }
 
@@ -41,7 +42,7 @@ void CPatternPainter::FillBackground(int width, int height)
 
 void CPatternPainter::DrawFrame(const QRect& inner)
 {
-    const QColor border = ToQColor(m_state.border);
+    const QColor border = ToQColor(m_context.colours.border);
     // On screen the 3-pixel Border pen runs one pixel outside the rectangle: two pixels
     // show outside it and the corners are set apart. A printer's pen is one unit wide.
     if (m_printing) {
@@ -146,7 +147,7 @@ void CPatternPainter::DrawStatistics()
     const QFontMetrics metrics = m_painter.fontMetrics();
     if (!Needs(StatisticsArea(m_layout, metrics.height(), m_painter.device()->width())))
         return;
-    const QStringList lines = StatisticsLines(ComputeSelectionStatistics(m_doc, m_state));
+    const QStringList lines = StatisticsLines(ComputeSelectionStatistics(m_doc, m_context.tools));
     for (int i = 0; i < lines.size(); ++i)
         DrawText(m_layout.bar.left(), m_layout.bar.bottom() + (i + 1) * h, lines[i]);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "render/CellPlacement.h"
+#include "render/RenderContext.h"
 #include "render/ViewLayout.h"
 
 #include <QColor>
 #include <QFont>
 #include <QRect>
 
-class CProgramState;
 class CVespiraDoc;
 class QImage;
 class QPainter;
@@ -20,7 +20,7 @@ class QString;
 class CPatternPainter
 {
 public:
-    CPatternPainter(QPainter& painter, const CVespiraDoc& doc, const CProgramState& state,
+    CPatternPainter(QPainter& painter, const CVespiraDoc& doc, const RenderContext& context,
                     const PatternLayout& layout, bool printing, const QFont& font);
 
     void SetDirty(const QRect& dirty) { m_dirty = dirty; }
@@ -48,7 +48,7 @@ private:
 
     QPainter& m_painter;
     const CVespiraDoc& m_doc;
-    const CProgramState& m_state;
+    const RenderContext& m_context;
     const PatternLayout& m_layout;
     const bool m_printing;
     const QColor m_text;

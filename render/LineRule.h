@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/CProgramState.h"
+#include "render/ToolState.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -71,4 +71,4 @@ struct SelectionStatistics
     int count = 0;
     double totalSeconds = 0.0;
 };
-SelectionStatistics ComputeSelectionStatistics(const CVespiraDoc& doc, const CProgramState& state);
+SelectionStatistics ComputeSelectionStatistics(const CVespiraDoc& doc, const ToolState& tools);

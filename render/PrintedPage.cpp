@@ -20,7 +20,7 @@ constexpr int kPrintFontPixels = 36;
 } // namespace
 
 void DrawPrintedPage(QPainter& painter, const QRect& page, const CVespiraDoc& doc,
-                     const CProgramState& state, const QFont& font)
+                     const RenderContext& context, const QFont& font)
 {
     QFont printFont = font;
     printFont.setPixelSize(kPrintFontPixels);
@@ -31,23 +31,23 @@ void DrawPrintedPage(QPainter& painter, const QRect& page, const CVespiraDoc& do
                       metrics.horizontalAdvance(QLatin1String(kStatisticsTitle)), window.Columns(),
                       window.Rows());
     CCellImage cells;
-    cells.Compose(doc, state);
+    cells.Compose(doc, context);
 
     painter.save();
     painter.translate(page.topLeft());
     const double scale = std::min(page.width(), page.height()) / double(kPrintPageSize);
     painter.scale(scale, scale);
-    CPatternPainter printed(painter, doc, state, layout, true, printFont);
+    CPatternPainter printed(painter, doc, context, layout, true, printFont);
     printed.DrawPage(cells.Image(), cells.Window(), cells.Orientation());
     painter.restore();
 }
 
-bool PrintPatternPage(QPaintDevice& device, const CVespiraDoc& doc, const CProgramState& state,
+bool PrintPatternPage(QPaintDevice& device, const CVespiraDoc& doc, const RenderContext& context,
                       const QFont& font)
 {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    DrawPrintedPage(painter, QRect(0, 0, device.width(), device.height()), doc, state, font);
+    DrawPrintedPage(painter, QRect(0, 0, device.width(), device.height()), doc, context, font);
     return painter.end();
 }

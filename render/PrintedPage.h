@@ -2,7 +2,7 @@
 
 #include <QRect>
 
-class CProgramState;
+struct RenderContext;
 class CVespiraDoc;
 class QFont;
 class QPaintDevice;
@@ -12,9 +12,9 @@ class QPainter;
 // rectangle, black text on white, no background fill and no Y texts. `font` gives the
 // family; its size is the print layout's own.
 void DrawPrintedPage(QPainter& painter, const QRect& page, const CVespiraDoc& doc,
-                     const CProgramState& state, const QFont& font);
+                     const RenderContext& context, const QFont& font);
 
 // One page on a device (a printer, a PDF writer, an image), from the top left of its
 // printable area; false when the device cannot be painted on.
-bool PrintPatternPage(QPaintDevice& device, const CVespiraDoc& doc, const CProgramState& state,
+bool PrintPatternPage(QPaintDevice& device, const CVespiraDoc& doc, const RenderContext& context,
                       const QFont& font);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "document/CProgramState.h"
 #include "render/CellPlacement.h"
 #include "render/LineRule.h"
+#include "render/ToolState.h"
 
 #include <QString>
 #include <QStringList>

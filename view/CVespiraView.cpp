@@ -23,8 +23,9 @@ constexpr int kRecolourDelayMs = 200;
 
 } // namespace
 
-CVespiraView::CVespiraView(CVespiraDoc& doc, CProgramState& state, QWidget* parent)
-    : QWidget(parent), m_doc(doc), m_state(state), m_tools(doc, state, *this)
+CVespiraView::CVespiraView(CVespiraDoc& doc, const ViewContext& context, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_context(context), m_render(context.Render()),
+      m_tools(doc, context, *this)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Both right-button events reach the mouse handlers: the press sets the zoom centre,
@@ -41,8 +42,8 @@ CVespiraView::CVespiraView(CVespiraDoc& doc, CProgramState& state, QWidget* pare
 CVespiraView::~CVespiraView()
 {
     if (m_bGestureHere)
-        m_state.dragMode = DragMode::None;
-    m_state.liveScan.ForgetView(this);
+        m_context.tools.dragMode = DragMode::None;
+    m_context.services.liveScan.ForgetView(this);
 }
 
 int CVespiraView::LineHeight()
@@ -88,7 +89,7 @@ void CVespiraView::SetZoom(int level)
 ImagePlacement CVespiraView::Placement() const
 {
     return {m_layout.image, m_layout.cellSize, m_window,
-            NormalisedOrientation(m_state.imageOrientation)};
+            NormalisedOrientation(m_context.options.orientation)};
 }
 
 QRect CVespiraView::CellRect(int col, int row) const
@@ -110,12 +111,12 @@ bool CVespiraView::HitTestColourScale(int x, int y, int& sx, int& sy) const
 
 QString CVespiraView::FormatStatusText(const GridPoint* point) const
 {
-    return ::FormatStatusText(m_doc, m_state.dragMode, point);
+    return ::FormatStatusText(m_doc, m_context.tools.dragMode, point);
 }
 
 void CVespiraView::SetCellColour(int col, int row, COLORREF colour)
 {
-    if (!m_cells.Matches(m_doc, m_state) || m_window != m_cells.Window()) {
+    if (!m_cells.Matches(m_doc, m_render) || m_window != m_cells.Window()) {
         update();
         return;
     }
@@ -125,7 +126,7 @@ void CVespiraView::SetCellColour(int col, int row, COLORREF colour)
 
 void CVespiraView::DrawCell(int col, int row)
 {
-    if (!m_cells.Matches(m_doc, m_state) || m_window != m_cells.Window()) {
+    if (!m_cells.Matches(m_doc, m_render) || m_window != m_cells.Window()) {
         update();
         return;
     }
@@ -142,24 +143,24 @@ void CVespiraView::DrawCell(int col, int row)
 
 void CVespiraView::DrawTarget(int col, int row)
 {
-    SetCellColour(col, row, m_state.selection);
+    SetCellColour(col, row, m_context.colours.selection);
 }
 
 void CVespiraView::DrawCollectMarker(int col, int row)
 {
-    SetCellColour(col, row, m_state.activeTarget);
+    SetCellColour(col, row, m_context.colours.activeTarget);
 }
 
 void CVespiraView::DrawAllTargets()
 {
-    if (!m_cells.Matches(m_doc, m_state)) {
+    if (!m_cells.Matches(m_doc, m_render)) {
         update();
         return;
     }
     for (int row = m_window.firstRow; row <= m_window.lastRow; ++row)
         for (int col = m_window.firstCol; col <= m_window.lastCol; ++col)
             if (m_doc.IsTarget(col, row))
-                m_cells.SetColour(col, row, m_state.selection);
+                m_cells.SetColour(col, row, m_context.colours.selection);
     update(m_layout.image);
 }
 
@@ -170,7 +171,7 @@ void CVespiraView::DrawLineTargets(GridPoint a, GridPoint b)
 
 void CVespiraView::DrawRectangleTargets(GridPoint a, GridPoint b)
 {
-    if (!m_cells.Matches(m_doc, m_state)) {
+    if (!m_cells.Matches(m_doc, m_render)) {
         update();
         return;
     }
@@ -183,7 +184,7 @@ void CVespiraView::DrawRectangleTargets(GridPoint a, GridPoint b)
         return;
     for (int row = firstRow; row <= lastRow; ++row)
         for (int col = firstCol; col <= lastCol; ++col)
-            m_cells.SetColour(col, row, m_state.selection);
+            m_cells.SetColour(col, row, m_context.colours.selection);
     update(CellRect(firstCol, firstRow).united(CellRect(lastCol, lastRow)));
 }
 
@@ -205,27 +206,25 @@ void CVespiraView::RequestRepaint()
 void CVespiraView::paintEvent(QPaintEvent* event)
 {
     // A view of the live scan's pattern that is painted shows its scan.
-    m_state.liveScan.SetView(this);
+    m_context.services.liveScan.SetView(this);
     // Each view lays itself out for its own size; the document keeps the last layout.
     RecalcScreenLayout(width(), height());
-    // True-colour drawing needs no palette; taking it up is only acknowledged.
-    m_state.paletteRealise = false;
 
     // A partly hidden view never gets a whole paint event, so the colours are checked
     // whatever part is painted.
     const bool whole = event->rect().contains(rect());
-    const bool matches = m_cells.Matches(m_doc, m_state) && m_cells.ColoursMatch(m_doc);
+    const bool matches = m_cells.Matches(m_doc, m_render) && m_cells.ColoursMatch(m_doc);
     // A Line or Rectangle following the pointer redraws only the cells it left and entered.
-    const bool patched = whole && matches && m_cells.UpdatePendingShape(m_doc, m_state);
+    const bool patched = whole && matches && m_cells.UpdatePendingShape(m_doc, m_render);
     if (!patched && (whole || !matches)) {
-        m_cells.Compose(m_doc, m_state);
+        m_cells.Compose(m_doc, m_render);
         m_recolour.stop();
         if (!whole)
             update();
     }
 
     QPainter painter(this);
-    CPatternPainter page(painter, m_doc, m_state, m_layout, false, font());
+    CPatternPainter page(painter, m_doc, m_render, m_layout, false, font());
     page.SetDirty(event->rect());
     page.FillBackground(width(), height());
     page.DrawPage(m_cells.Image(), m_cells.Window(), m_cells.Orientation());
@@ -251,9 +250,9 @@ void CVespiraView::mouseMoveEvent(QMouseEvent* event)
     if (m_bGestureHere && !(event->buttons() & Qt::LeftButton))
         EndLostGesture();
     const PointerSpot spot = SpotAt(event->position().toPoint());
-    if (m_state.dragMode != DragMode::None && !m_bGestureHere) {
+    if (m_context.tools.dragMode != DragMode::None && !m_bGestureHere) {
         // Another view's gesture: only the status text follows this pointer.
-        m_state.ui->SetStatusText(FormatStatusText(spot.onGrid ? &spot.point : nullptr));
+        m_context.Ui().SetStatusText(FormatStatusText(spot.onGrid ? &spot.point : nullptr));
     } else {
         m_tools.PointerMove(spot);
     }
@@ -264,10 +263,10 @@ void CVespiraView::mousePressEvent(QMouseEvent* event)
 {
     const PointerSpot spot = SpotAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton) {
-        if (m_state.dragMode != DragMode::None && !m_bGestureHere)
-            m_state.dragMode = DragMode::None; // left over by a view that is gone
+        if (m_context.tools.dragMode != DragMode::None && !m_bGestureHere)
+            m_context.tools.dragMode = DragMode::None; // left over by a view that is gone
         m_tools.LeftPress(spot);
-        m_bGestureHere = m_state.dragMode != DragMode::None;
+        m_bGestureHere = m_context.tools.dragMode != DragMode::None;
     } else if (event->button() == Qt::RightButton) {
         RightPress(spot);
     }
@@ -278,7 +277,7 @@ void CVespiraView::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
-        if (m_bGestureHere || m_state.dragMode == DragMode::None)
+        if (m_bGestureHere || m_context.tools.dragMode == DragMode::None)
             m_tools.LeftRelease(SpotAt(p));
         m_bGestureHere = false;
     } else if (event->button() == Qt::RightButton && SpotAt(p).onGrid) {
@@ -352,22 +351,23 @@ void CVespiraView::EndLostGesture()
     if (!m_bGestureHere)
         return;
     m_bGestureHere = false;
-    if (m_state.dragMode != DragMode::None)
+    if (m_context.tools.dragMode != DragMode::None)
         m_tools.EndLostGesture();
 }
 
 void CVespiraView::OpenColourScaleDialog()
 {
-    CColorScaleDlg dialog(m_state, ColourScaleValuesOf(m_doc), m_doc.m_LutColors, this);
-    if (m_state.ui->ExecDialog(dialog) == QDialog::Accepted &&
-        ApplyColourScaleChoice(m_doc, m_state, dialog.Values()))
+    CColorScaleDlg dialog(m_context.colours, m_context.Ui(), ColourScaleValuesOf(m_doc),
+                          m_doc.m_LutColors, this);
+    if (m_context.Ui().ExecDialog(dialog) == QDialog::Accepted &&
+        ApplyColourScaleChoice(m_doc, m_context.colours.display, m_context.Ui(), dialog.Values()))
         RequestRepaint();
 }
 
 void CVespiraView::OpenOptionsDialog()
 {
-    COptionsDlg dialog(m_state, this);
-    if (m_state.ui->ExecDialog(dialog) == QDialog::Accepted)
+    COptionsDlg dialog(m_context.colours, m_context.Ui(), this);
+    if (m_context.Ui().ExecDialog(dialog) == QDialog::Accepted)
         RepaintAllViews();
 }
 
@@ -380,10 +380,10 @@ void CVespiraView::RepaintAllViews()
 
 void CVespiraView::PrintPage(QPainter& painter, const QRect& page)
 {
-    DrawPrintedPage(painter, page, m_doc, m_state, font());
+    DrawPrintedPage(painter, page, m_doc, m_render, font());
 }
 
 bool CVespiraView::Print(QPaintDevice& device)
 {
-    return PrintPatternPage(device, m_doc, m_state, font());
+    return PrintPatternPage(device, m_doc, m_render, font());
 }

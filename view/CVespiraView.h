@@ -1,10 +1,10 @@
 #pragma once
 
-#include "document/CProgramState.h"
 #include "document/IPatternView.h"
 #include "render/CCellImage.h"
 #include "render/ViewLayout.h"
 #include "view/SelectionTools.h"
+#include "view/ViewContext.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -24,7 +24,7 @@ class CVespiraView : public QWidget, public IPatternView
     Q_OBJECT
 
 public:
-    CVespiraView(CVespiraDoc& doc, CProgramState& state, QWidget* parent = nullptr);
+    CVespiraView(CVespiraDoc& doc, const ViewContext& context, QWidget* parent = nullptr);
     ~CVespiraView() override;
 
     CVespiraDoc* GetDocument() const override { return &m_doc; }
@@ -119,7 +119,8 @@ private:
     int LineHeight();
 
     CVespiraDoc& m_doc;
-    CProgramState& m_state;
+    const ViewContext m_context;
+    const RenderContext m_render;
     CSelectionTools m_tools;
     // The left press of the gesture under way was in this view.
     bool m_bGestureHere = false;

@@ -3,6 +3,7 @@
 #include "base/FixedText.h"
 #include "display/ColourTransform.h"
 #include "document/CVespiraDoc.h"
+#include "document/IHostUi.h"
 #include "link/dialogs/CSendTargetsDlg.h"
 #include "view/CVespiraView.h"
 
@@ -22,13 +23,13 @@ constexpr int kJobNameChars = 79;
 
 void CVespiraView::OnViewOverlay()
 {
-    m_state.viewOverlay = !m_state.viewOverlay;
+    m_context.options.overlay = !m_context.options.overlay;
     RequestRepaint();
 }
 
 void CVespiraView::OnViewHeader()
 {
-    m_state.viewHeader = !m_state.viewHeader;
+    m_context.options.header = !m_context.options.header;
     RequestRepaint();
 }
 
@@ -78,7 +79,7 @@ QImage CVespiraView::CopyImage()
         return {};
     // Another view of the pattern may have set a larger client size; what lies beyond
     // this window is background, never stale memory.
-    image.fill(ToQColor(m_state.background));
+    image.fill(ToQColor(m_context.colours.background));
     QPainter painter(&image);
     render(&painter, QPoint(), QRegion(QRect(QPoint(), size)));
     return image;
@@ -88,13 +89,13 @@ void CVespiraView::OnEditCopy()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard == nullptr) {
-        m_state.ui->ShowMessage(QStringLiteral("Cannot open the Clipboard"));
+        m_context.Ui().ShowMessage(QStringLiteral("Cannot open the Clipboard"));
         return;
     }
     clipboard->clear();
     const QImage image = CopyImage();
     if (image.isNull()) {
-        m_state.ui->ShowMessage(QStringLiteral("Cannot create hbm"));
+        m_context.Ui().ShowMessage(QStringLiteral("Cannot create hbm"));
         return;
     }
     clipboard->setImage(image);
@@ -102,10 +103,10 @@ void CVespiraView::OnEditCopy()
 
 void CVespiraView::OnSendTargets()
 {
-    SetJobText(m_state.job.szJobName, m_doc.GetTitle().left(kJobNameChars));
-    CSendTargetsDlg dialog(m_doc, m_state, this);
-    m_state.ui->ExecDialog(dialog);
-    m_state.liveScan.SetActive(&m_doc, this);
+    SetJobText(m_context.job.szJobName, m_doc.GetTitle().left(kJobNameChars));
+    CSendTargetsDlg dialog(m_doc, m_context.job, m_context.Ui(), this);
+    m_context.Ui().ExecDialog(dialog);
+    m_context.services.liveScan.SetActive(&m_doc, this);
 }
 
 void CVespiraView::wheelEvent(QWheelEvent* event)

@@ -2,6 +2,7 @@
 
 #include "display/ColourSettings.h"
 #include "document/CVespiraDoc.h"
+#include "document/IHostUi.h"
 #include "document/IPatternView.h"
 #include "render/LineRule.h"
 #include "render/ViewTexts.h"
@@ -15,8 +16,8 @@ constexpr int kMaxLevel = 255;
 
 } // namespace
 
-CSelectionTools::CSelectionTools(CVespiraDoc& doc, CProgramState& state, IPatternView& view)
-    : m_doc(doc), m_state(state), m_view(view)
+CSelectionTools::CSelectionTools(CVespiraDoc& doc, const ViewContext& context, IPatternView& view)
+    : m_doc(doc), m_context(context), m_tools(context.tools), m_view(view)
 {}
 
 bool CSelectionTools::HasSelection() const
@@ -28,7 +29,7 @@ bool CSelectionTools::HasSelection() const
 
 void CSelectionTools::ShowStatus(const GridPoint* point) const
 {
-    m_state.ui->SetStatusText(FormatStatusText(m_doc, m_state.dragMode, point));
+    m_context.Ui().SetStatusText(FormatStatusText(m_doc, m_tools.dragMode, point));
 }
 
 void CSelectionTools::Stamp()
@@ -50,7 +51,7 @@ void CSelectionTools::SelectPoint(GridPoint point)
 {
     if (m_doc.IsTarget(point.x, point.y))
         return;
-    m_doc.SetScanTime(point.x, point.y, m_state.defaultScanTime);
+    m_doc.SetScanTime(point.x, point.y, m_tools.defaultScanTime);
     m_view.DrawTarget(point.x, point.y);
     m_view.DrawStatistics();
     Stamp();
@@ -58,11 +59,11 @@ void CSelectionTools::SelectPoint(GridPoint point)
 
 void CSelectionTools::CommitShape(GridPoint end)
 {
-    const float time = m_state.defaultScanTime;
-    if (m_state.cursorType == kToolLine)
-        SelectLineTargets(m_doc, m_state.dragAnchor, end, time);
+    const float time = m_tools.defaultScanTime;
+    if (m_tools.tool == CursorTool::Line)
+        SelectLineTargets(m_doc, m_tools.dragAnchor, end, time);
     else
-        ForEachRectanglePoint(m_doc.m_nXPoints, m_doc.m_nYPoints, m_state.dragAnchor, end,
+        ForEachRectanglePoint(m_doc.m_nXPoints, m_doc.m_nYPoints, m_tools.dragAnchor, end,
                               [&](int col, int row) { m_doc.SetScanTime(col, row, time); });
     Stamp();
     m_view.RequestRepaint();
@@ -71,21 +72,22 @@ void CSelectionTools::CommitShape(GridPoint end)
 void CSelectionTools::LeftPress(const PointerSpot& spot)
 {
     if (spot.onGrid && HasSelection() && m_doc.IsInGrid(spot.point.x, spot.point.y)) {
-        if (!m_state.viewOverlay) {
-            m_state.viewOverlay = true;
+        if (!m_context.options.overlay) {
+            m_context.options.overlay = true;
             m_view.RequestRepaint();
         }
-        if (m_state.cursorType == kToolEraser)
+        if (m_tools.tool == CursorTool::Eraser)
             ErasePoint(spot.point);
-        else if (m_state.cursorType >= kToolArrow && m_state.cursorType <= kToolRectangle)
+        else if (m_tools.tool == CursorTool::Arrow || m_tools.tool == CursorTool::Line ||
+                 m_tools.tool == CursorTool::Curve || m_tools.tool == CursorTool::Rectangle)
             SelectPoint(spot.point);
-        m_state.dragMode = DragMode::Selecting;
-        m_state.dragAnchor = spot.point;
-        m_state.dragCurrent = spot.point;
+        m_tools.dragMode = DragMode::Selecting;
+        m_tools.dragAnchor = spot.point;
+        m_tools.dragCurrent = spot.point;
         m_doc.SetModifiedFlag(true);
     } else if (spot.onScale) {
-        m_state.dragMode = DragMode::ScaleAdjust;
-        m_state.dragAnchor = {spot.sx, spot.sy};
+        m_tools.dragMode = DragMode::ScaleAdjust;
+        m_tools.dragAnchor = {spot.sx, spot.sy};
         ShowStatus(nullptr);
     }
 }
@@ -94,23 +96,23 @@ void CSelectionTools::PointerMove(const PointerSpot& spot)
 {
     const bool onGrid = spot.onGrid && HasSelection() && m_doc.IsInGrid(spot.point.x, spot.point.y);
     ShowStatus(onGrid ? &spot.point : nullptr);
-    if (m_state.dragMode == DragMode::Selecting && onGrid) {
-        switch (m_state.cursorType) {
-        case kToolEraser:
+    if (m_tools.dragMode == DragMode::Selecting && onGrid) {
+        switch (m_tools.tool) {
+        case CursorTool::Eraser:
             ErasePoint(spot.point);
             break;
-        case kToolLine:
-        case kToolRectangle:
-            m_state.dragCurrent = spot.point;
+        case CursorTool::Line:
+        case CursorTool::Rectangle:
+            m_tools.dragCurrent = spot.point;
             m_view.RequestRepaint();
             break;
-        case kToolCurve:
+        case CursorTool::Curve:
             SelectPoint(spot.point);
             break;
         default:
             break;
         }
-    } else if (m_state.dragMode == DragMode::ScaleAdjust) {
+    } else if (m_tools.dragMode == DragMode::ScaleAdjust) {
         AdjustScale(spot.sx, spot.sy, true);
     }
 }
@@ -118,62 +120,62 @@ void CSelectionTools::PointerMove(const PointerSpot& spot)
 bool CSelectionTools::AdjustScale(int sx, int sy, bool showStatus)
 {
     const long long brightness = static_cast<long long>(m_doc.m_nBrightness) + sy -
-                                 static_cast<long long>(m_state.dragAnchor.y);
+                                 static_cast<long long>(m_tools.dragAnchor.y);
     const long long contrast = static_cast<long long>(m_doc.m_nContrast) + sx -
-                               static_cast<long long>(m_state.dragAnchor.x);
+                               static_cast<long long>(m_tools.dragAnchor.x);
     const int newBrightness =
         static_cast<int>(std::clamp<long long>(brightness, kMinLevel, kMaxLevel));
     const int newContrast = static_cast<int>(std::clamp<long long>(contrast, kMinLevel, kMaxLevel));
     if (newBrightness == m_doc.m_nBrightness && newContrast == m_doc.m_nContrast)
         return false;
-    SetDocumentBrightnessContrast(m_doc, m_state, newBrightness, newContrast);
+    SetDocumentBrightnessContrast(m_doc, m_context.colours.display, newBrightness, newContrast);
     if (showStatus)
         ShowStatus(nullptr);
     m_view.DrawColourScale();
-    m_state.dragAnchor = {sx, sy};
+    m_tools.dragAnchor = {sx, sy};
     return true;
 }
 
 void CSelectionTools::LeftRelease(const PointerSpot& spot)
 {
-    if (m_state.dragMode == DragMode::Selecting && HasSelection()) {
+    if (m_tools.dragMode == DragMode::Selecting && HasSelection()) {
         const bool onGrid = spot.onGrid && m_doc.IsInGrid(spot.point.x, spot.point.y);
-        const int tool = m_state.cursorType;
+        const CursorTool tool = m_tools.tool;
         if (onGrid) {
-            if (tool == kToolEraser)
+            if (tool == CursorTool::Eraser)
                 ErasePoint(spot.point);
-            else if (tool == kToolLine || tool == kToolRectangle)
+            else if (tool == CursorTool::Line || tool == CursorTool::Rectangle)
                 CommitShape(spot.point);
-            else if (tool == kToolCurve)
+            else if (tool == CursorTool::Curve)
                 SelectPoint(spot.point);
             ShowStatus(&spot.point);
-        } else if (tool == kToolLine || tool == kToolRectangle) {
-            CommitShape(m_state.dragCurrent);
+        } else if (tool == CursorTool::Line || tool == CursorTool::Rectangle) {
+            CommitShape(m_tools.dragCurrent);
         }
-    } else if (m_state.dragMode == DragMode::ScaleAdjust) {
+    } else if (m_tools.dragMode == DragMode::ScaleAdjust) {
         AdjustScale(spot.sx, spot.sy, false);
         m_view.RequestRepaint();
     }
-    m_state.dragMode = DragMode::None;
+    m_tools.dragMode = DragMode::None;
 }
 
 void CSelectionTools::EndLostGesture()
 {
     PointerSpot last;
-    last.sx = m_state.dragAnchor.x;
-    last.sy = m_state.dragAnchor.y;
+    last.sx = m_tools.dragAnchor.x;
+    last.sy = m_tools.dragAnchor.y;
     LeftRelease(last);
 }
 
 void CSelectionTools::Retime(const PointerSpot& spot)
 {
     if (!spot.onGrid || !HasSelection() || !m_doc.IsInGrid(spot.point.x, spot.point.y) ||
-        m_state.cursorType == kToolEraser)
+        m_tools.tool == CursorTool::Eraser)
         return;
     // With another value than the four tools the press selected nothing: the new target
     // is drawn, so the screen never hides one.
     const bool wasTarget = m_doc.IsTarget(spot.point.x, spot.point.y);
-    m_doc.SetScanTime(spot.point.x, spot.point.y, m_state.defaultScanTime);
+    m_doc.SetScanTime(spot.point.x, spot.point.y, m_tools.defaultScanTime);
     if (!wasTarget)
         m_view.DrawTarget(spot.point.x, spot.point.y);
     ShowStatus(&spot.point);

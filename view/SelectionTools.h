@@ -1,6 +1,7 @@
 #pragma once
 
-#include "document/CProgramState.h"
+#include "render/ToolState.h"
+#include "view/ViewContext.h"
 
 class CVespiraDoc;
 class IPatternView;
@@ -15,16 +16,6 @@ struct PointerSpot
     int sy = 0;
 };
 
-// The current tool's values of CursorType.
-enum CursorTool : int
-{
-    kToolEraser = -1,
-    kToolArrow = 1,
-    kToolLine = 2,
-    kToolCurve = 3,
-    kToolRectangle = 4
-};
-
 // The selection tools and the brightness and contrast drag on the colour scale: what the
 // left button, the pointer moves and a double-click do to the document's selection and
 // colours. The gesture state is the program's (one for all views); the drawing goes
@@ -32,7 +23,7 @@ enum CursorTool : int
 class CSelectionTools
 {
 public:
-    CSelectionTools(CVespiraDoc& doc, CProgramState& state, IPatternView& view);
+    CSelectionTools(CVespiraDoc& doc, const ViewContext& context, IPatternView& view);
 
     void LeftPress(const PointerSpot& spot);
     // Any pointer move, with or without a button held.
@@ -61,6 +52,7 @@ private:
     bool AdjustScale(int sx, int sy, bool showStatus);
 
     CVespiraDoc& m_doc;
-    CProgramState& m_state;
+    const ViewContext m_context;
+    ToolState& m_tools;
     IPatternView& m_view;
 };

@@ -1,8 +1,9 @@
 #include "display/dialogs/CColorScaleDlg.h"
 
+#include "display/ColourSettings.h"
 #include "display/ColourTransform.h"
 #include "display/LookupTable.h"
-#include "document/CProgramState.h"
+#include "document/IHostUi.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -51,9 +52,10 @@ std::optional<long long> WholeNumber(const QString& text)
 
 } // namespace
 
-CColorScaleDlg::CColorScaleDlg(CProgramState& state, const ColourScaleValues& values,
-                               const ColourTable& lut, QWidget* parent)
-    : QDialog(parent), m_state(state), m_LutColors(lut), m_docLutColors(lut)
+CColorScaleDlg::CColorScaleDlg(const ProgramColours& colours, IHostUi& ui,
+                               const ColourScaleValues& values, const ColourTable& lut,
+                               QWidget* parent)
+    : QDialog(parent), m_colours(colours), m_ui(ui), m_LutColors(lut), m_docLutColors(lut)
 {
     setWindowTitle(QStringLiteral("Color Intensity Scale"));
     m_values[kBrightness] = values.brightness;
@@ -151,9 +153,8 @@ bool CColorScaleDlg::CheckValueEdit(int which)
     const long long value = WholeNumber(m_edits[which]->text()).value_or(0);
     if (value < kMinValue || value > kMaxValue) {
         m_checking = true;
-        m_state.ui->ShowError(
-            QString::fromLatin1(kErrorCaptions[which]),
-            QStringLiteral("Valid value is %1 to %2").arg(kMinValue).arg(kMaxValue));
+        m_ui.ShowError(QString::fromLatin1(kErrorCaptions[which]),
+                       QStringLiteral("Valid value is %1 to %2").arg(kMinValue).arg(kMaxValue));
         m_checking = false;
         ShowValue(which);
         return false;
@@ -232,12 +233,12 @@ void CColorScaleDlg::DrawPreview(QPainter& painter)
     const int left = cx - kPreviewHalfWidth;
     const int right = cx + kPreviewHalfWidth;
     const int bottom = top + kPreviewHeight;
-    painter.fillRect(m_preview->rect(), ToQColor(m_state.background));
+    painter.fillRect(m_preview->rect(), ToQColor(m_colours.background));
 
     // The 3-pixel Border pen centred one pixel outside the rectangle also covers its edge
     // pixels; the bands leave the right column and the top row to it, so no gap shows.
     painter.fillRect(QRect(QPoint(left - 2, top - 2), QPoint(right + 2, bottom + 2)),
-                     ToQColor(m_state.border));
+                     ToQColor(m_colours.border));
 
     ApplyBrightnessContrast(m_LutColors, m_values[kBrightness], m_values[kContrast], m_values[kHue],
                             m_values[kSaturation], m_previewColours);
@@ -259,7 +260,7 @@ void CColorScaleDlg::accept()
                                           .arg(kMaxValue)
                                     : QString();
         if (!problem.isEmpty()) {
-            m_state.ui->ShowMessage(problem);
+            m_ui.ShowMessage(problem);
             m_edits[i]->setFocus();
             m_edits[i]->selectAll();
             return;
@@ -268,7 +269,7 @@ void CColorScaleDlg::accept()
     }
     const QString name = m_lutCombo->currentText();
     if (name.toLocal8Bit().size() > kMaxLutName) {
-        m_state.ui->ShowMessage(
+        m_ui.ShowMessage(
             QStringLiteral("The name of the look-up table may have at most %1 characters.")
                 .arg(kMaxLutName));
         m_lutCombo->setFocus();

@@ -5,7 +5,8 @@
 
 #include <QDialog>
 
-class CProgramState;
+class IHostUi;
+struct ProgramColours;
 class QComboBox;
 class QLineEdit;
 class QPainter;
@@ -23,8 +24,9 @@ public:
     // The longest look-up table name the settings and documents can hold.
     static constexpr int kMaxLutName = 63;
 
-    CColorScaleDlg(CProgramState& state, const ColourScaleValues& values, const ColourTable& lut,
-                   QWidget* parent = nullptr);
+    // colours: the preview's frame and background.
+    CColorScaleDlg(const ProgramColours& colours, IHostUi& ui, const ColourScaleValues& values,
+                   const ColourTable& lut, QWidget* parent = nullptr);
 
     ColourScaleValues Values() const;
 
@@ -52,7 +54,8 @@ private:
     void OnLutTextChanged(const QString& text);
     void ShowValue(int which);
 
-    CProgramState& m_state;
+    const ProgramColours& m_colours;
+    IHostUi& m_ui;
     int m_values[kValueCount] = {};
     int m_initialValues[kValueCount] = {};
     QString m_szLutName;

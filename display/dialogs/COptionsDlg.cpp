@@ -1,7 +1,8 @@
 #include "display/dialogs/COptionsDlg.h"
 
+#include "display/ColourSettings.h"
 #include "display/ColourTransform.h"
-#include "document/CProgramState.h"
+#include "document/IHostUi.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>
@@ -26,10 +27,10 @@ const char* const kTitles[] = {"Border", "Selected targets", "Active target", "F
 const char* const kNames[] = {"border", "selection", "activeTarget", "foreground", "background"};
 const char* const kComponents[] = {"Red", "Green", "Blue"};
 
-COLORREF* SettingOf(CProgramState& state, int group)
+COLORREF* SettingOf(ProgramColours& colours, int group)
 {
-    COLORREF* const settings[] = {&state.border, &state.selection, &state.activeTarget,
-                                  &state.foreground, &state.background};
+    COLORREF* const settings[] = {&colours.border, &colours.selection, &colours.activeTarget,
+                                  &colours.foreground, &colours.background};
     return settings[group];
 }
 
@@ -46,12 +47,13 @@ COLORREF WithComponent(COLORREF colour, int component, int value)
 
 } // namespace
 
-COptionsDlg::COptionsDlg(CProgramState& state, QWidget* parent) : QDialog(parent), m_state(state)
+COptionsDlg::COptionsDlg(ProgramColours& colours, IHostUi& ui, QWidget* parent)
+    : QDialog(parent), m_programColours(colours), m_ui(ui)
 {
     setWindowTitle(QStringLiteral("Options"));
     auto* top = new QVBoxLayout(this);
     for (int g = 0; g < kGroupCount; ++g) {
-        m_colours[g] = *SettingOf(m_state, g) & 0xFFFFFFu;
+        m_colours[g] = *SettingOf(m_programColours, g) & 0xFFFFFFu;
         auto* box = new QGroupBox(QString::fromLatin1(kTitles[g]));
         box->setObjectName(QLatin1String(kNames[g]) + QLatin1String("Group"));
         auto* grid = new QGridLayout(box);
@@ -103,10 +105,10 @@ bool COptionsDlg::ValidateComponent(int group, int component, bool moveSlider)
     bool accepted = false;
     if (value < kMinComponent || value > kMaxComponent) {
         m_checking = true;
-        m_state.ui->ShowError(QStringLiteral("RGB Input Error"),
-                              QStringLiteral("Valid RGB values range from %1 to %2")
-                                  .arg(kMinComponent)
-                                  .arg(kMaxComponent));
+        m_ui.ShowError(QStringLiteral("RGB Input Error"),
+                       QStringLiteral("Valid RGB values range from %1 to %2")
+                           .arg(kMinComponent)
+                           .arg(kMaxComponent));
         m_checking = false;
         ShowComponent(group, component);
     } else {
@@ -166,6 +168,6 @@ void COptionsDlg::accept()
                 return;
             }
     for (int g = 0; g < kGroupCount; ++g)
-        *SettingOf(m_state, g) = m_colours[g];
+        *SettingOf(m_programColours, g) = m_colours[g];
     QDialog::accept();
 }

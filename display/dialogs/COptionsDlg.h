@@ -4,7 +4,8 @@
 
 #include <QDialog>
 
-class CProgramState;
+class IHostUi;
+struct ProgramColours;
 class QLineEdit;
 class QSlider;
 class QWidget;
@@ -28,7 +29,7 @@ public:
     };
     static constexpr int kComponentCount = 3;
 
-    explicit COptionsDlg(CProgramState& state, QWidget* parent = nullptr);
+    COptionsDlg(ProgramColours& colours, IHostUi& ui, QWidget* parent = nullptr);
 
     // The working colour of a group.
     COLORREF Colour(int group) const { return m_colours[group]; }
@@ -50,7 +51,8 @@ private:
     void OnSliderMoved(int group, int component);
     void ShowComponent(int group, int component);
 
-    CProgramState& m_state;
+    ProgramColours& m_programColours;
+    IHostUi& m_ui;
     COLORREF m_colours[kGroupCount] = {};
     QLineEdit* m_edits[kGroupCount][kComponentCount] = {};
     QSlider* m_sliders[kGroupCount][kComponentCount] = {};

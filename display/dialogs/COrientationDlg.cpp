@@ -1,6 +1,6 @@
 #include "display/dialogs/COrientationDlg.h"
 
-#include "document/CProgramState.h"
+#include "document/ViewOptions.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -9,8 +9,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-COrientationDlg::COrientationDlg(CProgramState& state, QWidget* parent)
-    : QDialog(parent), m_state(state)
+COrientationDlg::COrientationDlg(ViewOptions& options, QWidget* parent)
+    : QDialog(parent), m_options(options)
 {
     setWindowTitle(QStringLiteral("Orientation"));
 
@@ -25,8 +25,8 @@ COrientationDlg::COrientationDlg(CProgramState& state, QWidget* parent)
         row->addWidget(m_buttons[i]);
     }
     // A stored value outside 0..3 sets no button.
-    if (m_state.imageOrientation >= 0 && m_state.imageOrientation < kOrientationCount)
-        m_buttons[m_state.imageOrientation]->setChecked(true);
+    if (m_options.orientation >= 0 && m_options.orientation < kOrientationCount)
+        m_buttons[m_options.orientation]->setChecked(true);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->setCenterButtons(true);
@@ -42,6 +42,6 @@ void COrientationDlg::accept()
 {
     for (int i = 0; i < kOrientationCount; ++i)
         if (m_buttons[i]->isChecked())
-            m_state.imageOrientation = i;
+            m_options.orientation = i;
     QDialog::accept();
 }

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class CProgramState;
+struct ViewOptions;
 class QRadioButton;
 
 // "Orientation": in which direction the X and Y axes of the patterns run on screen
@@ -14,13 +14,13 @@ class COrientationDlg : public QDialog
 public:
     static constexpr int kOrientationCount = 4;
 
-    explicit COrientationDlg(CProgramState& state, QWidget* parent = nullptr);
+    explicit COrientationDlg(ViewOptions& options, QWidget* parent = nullptr);
 
     QRadioButton* Button(int orientation) const { return m_buttons[orientation]; }
 
     void accept() override;
 
 private:
-    CProgramState& m_state;
+    ViewOptions& m_options;
     QRadioButton* m_buttons[kOrientationCount];
 };

@@ -1,7 +1,7 @@
 #include "display/dialogs/CSelectionPropertiesDlg.h"
 
 #include "base/NumberText.h"
-#include "document/CProgramState.h"
+#include "document/IHostUi.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -11,8 +11,9 @@
 
 #include <cmath>
 
-CSelectionPropertiesDlg::CSelectionPropertiesDlg(CProgramState& state, QWidget* parent)
-    : QDialog(parent), m_state(state)
+CSelectionPropertiesDlg::CSelectionPropertiesDlg(float& defaultScanTime, IHostUi& ui,
+                                                 QWidget* parent)
+    : QDialog(parent), m_fDefaultScanTime(defaultScanTime), m_ui(ui)
 {
     setWindowTitle(QStringLiteral("Radiography Selection Properties"));
 
@@ -38,7 +39,7 @@ CSelectionPropertiesDlg::CSelectionPropertiesDlg(CProgramState& state, QWidget* 
     // Wide enough for the whole caption beside the title-bar buttons.
     setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 140);
 
-    m_pEdit->setText(QString::asprintf("%.0f", static_cast<double>(m_state.defaultScanTime)));
+    m_pEdit->setText(QString::asprintf("%.0f", static_cast<double>(m_fDefaultScanTime)));
     m_pEdit->setFocus();
 }
 
@@ -56,10 +57,10 @@ void CSelectionPropertiesDlg::accept()
 {
     const std::optional<float> time = ParseScanTime(m_pEdit->text());
     if (!time) {
-        m_state.ui->ShowMessage(QStringLiteral("Scan time must be positive"));
+        m_ui.ShowMessage(QStringLiteral("Scan time must be positive"));
         m_pEdit->setFocus();
         return;
     }
-    m_state.defaultScanTime = *time;
+    m_fDefaultScanTime = *time;
     QDialog::accept();
 }

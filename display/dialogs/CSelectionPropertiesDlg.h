@@ -4,7 +4,7 @@
 
 #include <optional>
 
-class CProgramState;
+class IHostUi;
 class QLineEdit;
 
 // "Radiography Selection Properties": the scan time that newly selected targets
@@ -17,7 +17,8 @@ public:
     // Characters of the edit that are read.
     static constexpr int kMaxScanTimeText = 63;
 
-    explicit CSelectionPropertiesDlg(CProgramState& state, QWidget* parent = nullptr);
+    // defaultScanTime: the time new targets get, shown and on OK replaced.
+    CSelectionPropertiesDlg(float& defaultScanTime, IHostUi& ui, QWidget* parent = nullptr);
 
     // The scan time an entry gives: leading blanks skipped, the longest leading number
     // taken, accepted when greater than 0.9 in single precision and finite; none otherwise.
@@ -26,6 +27,7 @@ public:
     void accept() override;
 
 private:
-    CProgramState& m_state;
+    float& m_fDefaultScanTime;
+    IHostUi& m_ui;
     QLineEdit* m_pEdit;
 };

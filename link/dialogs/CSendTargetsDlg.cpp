@@ -1,9 +1,9 @@
 #include "link/dialogs/CSendTargetsDlg.h"
 
 #include "base/FixedText.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "document/IHostUi.h"
+#include "link/JobFields.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -35,8 +35,8 @@ QLineEdit* JobEdit(const char* name, const char* text, int maxLength)
 
 } // namespace
 
-CSendTargetsDlg::CSendTargetsDlg(CVespiraDoc& doc, CProgramState& state, QWidget* parent)
-    : QDialog(parent), m_doc(doc), m_state(state), m_targets(ListTargets(doc)),
+CSendTargetsDlg::CSendTargetsDlg(CVespiraDoc& doc, JobFields& job, IHostUi& ui, QWidget* parent)
+    : QDialog(parent), m_doc(doc), m_job(job), m_ui(ui), m_targets(ListTargets(doc)),
       m_pipe(TargetSocketPath()), m_sender(m_pipe)
 {
     setObjectName(QStringLiteral("CSendTargetsDlg"));
@@ -60,7 +60,6 @@ CSendTargetsDlg::CSendTargetsDlg(CVespiraDoc& doc, CProgramState& state, QWidget
     m_pList->setMinimumWidth(
         QFontMetrics(fixed).horizontalAdvance(QString::fromLatin1(kListHeader)) + 48);
 
-    const JobFields& job = m_state.job;
     m_pJobName = JobEdit("jobName", job.szJobName, kJobFieldChars);
     m_pTitle = JobEdit("title", job.szTitle, kJobFieldChars);
     m_pSample = JobEdit("sample", job.szSampleName, kJobFieldChars);
@@ -118,12 +117,12 @@ bool CSendTargetsDlg::Succeeds(const std::function<int()>& exchange)
 {
     int result = kPipeOk;
     {
-        CWaitCursor wait(*m_state.ui);
+        CWaitCursor wait(m_ui);
         result = exchange();
     }
     if (result == kPipeOk)
         return true;
-    m_state.ui->ShowMessage(QString::fromLatin1(PipeResultMessage(result)));
+    m_ui.ShowMessage(QString::fromLatin1(PipeResultMessage(result)));
     return false;
 }
 
@@ -143,7 +142,7 @@ void CSendTargetsDlg::OnCollect()
 {
     if (!m_bCollecting)
         return;
-    JobFields& job = m_state.job;
+    JobFields& job = m_job;
     SetJobText(job.szJobName, m_pJobName->text());
     SetJobText(job.szTitle, m_pTitle->text());
     SetJobText(job.szSampleName, m_pSample->text());

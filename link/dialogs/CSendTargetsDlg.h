@@ -8,7 +8,8 @@
 #include <functional>
 #include <vector>
 
-class CProgramState;
+class IHostUi;
+struct JobFields;
 class CVespiraDoc;
 class QLineEdit;
 class QPlainTextEdit;
@@ -25,7 +26,7 @@ public:
     static constexpr char kCaption[] = "Send targets to ORMA / Start collecting targets";
     static constexpr char kListHeader[] = "Run# Frame#    X mm    Y mm    Time sec";
 
-    CSendTargetsDlg(CVespiraDoc& doc, CProgramState& state, QWidget* parent = nullptr);
+    CSendTargetsDlg(CVespiraDoc& doc, JobFields& job, IHostUi& ui, QWidget* parent = nullptr);
 
     CVespiraDoc& GetDocument() const { return m_doc; }
     // The exchange of this dialog, for its time-outs.
@@ -42,7 +43,8 @@ private:
     bool Succeeds(const std::function<int()>& exchange);
 
     CVespiraDoc& m_doc;
-    CProgramState& m_state;
+    JobFields& m_job;
+    IHostUi& m_ui;
     std::vector<Target> m_targets;
     CTargetPipe m_pipe;
     CTargetSender m_sender;

@@ -4,8 +4,8 @@
 #include "app/CDocManager.h"
 #include "app/CMainFrame.h"
 #include "app/CVespiraApp.h"
-#include "document/CProgramState.h"
 #include "tests/common/CFakeHostUi.h"
+#include "tests/common/TestProgram.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -76,8 +76,8 @@ protected:
     QString TempPath(const QString& name) const { return tmp.path() + QLatin1Char('/') + name; }
 
     CFakeHostUi ui;
-    CProgramState state{ui};
-    CDocManager docs{state, ui};
+    CTestProgram state{ui};
+    CDocManager docs{state.services, state.View(), ui};
     std::unique_ptr<CMainFrame> frame;
     QTemporaryDir tmp;
     QStringList saveAnswers;

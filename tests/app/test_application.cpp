@@ -29,18 +29,18 @@ TEST(VespiraApp, StartExitAndRestart)
         EXPECT_EQ(app.RemoteHost(), static_cast<IRemoteHost*>(frame));
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
         ASSERT_EQ(app.DocManager().Documents().size(), 1u);
-        EXPECT_EQ(app.State().liveScan.Document(), nullptr);
+        EXPECT_EQ(app.Services().liveScan.Document(), nullptr);
         EXPECT_EQ(frame->StatusText(), QStringLiteral("X: ?  Y: ?  Int: ?  Time: ?"));
 
         // The instrument's New: a document that is active with its view at once.
         CVespiraDoc* made = app.RemoteHost()->NewDocument();
         ASSERT_NE(made, nullptr);
-        EXPECT_EQ(app.State().liveScan.Document(), made);
-        EXPECT_NE(app.State().liveScan.View(), nullptr);
+        EXPECT_EQ(app.Services().liveScan.Document(), made);
+        EXPECT_NE(app.Services().liveScan.View(), nullptr);
         made->SetModifiedFlag(false); // no save question at exit
 
-        app.State().cursorType = 3;
-        app.State().imageOrientation = 2;
+        app.State().tools.tool = CursorTool::Curve;
+        app.State().view.orientation = 2;
         frame->close();
         ASSERT_TRUE(frame->IsClosed());
         app.ExitInstance();
@@ -56,8 +56,8 @@ TEST(VespiraApp, StartExitAndRestart)
         CommandLineInfo plain;
         plain.splash = false;
         ASSERT_EQ(app.InitInstance(plain), CVespiraApp::StartResult::Run);
-        EXPECT_EQ(app.State().cursorType, 3);
-        EXPECT_EQ(app.State().imageOrientation, 2);
+        EXPECT_EQ(app.State().tools.tool, CursorTool::Curve);
+        EXPECT_EQ(app.State().view.orientation, 2);
         ASSERT_EQ(app.DocManager().RecentFiles().size(), 1);
         EXPECT_TRUE(app.DocManager().RecentFiles()[0].endsWith("small.rad"));
         EXPECT_TRUE(app.DocManager().Documents().empty());
@@ -79,7 +79,7 @@ TEST(VespiraApp, FirstAndSecondRunShowTheSameColours)
         CVespiraApp app(settings);
         app.SetSingleInstanceCheck(false);
         ASSERT_EQ(app.InitInstance(plain), CVespiraApp::StartResult::Run);
-        colours = app.State().display.displayColors;
+        colours = app.State().colours.display.displayColors;
         app.MainFrame()->close();
         ASSERT_TRUE(app.MainFrame()->IsClosed());
         app.ExitInstance();

@@ -92,7 +92,7 @@ TEST_F(ShellTest, SaveAsWritesARadFileAndTakesItsName)
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Vespira - first.rad"));
 
     // The file reads back as the same pattern.
-    CProgramState other(ui);
+    CTestProgram other(ui);
     CVespiraDoc copy(other);
     ASSERT_TRUE(ReadPatternFile(copy, QFile::encodeName(path)));
     EXPECT_EQ(copy.m_nXPoints, 51);
@@ -299,7 +299,7 @@ TEST_F(ShellTest, OpenAndSaveAsStartInTheFolderLastUsed)
     EXPECT_EQ(docs.LastFolder(), QFileInfo(QStringLiteral(VESPIRA_EXAMPLES)).absoluteFilePath());
 
     // The program's own Open dialog starts there.
-    CDocManager plain(state, ui);
+    CDocManager plain(state.services, state.View(), ui);
     plain.SetLastFolder(tmp.path());
     QString shown;
     ui.dialogHandler = [&shown](QDialog& dialog) {

@@ -179,11 +179,11 @@ TEST_F(ShellTest, ViewCommandsReachTheActiveViewFromTheirKeys)
     QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(doc->ScanCount(), 1);
 
-    const bool overlay = state.viewOverlay;
+    const bool overlay = state.view.overlay;
     frame->Action(ID_VIEW_OVERLAY)->trigger();
     frame->UpdateCommandUi();
-    EXPECT_NE(state.viewOverlay, overlay);
-    EXPECT_EQ(frame->Action(ID_VIEW_OVERLAY)->isChecked(), state.viewOverlay);
+    EXPECT_NE(state.view.overlay, overlay);
+    EXPECT_EQ(frame->Action(ID_VIEW_OVERLAY)->isChecked(), state.view.overlay);
 
     QTest::keyClick(target, Qt::Key_End);
     EXPECT_EQ(ui.dialogCount, 1);
@@ -262,15 +262,15 @@ TEST_F(ShellTest, CheckMarksFollowTheProgramState)
 {
     frame->NewDocument();
     Settle();
-    state.cursorType = 4;
-    state.viewOverlay = false;
-    state.viewHeader = true;
+    state.tools.tool = CursorTool::Rectangle;
+    state.view.overlay = false;
+    state.view.header = true;
     frame->UpdateCommandUi();
     EXPECT_TRUE(frame->Action(ID_TOOL_RECTANGLE)->isChecked());
     EXPECT_FALSE(frame->Action(ID_TOOL_ARROW)->isChecked());
     EXPECT_FALSE(frame->Action(ID_VIEW_OVERLAY)->isChecked());
     EXPECT_TRUE(frame->Action(ID_VIEW_HEADER)->isChecked());
-    state.cursorType = -1;
+    state.tools.tool = CursorTool::Eraser;
     frame->UpdateCommandUi();
     EXPECT_TRUE(frame->Action(ID_TOOL_ERASER)->isChecked());
 }
@@ -410,7 +410,7 @@ TEST_F(ShellTest, CascadeKeepsEveryWindowUsable)
 
 TEST_F(ShellTest, AFileOpenedBeforeTheWindowIsShownGetsTheSamePlaceAsFromTheMenu)
 {
-    CDocManager early(state, ui);
+    CDocManager early(state.services, state.View(), ui);
     CMainFrame hidden(state, early, ui);
     hidden.resize(1000, 760);
     early.OpenDocumentFile(QByteArray(VESPIRA_EXAMPLES "/small.rad"));
@@ -430,19 +430,19 @@ TEST_F(ShellTest, ToolCommandsAreAlwaysEnabledAndChangeTheToolAtOnce)
     for (int id : {ID_TOOL_ARROW, ID_TOOL_LINE, ID_TOOL_CURVE, ID_TOOL_RECTANGLE, ID_TOOL_ERASER})
         EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
     QTest::keyClick(frame.get(), Qt::Key_F10);
-    EXPECT_EQ(state.cursorType, 2);
+    EXPECT_EQ(state.tools.tool, CursorTool::Line);
     frame->UpdateCommandUi();
     EXPECT_TRUE(frame->Action(ID_TOOL_LINE)->isChecked());
 
     frame->NewDocument();
     Settle();
-    state.dragMode = DragMode::Selecting; // a gesture under way goes on
+    state.tools.dragMode = DragMode::Selecting; // a gesture under way goes on
     QTest::keyClick(frame.get(), Qt::Key_Delete);
-    EXPECT_EQ(state.cursorType, -1);
+    EXPECT_EQ(state.tools.tool, CursorTool::Eraser);
     QTest::keyClick(frame.get(), Qt::Key_F12);
-    EXPECT_EQ(state.cursorType, 4);
-    EXPECT_EQ(state.dragMode, DragMode::Selecting);
-    state.dragMode = DragMode::None;
+    EXPECT_EQ(state.tools.tool, CursorTool::Rectangle);
+    EXPECT_EQ(state.tools.dragMode, DragMode::Selecting);
+    state.tools.dragMode = DragMode::None;
 }
 
 TEST_F(ShellTest, OptionsOrientationAndPropertiesRunTheirDialogs)
@@ -460,14 +460,14 @@ TEST_F(ShellTest, OptionsOrientationAndPropertiesRunTheirDialogs)
     frame->UpdateCommandUi();
     frame->Action(ID_OPTIONS)->trigger();
     frame->Action(ID_ORIENTATION)->trigger();
-    EXPECT_EQ(state.imageOrientation, 1);
+    EXPECT_EQ(state.view.orientation, 1);
     EXPECT_FALSE(frame->Action(ID_PROPERTIES)->isEnabled()); // needs a pattern view
 
     frame->NewDocument();
     Settle();
     frame->UpdateCommandUi();
     frame->Action(ID_PROPERTIES)->trigger();
-    EXPECT_EQ(state.defaultScanTime, 60.0f);
+    EXPECT_EQ(state.tools.defaultScanTime, 60.0f);
     EXPECT_EQ(titles, (QStringList{"Options", "Orientation", "Radiography Selection Properties"}));
 }
 

@@ -45,7 +45,7 @@ TEST_F(ShellTest, Plot3DViewKeptWithOkSurvivesARestart)
     ASSERT_TRUE(CSettings(path).Write(state));
 
     CFakeHostUi nextUi;
-    CProgramState next(nextUi);
+    CTestProgram next(nextUi);
     CVespiraApp::SetStartupValues(next);
     CSettings(path).Read(next);
     CVespiraDoc nextDoc(next);

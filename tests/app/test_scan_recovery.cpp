@@ -43,8 +43,8 @@ protected:
     void SetUp() override
     {
         ShellTest::SetUp();
-        state.scanJournal = journal.get();
-        handler = std::make_unique<CRemoteCommandHandler>(state, *frame);
+        state.services.scanJournal = journal.get();
+        handler = std::make_unique<CRemoteCommandHandler>(state.services, state.view, *frame);
     }
     void TearDown() override
     {
@@ -61,7 +61,7 @@ protected:
     void LeaveUnfinishedScan(const QString& title)
     {
         CFakeHostUi otherUi;
-        CProgramState other(otherUi);
+        CTestProgram other(otherUi);
         CScanJournal otherJournal(otherUi, folder);
         other.liveScan.SetPendingGrid(ScanGrid{3, 2, 0.0f, 2.0f, 1.0f, 0.0f, 1.0f, 1.0f});
         CVespiraDoc doc(other);
@@ -319,7 +319,7 @@ protected:
     QProcess sim;
     QByteArray err;
     CFakeHostUi ui;
-    CProgramState state{ui};
+    CTestProgram state{ui};
     CVespiraDoc disc{state};
 };
 
@@ -334,10 +334,10 @@ TEST_F(KilledScanTest, RestoreGivesBackEveryAnsweredPoint)
     EXPECT_LE(received, answered + 1);
 
     CScanJournal journal(ui, dir.filePath("state/vespira"));
-    CDocManager docs(state, ui);
-    state.scanJournal = &journal;
+    CDocManager docs(state.services, state.View(), ui);
+    state.services.scanJournal = &journal;
     // The fixture's documents outlive this journal and must not report to it.
-    const auto detach = qScopeGuard([this] { state.scanJournal = nullptr; });
+    const auto detach = qScopeGuard([this] { state.services.scanJournal = nullptr; });
     ui.questionAnswers << 0;
     const std::vector<CVespiraDoc*> restored =
         OfferUnfinishedScans(journal, docs, state, ui, std::nullopt);

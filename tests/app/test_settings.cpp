@@ -4,8 +4,8 @@
 #include "app/CSplashWnd.h"
 #include "app/CVespiraApp.h"
 #include "app/ScreenPlacement.h"
-#include "document/CProgramState.h"
 #include "tests/common/CFakeHostUi.h"
+#include "tests/common/TestProgram.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -49,11 +49,11 @@ protected:
     // window as they say, close it and write the settings.
     void RunOnce(WindowPlacement& placement, ShowState& shown)
     {
-        CProgramState state(m_ui);
+        CTestProgram state(m_ui);
         CVespiraApp::SetStartupValues(state);
         CSettings settings(Path());
         shown = settings.Read(state).showState;
-        CDocManager docs(state, m_ui);
+        CDocManager docs(state.services, state.View(), m_ui);
         {
             CMainFrame frame(state, docs, m_ui);
             frame.ApplyPlacement(state.placement);
@@ -71,23 +71,23 @@ protected:
     CFakeHostUi m_ui;
 };
 
-void ExpectStartupValues(const CProgramState& s)
+void ExpectStartupValues(const CTestProgram& s)
 {
-    EXPECT_EQ(s.border, Rgb(128, 0, 0));
-    EXPECT_EQ(s.selection, Rgb(0, 255, 255));
-    EXPECT_EQ(s.activeTarget, Rgb(255, 0, 0));
-    EXPECT_EQ(s.display.nBrightness, 127);
-    EXPECT_EQ(s.display.nContrast, 127);
-    EXPECT_STREQ(s.display.szLutName, "default");
-    EXPECT_EQ(s.cursorType, 1);
-    EXPECT_TRUE(s.viewOverlay);
-    EXPECT_FALSE(s.viewHeader);
+    EXPECT_EQ(s.colours.border, Rgb(128, 0, 0));
+    EXPECT_EQ(s.colours.selection, Rgb(0, 255, 255));
+    EXPECT_EQ(s.colours.activeTarget, Rgb(255, 0, 0));
+    EXPECT_EQ(s.colours.display.nBrightness, 127);
+    EXPECT_EQ(s.colours.display.nContrast, 127);
+    EXPECT_STREQ(s.colours.display.szLutName, "default");
+    EXPECT_EQ(s.tools.tool, CursorTool::Arrow);
+    EXPECT_TRUE(s.view.overlay);
+    EXPECT_FALSE(s.view.header);
     EXPECT_FALSE(s.placement.maximized);
     EXPECT_EQ(s.placement.left, -1);
     EXPECT_EQ(s.plot3d.contourLevels, 10);
     EXPECT_FALSE(s.plot3d.present);
     EXPECT_EQ(s.plot3d.zRotation, 0.0);
-    EXPECT_EQ(s.imageOrientation, 0);
+    EXPECT_EQ(s.view.orientation, 0);
     EXPECT_EQ(s.liveScan.PendingGrid().nXPoints, 51);
     EXPECT_EQ(s.liveScan.PendingGrid().nYPoints, 51);
 }
@@ -104,7 +104,7 @@ TEST_F(SettingsTest, DefaultFileIsUnderXdgConfigHome)
 
 TEST_F(SettingsTest, FirstRunKeepsTheStartupValues)
 {
-    CProgramState state(m_ui);
+    CTestProgram state(m_ui);
     CVespiraApp::SetStartupValues(state);
     const SettingsReadResult r = CSettings(Path()).Read(state);
     EXPECT_FALSE(r.keyOpened);
@@ -113,26 +113,26 @@ TEST_F(SettingsTest, FirstRunKeepsTheStartupValues)
     ExpectStartupValues(state);
     // Foreground and Background come from the desktop's text and window colours.
     const QColor base = QApplication::palette().color(QPalette::Base);
-    EXPECT_EQ(state.background, Rgb(base.red(), base.green(), base.blue()));
+    EXPECT_EQ(state.colours.background, Rgb(base.red(), base.green(), base.blue()));
 }
 
 TEST_F(SettingsTest, FullRoundTrip)
 {
-    CProgramState out(m_ui);
-    out.border = Rgb(1, 2, 3);
-    out.selection = Rgb(4, 5, 6);
-    out.activeTarget = Rgb(7, 8, 9);
-    out.foreground = Rgb(10, 11, 12);
-    out.background = Rgb(250, 251, 252);
-    out.display.nBrightness = -17;
-    out.display.nContrast = 23;
-    std::strcpy(out.display.szLutName, "rainbow");
-    out.cursorType = -1;
-    out.viewOverlay = false;
-    out.viewHeader = true;
+    CTestProgram out(m_ui);
+    out.colours.border = Rgb(1, 2, 3);
+    out.colours.selection = Rgb(4, 5, 6);
+    out.colours.activeTarget = Rgb(7, 8, 9);
+    out.colours.foreground = Rgb(10, 11, 12);
+    out.colours.background = Rgb(250, 251, 252);
+    out.colours.display.nBrightness = -17;
+    out.colours.display.nContrast = 23;
+    std::strcpy(out.colours.display.szLutName, "rainbow");
+    out.tools.tool = CursorTool::Eraser;
+    out.view.overlay = false;
+    out.view.header = true;
     out.placement = {true, 40, 30, 700, 500};
     out.plot3d = {true, 7, 0.25, 12.5, -30.0, 45.75};
-    out.imageOrientation = 3;
+    out.view.orientation = 3;
     ASSERT_TRUE(CSettings(Path()).Write(out));
 
     const QByteArray text = ReadFile();
@@ -145,22 +145,22 @@ TEST_F(SettingsTest, FullRoundTrip)
     EXPECT_TRUE(text.contains("ZRotation=45.75\n"));
     EXPECT_TRUE(text.contains("ContourLevels=7\n"));
 
-    CProgramState in(m_ui);
+    CTestProgram in(m_ui);
     CVespiraApp::SetStartupValues(in);
     const SettingsReadResult r = CSettings(Path()).Read(in);
     EXPECT_TRUE(r.keyOpened);
     EXPECT_EQ(r.showState, ShowState::Maximized);
-    EXPECT_EQ(in.border, out.border);
-    EXPECT_EQ(in.selection, out.selection);
-    EXPECT_EQ(in.activeTarget, out.activeTarget);
-    EXPECT_EQ(in.foreground, out.foreground);
-    EXPECT_EQ(in.background, out.background);
-    EXPECT_EQ(in.display.nBrightness, -17);
-    EXPECT_EQ(in.display.nContrast, 23);
-    EXPECT_STREQ(in.display.szLutName, "rainbow");
-    EXPECT_EQ(in.cursorType, -1);
-    EXPECT_FALSE(in.viewOverlay);
-    EXPECT_TRUE(in.viewHeader);
+    EXPECT_EQ(in.colours.border, out.colours.border);
+    EXPECT_EQ(in.colours.selection, out.colours.selection);
+    EXPECT_EQ(in.colours.activeTarget, out.colours.activeTarget);
+    EXPECT_EQ(in.colours.foreground, out.colours.foreground);
+    EXPECT_EQ(in.colours.background, out.colours.background);
+    EXPECT_EQ(in.colours.display.nBrightness, -17);
+    EXPECT_EQ(in.colours.display.nContrast, 23);
+    EXPECT_STREQ(in.colours.display.szLutName, "rainbow");
+    EXPECT_EQ(in.tools.tool, CursorTool::Eraser);
+    EXPECT_FALSE(in.view.overlay);
+    EXPECT_TRUE(in.view.header);
     EXPECT_TRUE(in.placement.maximized);
     EXPECT_EQ(in.placement.left, 40);
     EXPECT_EQ(in.placement.top, 30);
@@ -172,12 +172,12 @@ TEST_F(SettingsTest, FullRoundTrip)
     EXPECT_DOUBLE_EQ(in.plot3d.xRotation, 12.5);
     EXPECT_DOUBLE_EQ(in.plot3d.yRotation, -30.0);
     EXPECT_DOUBLE_EQ(in.plot3d.zRotation, 45.75);
-    EXPECT_EQ(in.imageOrientation, 3);
+    EXPECT_EQ(in.view.orientation, 3);
 }
 
 TEST_F(SettingsTest, ThreeDValuesAreWrittenOnlyWhileTheFlagIsSet)
 {
-    CProgramState out(m_ui);
+    CTestProgram out(m_ui);
     out.plot3d.present = false;
     out.plot3d.contourLevels = 4;
     ASSERT_TRUE(CSettings(Path()).Write(out));
@@ -187,7 +187,7 @@ TEST_F(SettingsTest, ThreeDValuesAreWrittenOnlyWhileTheFlagIsSet)
     EXPECT_FALSE(text.contains("ContourLevels"));
     EXPECT_TRUE(text.contains("ImageOrientation=0"));
 
-    CProgramState in(m_ui);
+    CTestProgram in(m_ui);
     CSettings(Path()).Read(in);
     EXPECT_FALSE(in.plot3d.present);
     EXPECT_EQ(in.plot3d.contourLevels, 10);
@@ -196,21 +196,21 @@ TEST_F(SettingsTest, ThreeDValuesAreWrittenOnlyWhileTheFlagIsSet)
 TEST_F(SettingsTest, ZRotationReadSetsTheFlagContourLevelsDoesNot)
 {
     WriteFile("[Settings]\nContourLevels=5\nXRotation=2.5\n");
-    CProgramState a(m_ui);
+    CTestProgram a(m_ui);
     CSettings(Path()).Read(a);
     EXPECT_FALSE(a.plot3d.present);
     EXPECT_EQ(a.plot3d.contourLevels, 5);
     EXPECT_DOUBLE_EQ(a.plot3d.xRotation, 2.5);
 
     WriteFile("[Settings]\nZRotation=30.5\n");
-    CProgramState b(m_ui);
+    CTestProgram b(m_ui);
     CSettings(Path()).Read(b);
     EXPECT_TRUE(b.plot3d.present);
     EXPECT_DOUBLE_EQ(b.plot3d.zRotation, 30.5);
 
     // A value that does not read leaves the scratch value unused.
     WriteFile("[Settings]\nZRotation=abc\nContourLevels=x\nPerspective=\n");
-    CProgramState c(m_ui);
+    CTestProgram c(m_ui);
     CSettings(Path()).Read(c);
     EXPECT_FALSE(c.plot3d.present);
     EXPECT_EQ(c.plot3d.contourLevels, 10);
@@ -225,7 +225,7 @@ TEST_F(SettingsTest, ZRotationReadSetsTheFlagContourLevelsDoesNot)
 TEST_F(SettingsTest, WindowValuesReadingRules)
 {
     WriteFile("[Settings]\nWndTop=5\n");
-    CProgramState a(m_ui);
+    CTestProgram a(m_ui);
     a.placement.left = 99;
     SettingsReadResult r = CSettings(Path()).Read(a);
     EXPECT_EQ(a.placement.left, -1); // absent: -1
@@ -233,23 +233,23 @@ TEST_F(SettingsTest, WindowValuesReadingRules)
     EXPECT_EQ(r.showState, ShowState::Default); // not read: the start's own show state
 
     WriteFile("[Settings]\nWndMaximized=0\n");
-    CProgramState b(m_ui);
+    CTestProgram b(m_ui);
     EXPECT_EQ(CSettings(Path()).Read(b).showState, ShowState::Normal);
 
     WriteFile("[Settings]\nWndMaximized=1\n");
-    CProgramState c(m_ui);
+    CTestProgram c(m_ui);
     EXPECT_EQ(CSettings(Path()).Read(c).showState, ShowState::Maximized);
     // Started minimised by the shell: it stays so.
-    CProgramState d(m_ui);
+    CTestProgram d(m_ui);
     EXPECT_EQ(CSettings(Path()).Read(d, ShowState::Minimized).showState, ShowState::Default);
 }
 
 TEST_F(SettingsTest, LutNameIsCutToItsBuffer)
 {
     WriteFile("[Settings]\nLUT%20filename=" + QByteArray(100, 'a') + "\n");
-    CProgramState s(m_ui);
+    CTestProgram s(m_ui);
     CSettings(Path()).Read(s);
-    EXPECT_EQ(std::strlen(s.display.szLutName), 63u);
+    EXPECT_EQ(std::strlen(s.colours.display.szLutName), 63u);
 }
 
 TEST_F(SettingsTest, CorruptFileGivesStartupValuesAndIsReplacedAtExit)
@@ -258,23 +258,23 @@ TEST_F(SettingsTest, CorruptFileGivesStartupValuesAndIsReplacedAtExit)
     for (int i = 0; i < 4096; ++i)
         garbage.append(static_cast<char>((i * 7919 + 13) & 0xFF));
     WriteFile("[Settings]\nBorder=not a number\nCursorType=1,2\n\x01\x02[[[\n" + garbage);
-    CProgramState s(m_ui);
+    CTestProgram s(m_ui);
     CVespiraApp::SetStartupValues(s);
     CSettings(Path()).Read(s);
     ExpectStartupValues(s);
 
-    s.cursorType = 3;
+    s.tools.tool = CursorTool::Curve;
     CSettings(Path()).Write(s);
-    CProgramState again(m_ui);
+    CTestProgram again(m_ui);
     CSettings(Path()).Read(again);
-    EXPECT_EQ(again.cursorType, 3);
+    EXPECT_EQ(again.tools.tool, CursorTool::Curve);
 }
 
 TEST_F(SettingsTest, UnreadableAndUnwritableFileIsSkippedSilently)
 {
     // A folder where the file should be can be neither read nor written, even by root.
     QDir().mkpath(Path());
-    CProgramState s(m_ui);
+    CTestProgram s(m_ui);
     CVespiraApp::SetStartupValues(s);
     const SettingsReadResult r = CSettings(Path()).Read(s);
     EXPECT_FALSE(r.keyOpened);
@@ -289,7 +289,7 @@ TEST_F(SettingsTest, RecentFilesShareTheFile)
 {
     CSettings settings(Path());
     ASSERT_TRUE(settings.WriteRecentFiles({"/a/one.rad", "/b/two.rad"}));
-    CProgramState s(m_ui);
+    CTestProgram s(m_ui);
     ASSERT_TRUE(settings.Write(s));
     EXPECT_EQ(settings.ReadRecentFiles(), (QByteArrayList{"/a/one.rad", "/b/two.rad"}));
     const QByteArray text = ReadFile();
@@ -312,7 +312,7 @@ TEST_F(SettingsTest, LastFolderIsKeptBesideTheRecentFiles)
     EXPECT_TRUE(settings.ReadLastFolder().isEmpty());
     ASSERT_TRUE(settings.WriteLastFolder(QStringLiteral("/data/scans")));
     ASSERT_TRUE(settings.WriteRecentFiles(QByteArrayList{"/a/one.rad"}));
-    CProgramState s(m_ui);
+    CTestProgram s(m_ui);
     ASSERT_TRUE(settings.Write(s));
     EXPECT_EQ(settings.ReadLastFolder(), QStringLiteral("/data/scans"));
     EXPECT_EQ(settings.ReadRecentFiles(), QByteArrayList{"/a/one.rad"});
@@ -381,10 +381,10 @@ TEST(ScreenPlacement, ATitleBarOffEveryScreenComesToTheNearest)
 TEST(MainFramePlacement, TakenWhenTheWindowIsMadeBeforeItsSplashAndKeptOnScreen)
 {
     CFakeHostUi ui;
-    CProgramState state(ui);
+    CTestProgram state(ui);
     CVespiraApp::SetStartupValues(state);
     state.placement = WindowPlacement{false, 40, 30, 300, 200};
-    CDocManager docs(state, ui);
+    CDocManager docs(state.services, state.View(), ui);
     CSplashWnd::EnableSplashScreen(true);
     {
         CMainFrame frame(state, docs, ui);

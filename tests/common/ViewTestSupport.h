@@ -1,8 +1,8 @@
 #pragma once
 
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "tests/common/CFakeHostUi.h"
+#include "tests/common/TestProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 struct ViewFixtureBase
 {
     CFakeHostUi ui;
-    CProgramState state{ui};
+    CTestProgram state{ui};
     std::unique_ptr<CVespiraDoc> doc;
 
     void MakeDoc(int nx, int ny, float xInc = 0.5f, float yInc = 0.25f)

@@ -1,5 +1,5 @@
 #include "display/dialogs/CColorScaleDlg.h"
-#include "document/CProgramState.h"
+#include "tests/common/TestProgram.h"
 #include "tests/display/DisplayTestSupport.h"
 
 #include <QApplication>
@@ -18,13 +18,14 @@ namespace {
 struct DialogFixture : ::testing::Test
 {
     CCaptionUi ui;
-    CProgramState state{ui};
+    CTestProgram state{ui};
     CLutDirectory dir;
     std::unique_ptr<CColorScaleDlg> dlg;
 
     void Open(const ColourScaleValues& values = {10, 20, 30, 40, "default"})
     {
-        dlg = std::make_unique<CColorScaleDlg>(state, values, IndexTable());
+        dlg = std::make_unique<CColorScaleDlg>(state.colours, state.services.ui, values,
+                                               IndexTable());
     }
     template <typename T>
     T* Child(const char* name)
@@ -207,8 +208,8 @@ TEST_F(DialogFixture, ReturnOnAWrongValueKeepsTheDialogOpen)
 
 TEST_F(DialogFixture, PreviewFrameTouchesTheBandsWithoutAGap)
 {
-    state.border = Rgb(0, 128, 0);
-    state.background = Rgb(250, 250, 250);
+    state.colours.border = Rgb(0, 128, 0);
+    state.colours.background = Rgb(250, 250, 250);
     Open({127, 127, 0, 0, "default"});
     const QImage image = Child<QWidget>("preview")->grab().toImage();
     auto at = [&](int x, int y) { return image.pixel(x, y) & 0xFFFFFFu; };

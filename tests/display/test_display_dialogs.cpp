@@ -1,7 +1,7 @@
 #include "display/dialogs/COptionsDlg.h"
 #include "display/dialogs/COrientationDlg.h"
 #include "display/dialogs/CSelectionPropertiesDlg.h"
-#include "document/CProgramState.h"
+#include "tests/common/TestProgram.h"
 #include "tests/display/DisplayTestSupport.h"
 
 #include <QApplication>
@@ -19,7 +19,7 @@ namespace {
 struct DialogsFixture : ::testing::Test
 {
     CCaptionUi ui;
-    CProgramState state{ui};
+    CTestProgram state{ui};
 
     // Types text into an edit and moves the focus on, as leaving the edit does.
     static void Enter(QLineEdit* edit, const QString& text)
@@ -42,8 +42,8 @@ constexpr int kBlue = 2;
 
 TEST_F(DialogsFixture, OptionsRefusesAComponentOutsideTheRangeAndKeepsTheLastNumber)
 {
-    state.border = Rgb(128, 0, 0);
-    COptionsDlg dlg(state);
+    state.colours.border = Rgb(128, 0, 0);
+    COptionsDlg dlg(state.colours, state.services.ui);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Options"));
     QLineEdit* red = dlg.Edit(COptionsDlg::kBorder, kRed);
     EXPECT_EQ(red->text(), QStringLiteral("128"));
@@ -69,13 +69,13 @@ TEST_F(DialogsFixture, OptionsRefusesAComponentOutsideTheRangeAndKeepsTheLastNum
     EXPECT_EQ(dlg.Slider(COptionsDlg::kBorder, kBlue)->value(), 255);
     EXPECT_EQ(SwatchColour(dlg.Swatch(COptionsDlg::kBorder)), 0x0000FFu);
     EXPECT_EQ(ui.messages.size(), 3);
-    EXPECT_EQ(state.border, Rgb(128, 0, 0)); // only OK stores
+    EXPECT_EQ(state.colours.border, Rgb(128, 0, 0)); // only OK stores
 }
 
 TEST_F(DialogsFixture, OptionsSliderShowsItsNumberAndRedrawsTheSwatch)
 {
-    state.activeTarget = Rgb(255, 0, 0);
-    COptionsDlg dlg(state);
+    state.colours.activeTarget = Rgb(255, 0, 0);
+    COptionsDlg dlg(state.colours, state.services.ui);
     dlg.Slider(COptionsDlg::kActiveTarget, kGreen)->setValue(255);
     EXPECT_EQ(dlg.Edit(COptionsDlg::kActiveTarget, kGreen)->text(), QStringLiteral("255"));
     EXPECT_EQ(dlg.Colour(COptionsDlg::kActiveTarget), Rgb(255, 255, 0));
@@ -85,22 +85,23 @@ TEST_F(DialogsFixture, OptionsSliderShowsItsNumberAndRedrawsTheSwatch)
 
 TEST_F(DialogsFixture, OptionsOkStoresAllFiveAndCancelNone)
 {
-    const COLORREF before[] = {state.border, state.selection, state.activeTarget, state.foreground,
-                               state.background};
+    const COLORREF before[] = {state.colours.border, state.colours.selection,
+                               state.colours.activeTarget, state.colours.foreground,
+                               state.colours.background};
     {
-        COptionsDlg dlg(state);
+        COptionsDlg dlg(state.colours, state.services.ui);
         for (int g = 0; g < COptionsDlg::kGroupCount; ++g)
             for (int c = 0; c < 3; ++c)
                 Enter(dlg.Edit(g, c), QString::number(10 * g + c + 1));
         dlg.reject();
     }
-    EXPECT_EQ(state.border, before[0]);
-    EXPECT_EQ(state.selection, before[1]);
-    EXPECT_EQ(state.activeTarget, before[2]);
-    EXPECT_EQ(state.foreground, before[3]);
-    EXPECT_EQ(state.background, before[4]);
+    EXPECT_EQ(state.colours.border, before[0]);
+    EXPECT_EQ(state.colours.selection, before[1]);
+    EXPECT_EQ(state.colours.activeTarget, before[2]);
+    EXPECT_EQ(state.colours.foreground, before[3]);
+    EXPECT_EQ(state.colours.background, before[4]);
 
-    COptionsDlg dlg(state);
+    COptionsDlg dlg(state.colours, state.services.ui);
     for (int c = 0; c < 3; ++c)
         Enter(dlg.Edit(COptionsDlg::kBackground, c), QStringLiteral("0"));
     dlg.Slider(COptionsDlg::kSelection, kRed)->setValue(7);
@@ -108,15 +109,15 @@ TEST_F(DialogsFixture, OptionsOkStoresAllFiveAndCancelNone)
     dlg.Edit(COptionsDlg::kForeground, kBlue)->setText(QStringLiteral("200"));
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(state.background, Rgb(0, 0, 0));
-    EXPECT_EQ(state.selection, (before[1] & 0xFFFF00u) | 7u);
-    EXPECT_EQ(BlueOf(state.foreground), 200);
-    EXPECT_EQ(state.border, before[0]);
+    EXPECT_EQ(state.colours.background, Rgb(0, 0, 0));
+    EXPECT_EQ(state.colours.selection, (before[1] & 0xFFFF00u) | 7u);
+    EXPECT_EQ(BlueOf(state.colours.foreground), 200);
+    EXPECT_EQ(state.colours.border, before[0]);
 }
 
 TEST_F(DialogsFixture, OptionsReturnOnAWrongNumberKeepsTheDialogOpen)
 {
-    COptionsDlg dlg(state);
+    COptionsDlg dlg(state.colours, state.services.ui);
     dlg.show();
     QLineEdit* green = dlg.Edit(COptionsDlg::kSelection, kGreen);
     const QString before = green->text();
@@ -136,36 +137,36 @@ TEST_F(DialogsFixture, OptionsReturnOnAWrongNumberKeepsTheDialogOpen)
 
 TEST_F(DialogsFixture, OrientationShowsTheCurrentValueAndOkTakesTheChoice)
 {
-    state.imageOrientation = 2;
+    state.view.orientation = 2;
     {
-        COrientationDlg dlg(state);
+        COrientationDlg dlg(state.view);
         EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Orientation"));
         EXPECT_TRUE(dlg.Button(2)->isChecked());
         EXPECT_EQ(dlg.Button(2)->text(), QStringLiteral("-X,-Y"));
         dlg.Button(3)->setChecked(true);
         dlg.reject();
     }
-    EXPECT_EQ(state.imageOrientation, 2);
+    EXPECT_EQ(state.view.orientation, 2);
     {
-        COrientationDlg dlg(state);
+        COrientationDlg dlg(state.view);
         dlg.Button(3)->setChecked(true);
         EXPECT_FALSE(dlg.Button(2)->isChecked());
         dlg.accept();
     }
-    EXPECT_EQ(state.imageOrientation, 3);
+    EXPECT_EQ(state.view.orientation, 3);
 
-    state.imageOrientation = 7;
-    COrientationDlg dlg(state);
+    state.view.orientation = 7;
+    COrientationDlg dlg(state.view);
     for (int i = 0; i < COrientationDlg::kOrientationCount; ++i)
         EXPECT_FALSE(dlg.Button(i)->isChecked()) << i;
     dlg.accept();
-    EXPECT_EQ(state.imageOrientation, 7);
+    EXPECT_EQ(state.view.orientation, 7);
 }
 
 TEST_F(DialogsFixture, SelectionPropertiesShowsWholeSecondsAndKeepsTheExactTime)
 {
     {
-        CSelectionPropertiesDlg dlg(state);
+        CSelectionPropertiesDlg dlg(state.tools.defaultScanTime, state.services.ui);
         EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Radiography Selection Properties"));
         auto* edit = dlg.findChild<QLineEdit*>(QStringLiteral("scanTimeEdit"));
         ASSERT_NE(edit, nullptr);
@@ -175,18 +176,18 @@ TEST_F(DialogsFixture, SelectionPropertiesShowsWholeSecondsAndKeepsTheExactTime)
         dlg.accept();
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
     }
-    EXPECT_EQ(state.defaultScanTime, 12.6f);
-    CSelectionPropertiesDlg dlg(state);
+    EXPECT_EQ(state.tools.defaultScanTime, 12.6f);
+    CSelectionPropertiesDlg dlg(state.tools.defaultScanTime, state.services.ui);
     auto* edit = dlg.findChild<QLineEdit*>(QStringLiteral("scanTimeEdit"));
     EXPECT_EQ(edit->text(), QStringLiteral("13"));
     edit->setText(QStringLiteral("50"));
     dlg.reject();
-    EXPECT_EQ(state.defaultScanTime, 12.6f);
+    EXPECT_EQ(state.tools.defaultScanTime, 12.6f);
 }
 
 TEST_F(DialogsFixture, SelectionPropertiesRefusesTimesNotAboveNineTenths)
 {
-    CSelectionPropertiesDlg dlg(state);
+    CSelectionPropertiesDlg dlg(state.tools.defaultScanTime, state.services.ui);
     dlg.show();
     auto* edit = dlg.findChild<QLineEdit*>(QStringLiteral("scanTimeEdit"));
     for (const char* bad : {"0.5", "0.8", "0", "-5", "abc", "", "1e999"}) {
@@ -194,7 +195,7 @@ TEST_F(DialogsFixture, SelectionPropertiesRefusesTimesNotAboveNineTenths)
         dlg.accept();
         EXPECT_TRUE(dlg.isVisible()) << bad;
         EXPECT_EQ(edit->text(), QString::fromLatin1(bad));
-        EXPECT_EQ(state.defaultScanTime, 900.0f) << bad;
+        EXPECT_EQ(state.tools.defaultScanTime, 900.0f) << bad;
     }
     ASSERT_EQ(ui.messages.size(), 7);
     EXPECT_EQ(ui.messages.back(), QStringLiteral("Scan time must be positive"));

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "tests/common/CFakeHostUi.h"
+#include "tests/common/TestProgram.h"
 
 #include <string>
 
@@ -26,7 +26,7 @@ inline const std::string kExamplePattern = "ORMA Radiography Pattern & Selection
 struct DocFixture
 {
     CFakeHostUi ui;
-    CProgramState state{ui};
+    CTestProgram state{ui};
 
     // A new document on a grid given like the instrument gives it.
     std::unique_ptr<CVespiraDoc> NewDoc(float xBeg, float xEnd, float xInc, float yBeg, float yEnd,

@@ -76,12 +76,14 @@ TEST_F(DocumentTest, AGridMustFitInTheAvailableMemoryWithAReserve)
     // 1000 x 1000 points: three arrays of 4 bytes each.
     state.liveScan.SetPendingGrid(ScanGrid{1000, 1000, 0.0f, 999.0f, 1.0f, 0.0f, 999.0f, 1.0f});
     const std::uint64_t arrays = 12'000'000;
-    state.availableMemory = [&] { return std::optional<std::uint64_t>(arrays + kMemoryReserve); };
-    EXPECT_TRUE(GridFitsInMemory(state.liveScan.PendingGrid(), state.availableMemory()));
+    state.services.availableMemory = [&] {
+        return std::optional<std::uint64_t>(arrays + kMemoryReserve);
+    };
+    EXPECT_TRUE(GridFitsInMemory(state.liveScan.PendingGrid(), state.services.availableMemory()));
     CVespiraDoc fits(state);
     EXPECT_TRUE(fits.OnNewDocument());
 
-    state.availableMemory = [&] {
+    state.services.availableMemory = [&] {
         return std::optional<std::uint64_t>(arrays + kMemoryReserve - 1);
     };
     CVespiraDoc refused(state);
@@ -91,7 +93,7 @@ TEST_F(DocumentTest, AGridMustFitInTheAvailableMemoryWithAReserve)
     EXPECT_TRUE(ui.messages.isEmpty());
 
     // A system that does not say leaves the allocation itself to decide.
-    state.availableMemory = [] { return std::optional<std::uint64_t>(); };
+    state.services.availableMemory = [] { return std::optional<std::uint64_t>(); };
     CVespiraDoc unknown(state);
     EXPECT_TRUE(unknown.OnNewDocument());
 }
@@ -120,9 +122,9 @@ TEST_F(DocumentTest, NewDocumentFromTheStartUpGrid)
 
 TEST_F(DocumentTest, NewDocumentTakesTheCurrentDisplaySettings)
 {
-    CopyText(state.display.szLutName, "rainbow");
-    state.display.nBrightness = 12;
-    state.display.displayColors[7] = Rgb(1, 2, 3);
+    CopyText(state.colours.display.szLutName, "rainbow");
+    state.colours.display.nBrightness = 12;
+    state.colours.display.displayColors[7] = Rgb(1, 2, 3);
     auto doc = NewDoc(0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
     ASSERT_TRUE(doc);
     EXPECT_STREQ(doc->m_szLutName, "rainbow");

@@ -253,7 +253,9 @@ TEST_F(PatternReaderTest, RefusesGridsThatCannotBeAllocated)
 TEST_F(PatternReaderTest, RefusesAGridThatDoesNotFitInTheFreeMemory)
 {
     ASSERT_TRUE(Open(kExamplePattern));
-    state.availableMemory = [] { return std::optional<std::uint64_t>(kMemoryReserve + 1000); };
+    state.services.availableMemory = [] {
+        return std::optional<std::uint64_t>(kMemoryReserve + 1000);
+    };
     const std::string bigger = Replace(kExamplePattern, "X: beg: 0.0 end: 2.0 inc: 0.5",
                                        "X: beg: 0.0 end: 200.0 inc: 0.5");
     EXPECT_FALSE(Open(bigger));
@@ -446,7 +448,7 @@ TEST_F(PatternReaderTest, EveryIntensityLineGivesTheValuesOfTheGeneralRule)
     ASSERT_EQ(doc.m_pIntensity.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i)
         ASSERT_EQ(doc.m_pIntensity[i], expected[i]) << "value " << i;
-    EXPECT_EQ(doc.m_nMaxIntensity, std::max(state.initialMaxIntensity,
+    EXPECT_EQ(doc.m_nMaxIntensity, std::max(state.services.initialMaxIntensity,
                                             *std::max_element(expected.begin(), expected.end())));
 }
 

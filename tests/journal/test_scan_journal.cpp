@@ -212,7 +212,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(tmp.isValid());
-        state.scanJournal = &journal;
+        state.services.scanJournal = &journal;
     }
 
     std::unique_ptr<CVespiraDoc> StartScan()

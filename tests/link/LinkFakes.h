@@ -1,11 +1,11 @@
 #pragma once
 
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "link/IRemoteHost.h"
 #include "link/PipeMessage.h"
 #include "tests/common/CFakeHostUi.h"
 #include "tests/common/CRecordingView.h"
+#include "tests/common/TestProgram.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,7 +21,7 @@
 // pending grid with one recording view, both made active.
 struct CFakeRemoteHost : IRemoteHost
 {
-    explicit CFakeRemoteHost(CProgramState& state) : state(state) {}
+    explicit CFakeRemoteHost(CTestProgram& state) : state(state) {}
     CVespiraDoc* NewDocument() override
     {
         ++newDocumentCalls;
@@ -44,7 +44,7 @@ struct CFakeRemoteHost : IRemoteHost
             state.liveScan.Document()->OnCloseDocument();
     }
 
-    CProgramState& state;
+    CTestProgram& state;
     int newDocumentCalls = 0;
     std::vector<std::unique_ptr<CVespiraDoc>> docs;
     std::vector<std::unique_ptr<CRecordingView>> views;

@@ -64,10 +64,10 @@ protected:
     QTemporaryDir dir;
     std::string socketPath = (dir.path() + "/" + kCommandSocketName).toStdString();
     CFakeHostUi ui;
-    CProgramState state{ui};
-    CDocManager docs{state, ui};
+    CTestProgram state{ui};
+    CDocManager docs{state.services, state.View(), ui};
     CMainFrame frame{state, docs, ui};
-    CRemoteCommandHandler handler{state, frame};
+    CRemoteCommandHandler handler{state.services, state.view, frame};
     CInstrumentServer instrument;
     CPipeListener listener{socketPath,
                            [this](const PipeMessage& m) { return handler.HandleRequest(m); }};

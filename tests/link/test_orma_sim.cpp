@@ -55,9 +55,9 @@ protected:
     QTemporaryDir dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     CFakeHostUi ui;
-    CProgramState state{ui};
+    CTestProgram state{ui};
     CFakeRemoteHost host{state};
-    CRemoteCommandHandler handler{state, host};
+    CRemoteCommandHandler handler{state.services, state.view, host};
     std::function<void(const PipeMessage&)> beforeEach;
     CPipeListener listener{(dir.path() + "/" + kCommandSocketName).toStdString(),
                            [this](const PipeMessage& m) {

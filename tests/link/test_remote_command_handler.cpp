@@ -22,9 +22,9 @@ class HandlerTest : public ::testing::Test
 {
 protected:
     CFakeHostUi ui;
-    CProgramState state{ui};
+    CTestProgram state{ui};
     CFakeRemoteHost host{state};
-    CRemoteCommandHandler handler{state, host};
+    CRemoteCommandHandler handler{state.services, state.view, host};
 
     std::int32_t Send(const PipeMessage& m) { return handler.HandleRequest(m); }
     // X 0..10 by 0.5 and Y 0..5 by 0.5: 21 columns, 11 rows.
@@ -99,7 +99,7 @@ TEST_F(HandlerTest, NewImageRefusesGridsBeyondTheLimitOrTheFreeMemory)
     EXPECT_EQ(host.newDocumentCalls, 1);
 
     // 2000 x 1500 points need 36 MB for their arrays, beside the reserve.
-    state.availableMemory = [] {
+    state.services.availableMemory = [] {
         return std::optional<std::uint64_t>(kMemoryReserve + 30'000'000);
     };
     ui.messages.clear();
@@ -323,7 +323,7 @@ TEST_F(HandlerTest, EndCollectRestoresTheTitleAndErasesTheMarker)
     doc->SetScanTime(0, 0, 900.0f);
 
     for (bool overlay : {true, false}) {
-        state.viewOverlay = overlay;
+        state.view.overlay = overlay;
         Send(Request(kCollecting, 1.5f, 4.0f));
         View().calls.clear();
         Send(Request(kEndCollect));

@@ -136,7 +136,7 @@ TEST(TargetList, LinesOfTheList)
 TEST(TargetList, TargetsInRowOrderWithTheirPositions)
 {
     CFakeHostUi ui;
-    CProgramState state(ui);
+    CTestProgram state(ui);
     CVespiraDoc doc(state);
     // 40 x 30 points, X from -1 by 0.5, Y up to 2 by 0.25.
     ASSERT_TRUE(doc.SetUpGrid({40, 30, -1.0f, 18.5f, 0.5f, -5.25f, 2.0f, 0.25f}));
@@ -216,7 +216,7 @@ protected:
     QTemporaryDir dir;
     std::string path;
     CFakeHostUi ui;
-    CProgramState state{ui};
+    CTestProgram state{ui};
     std::unique_ptr<CVespiraDoc> doc;
 };
 
@@ -225,7 +225,7 @@ TEST_F(SendTargetsTest, SendThenCollectSendsExactlyTheseRecords)
     CopyText(state.job.szJobName, "ORMA1");
     CopyText(state.job.szTitle, "old title");
     state.job.nSampleNumber = 7;
-    CSendTargetsDlg dlg(*doc, state);
+    CSendTargetsDlg dlg(*doc, state.job, state.services.ui);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Send targets to ORMA / Start collecting targets"));
     EXPECT_EQ(dlg.findChild<QPlainTextEdit*>("targetList")->toPlainText(),
               QStringLiteral("0    000      0.500   1.000       900.0\n"
@@ -286,7 +286,7 @@ TEST_F(SendTargetsTest, SendThenCollectSendsExactlyTheseRecords)
 
 TEST_F(SendTargetsTest, FailedSendStaysInItsPhaseAndStartsOverNextTime)
 {
-    CSendTargetsDlg dlg(*doc, state);
+    CSendTargetsDlg dlg(*doc, state.job, state.services.ui);
     QElapsedTimer timer;
     timer.start();
     Button(dlg, "send")->click();
@@ -328,7 +328,7 @@ TEST_F(SendTargetsTest, FailedSendStaysInItsPhaseAndStartsOverNextTime)
 TEST_F(SendTargetsTest, WithoutTargetsSendSendsOnlyTheStart)
 {
     std::fill(doc->m_pScanTime.begin(), doc->m_pScanTime.end(), 0.0f);
-    CSendTargetsDlg dlg(*doc, state);
+    CSendTargetsDlg dlg(*doc, state.job, state.services.ui);
     EXPECT_TRUE(dlg.findChild<QPlainTextEdit*>("targetList")->toPlainText().isEmpty());
     CFakeOrma orma(path, kPipeMessageSize);
     Button(dlg, "send")->click();
@@ -351,7 +351,7 @@ TEST_F(SendTargetsTest, OrmaSimPrintsExactlyTheTargetsAndTheCollectOrder)
     ASSERT_TRUE(sim.waitForReadyRead(5000)); // it watches the pipe directory now
 
     CopyText(state.job.szJobName, "ORMA7");
-    CSendTargetsDlg dlg(*doc, state);
+    CSendTargetsDlg dlg(*doc, state.job, state.services.ui);
     Button(dlg, "send")->click();
     Edit(dlg, "sample")->setText(QStringLiteral("Bone"));
     Edit(dlg, "sampleNumber")->setText(QStringLiteral("5"));

@@ -1,9 +1,9 @@
 // The real surface chart; needs OpenGL, so it runs under a virtual X display (xvfb-run).
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "plot3d/C3DPlotDlg.h"
 #include "plot3d/CChart3D.h"
 #include "tests/common/CFakeHostUi.h"
+#include "tests/common/TestProgram.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -51,7 +51,7 @@ protected:
     }
 
     CFakeHostUi ui;
-    CProgramState state{ui};
+    CTestProgram state{ui};
     CVespiraDoc doc{state};
     CChart3D* chart = nullptr;
     std::unique_ptr<C3DPlotDlg> dialog;

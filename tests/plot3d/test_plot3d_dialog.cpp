@@ -1,10 +1,10 @@
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
 #include "plot3d/C3DPlotDlg.h"
 #include "plot3d/Chart3DLoad.h"
 #include "plot3d/Plot3DLayout.h"
 #include "tests/common/CFakeHostUi.h"
 #include "tests/common/CRecordingChart.h"
+#include "tests/common/TestProgram.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -33,7 +33,7 @@ protected:
     }
 
     CFakeHostUi ui;
-    CProgramState state{ui};
+    CTestProgram state{ui};
     CVespiraDoc doc{state};
 };
 

@@ -123,32 +123,32 @@ TEST_F(LineFixture, StatisticsCountAPendingGestureAsCommitted)
 {
     MakeDoc(10, 10);
     SetTime(9, 9, 50.0f);
-    const SelectionStatistics none = ComputeSelectionStatistics(*doc, state);
+    const SelectionStatistics none = ComputeSelectionStatistics(*doc, state.tools);
     EXPECT_EQ(none.count, 1);
     EXPECT_DOUBLE_EQ(none.totalSeconds, 50.0);
 
-    state.dragMode = DragMode::Selecting;
-    state.cursorType = 2;
-    state.dragAnchor = {0, 0};
-    state.dragCurrent = {4, 0};
-    const SelectionStatistics line = ComputeSelectionStatistics(*doc, state);
+    state.tools.dragMode = DragMode::Selecting;
+    state.tools.tool = CursorTool::Line;
+    state.tools.dragAnchor = {0, 0};
+    state.tools.dragCurrent = {4, 0};
+    const SelectionStatistics line = ComputeSelectionStatistics(*doc, state.tools);
     EXPECT_EQ(line.count, 6);
     EXPECT_DOUBLE_EQ(line.totalSeconds, 50.0 + 5 * 900.0);
     EXPECT_EQ(doc->ScanCount(), 1); // the selection itself is untouched
 
     // A rectangle over a target of 100 s re-times it: no new scan, 800 s more.
     SetTime(1, 1, 100.0f);
-    state.cursorType = 4;
-    state.dragAnchor = {1, 1};
-    state.dragCurrent = {2, 1};
-    const SelectionStatistics rect = ComputeSelectionStatistics(*doc, state);
+    state.tools.tool = CursorTool::Rectangle;
+    state.tools.dragAnchor = {1, 1};
+    state.tools.dragCurrent = {2, 1};
+    const SelectionStatistics rect = ComputeSelectionStatistics(*doc, state.tools);
     EXPECT_EQ(rect.count, 3);
     EXPECT_DOUBLE_EQ(rect.totalSeconds, 150.0 + 900.0 + 800.0);
 
     // The Curve tool and the colour-scale drag pend nothing.
-    state.cursorType = 3;
-    EXPECT_EQ(ComputeSelectionStatistics(*doc, state).count, 2);
-    state.cursorType = 2;
-    state.dragMode = DragMode::None;
-    EXPECT_EQ(ComputeSelectionStatistics(*doc, state).count, 2);
+    state.tools.tool = CursorTool::Curve;
+    EXPECT_EQ(ComputeSelectionStatistics(*doc, state.tools).count, 2);
+    state.tools.tool = CursorTool::Line;
+    state.tools.dragMode = DragMode::None;
+    EXPECT_EQ(ComputeSelectionStatistics(*doc, state.tools).count, 2);
 }

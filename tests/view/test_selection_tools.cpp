@@ -63,9 +63,9 @@ struct ToolsFixture : ViewFixtureBase, ::testing::Test
                     targets.insert({col, row});
         return targets;
     }
-    void Drag(int tool, std::initializer_list<PointerSpot> spots, const PointerSpot& release)
+    void Drag(CursorTool tool, std::initializer_list<PointerSpot> spots, const PointerSpot& release)
     {
-        state.cursorType = tool;
+        state.tools.tool = tool;
         auto it = spots.begin();
         tools->LeftPress(*it);
         for (++it; it != spots.end(); ++it)
@@ -78,25 +78,25 @@ struct ToolsFixture : ViewFixtureBase, ::testing::Test
 
 TEST_F(ToolsFixture, ArrowSelectsOnceAndKeepsAnExistingTime)
 {
-    Drag(kToolArrow, {Grid(2, 3)}, Grid(2, 3));
+    Drag(CursorTool::Arrow, {Grid(2, 3)}, Grid(2, 3));
     EXPECT_EQ(Time(2, 3), 900.0f);
     EXPECT_TRUE(Stamped());
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(view->calls, (std::vector<std::string>{"Target 2,3"}));
     EXPECT_EQ(view->statistics, 1);
-    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_EQ(state.tools.dragMode, DragMode::None);
 
     // A target keeps its time; the press still marks the pattern modified, without a stamp.
     SetTime(4, 4, 30.0f);
     Unstamp();
-    Drag(kToolArrow, {Grid(4, 4), Grid(5, 5)}, Grid(5, 5));
+    Drag(CursorTool::Arrow, {Grid(4, 4), Grid(5, 5)}, Grid(5, 5));
     EXPECT_EQ(Time(4, 4), 30.0f);
     EXPECT_EQ(Time(5, 5), 0.0f);
     EXPECT_FALSE(Stamped());
     EXPECT_TRUE(doc->IsModified());
 
     // The double-click after it re-times the target, without a stamp or a cell drawn.
-    state.defaultScanTime = 12.5f;
+    state.tools.defaultScanTime = 12.5f;
     view->calls.clear();
     tools->Retime(Grid(4, 4));
     EXPECT_EQ(Time(4, 4), 12.5f);
@@ -104,14 +104,14 @@ TEST_F(ToolsFixture, ArrowSelectsOnceAndKeepsAnExistingTime)
     EXPECT_TRUE(view->calls.empty());
     EXPECT_EQ(doc->TotalScanTime(), 900.0 + 12.5);
     // The Eraser's double-click changes nothing.
-    state.cursorType = kToolEraser;
+    state.tools.tool = CursorTool::Eraser;
     tools->Retime(Grid(2, 3));
     EXPECT_EQ(Time(2, 3), 900.0f);
 }
 
 TEST_F(ToolsFixture, EraserRemovesTargetsAndStampsOnlyWhenOneWentAway)
 {
-    Drag(kToolEraser, {Grid(1, 1), Grid(2, 1)}, Grid(3, 1));
+    Drag(CursorTool::Eraser, {Grid(1, 1), Grid(2, 1)}, Grid(3, 1));
     EXPECT_FALSE(Stamped());
     EXPECT_TRUE(view->calls.empty());
     EXPECT_EQ(view->statistics, 0);
@@ -122,7 +122,7 @@ TEST_F(ToolsFixture, EraserRemovesTargetsAndStampsOnlyWhenOneWentAway)
     SetTime(3, 1, 900.0f);
     SetTime(5, 5, 900.0f);
     Unstamp();
-    Drag(kToolEraser, {Grid(1, 1), Grid(2, 1), kNowhere}, Grid(3, 1));
+    Drag(CursorTool::Eraser, {Grid(1, 1), Grid(2, 1), kNowhere}, Grid(3, 1));
     EXPECT_EQ(Targets(), (std::set<std::pair<int, int>>{{5, 5}}));
     EXPECT_EQ(view->calls, (std::vector<std::string>{"Cell 1,1", "Cell 2,1", "Cell 3,1"}));
     EXPECT_EQ(view->statistics, 3);
@@ -132,7 +132,7 @@ TEST_F(ToolsFixture, EraserRemovesTargetsAndStampsOnlyWhenOneWentAway)
 
 TEST_F(ToolsFixture, CurveTakesOnlyThePointsUnderTheReportedPositions)
 {
-    Drag(kToolCurve, {Grid(0, 0), Grid(3, 0), kNowhere, Grid(3, 4)}, Grid(6, 4));
+    Drag(CursorTool::Curve, {Grid(0, 0), Grid(3, 0), kNowhere, Grid(3, 4)}, Grid(6, 4));
     EXPECT_EQ(Targets(), (std::set<std::pair<int, int>>{{0, 0}, {3, 0}, {3, 4}, {6, 4}}));
     EXPECT_EQ(view->statistics, 4);
     for (const std::string& call : view->calls)
@@ -145,7 +145,7 @@ TEST_F(ToolsFixture, CurveTakesOnlyThePointsUnderTheReportedPositions)
 TEST_F(ToolsFixture, LineFollowsThePointerAndCommitsTheLineRule)
 {
     SetTime(1, 0, 30.0f); // on the line: takes the default time at the release
-    Drag(kToolLine, {Grid(0, 0), Grid(7, 7), Grid(5, 2), kNowhere}, Grid(5, 2));
+    Drag(CursorTool::Line, {Grid(0, 0), Grid(7, 7), Grid(5, 2), kNowhere}, Grid(5, 2));
     std::set<std::pair<int, int>> expected;
     ForEachLinePoint({0, 0}, {5, 2}, [&](int c, int r) { expected.insert({c, r}); });
     EXPECT_EQ(Targets(), expected);
@@ -158,18 +158,18 @@ TEST_F(ToolsFixture, LineFollowsThePointerAndCommitsTheLineRule)
 
 TEST_F(ToolsFixture, LineOrRectangleReleasedOffTheImageUsesTheLastGridPoint)
 {
-    Drag(kToolRectangle, {Grid(1, 1), Grid(3, 2), kNowhere}, kNowhere);
+    Drag(CursorTool::Rectangle, {Grid(1, 1), Grid(3, 2), kNowhere}, kNowhere);
     EXPECT_EQ(doc->ScanCount(), 6);
     EXPECT_TRUE(Stamped());
-    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_EQ(state.tools.dragMode, DragMode::None);
 
     Make(8, 8);
-    Drag(kToolLine, {Grid(4, 4), kNowhere}, kNowhere);
+    Drag(CursorTool::Line, {Grid(4, 4), kNowhere}, kNowhere);
     EXPECT_EQ(Targets(), (std::set<std::pair<int, int>>{{4, 4}}));
 
     // Press and release on one point select exactly that point.
     Make(8, 8);
-    Drag(kToolRectangle, {Grid(6, 2)}, Grid(6, 2));
+    Drag(CursorTool::Rectangle, {Grid(6, 2)}, Grid(6, 2));
     EXPECT_EQ(Targets(), (std::set<std::pair<int, int>>{{6, 2}}));
 }
 
@@ -177,10 +177,10 @@ TEST_F(ToolsFixture, RectangleRetimesEveryTargetInsideAndThePreviewCountsIt)
 {
     SetTime(2, 2, 30.0f);
     SetTime(7, 7, 30.0f);
-    state.cursorType = kToolRectangle;
+    state.tools.tool = CursorTool::Rectangle;
     tools->LeftPress(Grid(3, 3));
     tools->PointerMove(Grid(1, 1));
-    const SelectionStatistics preview = ComputeSelectionStatistics(*doc, state);
+    const SelectionStatistics preview = ComputeSelectionStatistics(*doc, state.tools);
     EXPECT_EQ(preview.count, 10);
     EXPECT_EQ(preview.totalSeconds, 9 * 900.0 + 30.0);
     tools->LeftRelease(Grid(1, 1));
@@ -192,9 +192,9 @@ TEST_F(ToolsFixture, RectangleRetimesEveryTargetInsideAndThePreviewCountsIt)
 
 TEST_F(ToolsFixture, ToolChangeDuringAGestureActsAtTheRelease)
 {
-    state.cursorType = kToolArrow;
+    state.tools.tool = CursorTool::Arrow;
     tools->LeftPress(Grid(0, 0));
-    state.cursorType = kToolLine; // dragCurrent is still the press point
+    state.tools.tool = CursorTool::Line; // dragCurrent is still the press point
     tools->PointerMove(Grid(3, 0));
     tools->LeftRelease(Grid(3, 0));
     EXPECT_EQ(doc->ScanCount(), 4);
@@ -202,19 +202,20 @@ TEST_F(ToolsFixture, ToolChangeDuringAGestureActsAtTheRelease)
 
 TEST_F(ToolsFixture, FirstPressWithTheOverlayHiddenShowsIt)
 {
-    state.viewOverlay = false;
-    state.cursorType = 9; // no tool: nothing selected, the overlay still shown
+    state.view.overlay = false;
+    state.tools.tool =
+        static_cast<CursorTool>(9); // no tool: nothing selected, the overlay still shown
     tools->LeftPress(Grid(2, 2));
-    EXPECT_TRUE(state.viewOverlay);
+    EXPECT_TRUE(state.view.overlay);
     EXPECT_EQ(view->calls, (std::vector<std::string>{"Repaint"}));
-    EXPECT_EQ(state.dragMode, DragMode::Selecting);
+    EXPECT_EQ(state.tools.dragMode, DragMode::Selecting);
     tools->LeftRelease(Grid(2, 2));
     EXPECT_EQ(doc->ScanCount(), 0);
     // A press elsewhere changes nothing.
-    state.viewOverlay = false;
+    state.view.overlay = false;
     tools->LeftPress(kNowhere);
-    EXPECT_FALSE(state.viewOverlay);
-    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_FALSE(state.view.overlay);
+    EXPECT_EQ(state.tools.dragMode, DragMode::None);
 }
 
 TEST_F(ToolsFixture, ScaleDragClampsAndMovesBackAtOnce)
@@ -222,14 +223,14 @@ TEST_F(ToolsFixture, ScaleDragClampsAndMovesBackAtOnce)
     doc->m_nBrightness = 250;
     doc->m_nContrast = 3;
     tools->LeftPress(Scale(10, 50));
-    EXPECT_EQ(state.dragMode, DragMode::ScaleAdjust);
+    EXPECT_EQ(state.tools.dragMode, DragMode::ScaleAdjust);
     EXPECT_EQ(ui.statusText, QStringLiteral("Brightness: 250  Contrast: 3"));
 
     tools->PointerMove(Scale(5, 400, false)); // far above the scale, to the left
     EXPECT_EQ(doc->m_nBrightness, 255);
     EXPECT_EQ(doc->m_nContrast, 0);
-    EXPECT_EQ(state.display.nBrightness, 255);
-    EXPECT_EQ(state.display.nContrast, 0);
+    EXPECT_EQ(state.colours.display.nBrightness, 255);
+    EXPECT_EQ(state.colours.display.nContrast, 0);
     EXPECT_EQ(ui.statusText, QStringLiteral("Brightness: 255  Contrast: 0"));
     EXPECT_EQ(view->scales, 1);
     EXPECT_TRUE(view->calls.empty()); // only the scale until the release
@@ -240,43 +241,42 @@ TEST_F(ToolsFixture, ScaleDragClampsAndMovesBackAtOnce)
     // One pixel below the last change lowers the brightness at once.
     tools->PointerMove(Scale(5, 399, false));
     EXPECT_EQ(doc->m_nBrightness, 254);
-    EXPECT_EQ(state.display.displayColors, doc->m_DisplayColors);
-    EXPECT_TRUE(state.paletteRealise);
+    EXPECT_EQ(state.colours.display.displayColors, doc->m_DisplayColors);
 
     tools->LeftRelease(Scale(6, 389));
     EXPECT_EQ(doc->m_nBrightness, 244);
     EXPECT_EQ(doc->m_nContrast, 1);
     EXPECT_EQ(view->calls, (std::vector<std::string>{"Repaint"}));
-    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_EQ(state.tools.dragMode, DragMode::None);
     EXPECT_FALSE(doc->IsModified());
 }
 
 TEST_F(ToolsFixture, LostGestureEndsAsAReleaseAtTheLastGridPoint)
 {
-    state.cursorType = kToolLine;
+    state.tools.tool = CursorTool::Line;
     tools->LeftPress(Grid(0, 2));
     tools->PointerMove(Grid(4, 2));
     tools->EndLostGesture();
     EXPECT_EQ(doc->ScanCount(), 5);
-    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_EQ(state.tools.dragMode, DragMode::None);
 
     doc->m_nBrightness = 10;
     tools->LeftPress(Scale(0, 0));
     tools->PointerMove(Scale(0, 20));
     tools->EndLostGesture();
     EXPECT_EQ(doc->m_nBrightness, 30);
-    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_EQ(state.tools.dragMode, DragMode::None);
 }
 
 TEST_F(ToolsFixture, ClosedDocumentIsNeverWritten)
 {
-    state.cursorType = kToolRectangle;
+    state.tools.tool = CursorTool::Rectangle;
     tools->LeftPress(Grid(0, 0));
     doc->OnCloseDocument();
     tools->PointerMove(Grid(3, 3));
     tools->LeftRelease(Grid(3, 3));
     tools->Retime(Grid(1, 1));
     tools->LeftPress(Grid(1, 1));
-    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_EQ(state.tools.dragMode, DragMode::None);
     EXPECT_TRUE(doc->m_pScanTime.empty());
 }

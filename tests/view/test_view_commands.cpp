@@ -139,17 +139,17 @@ TEST_F(ViewCommandsTest, ZoomIsSharedButOnlyTheCommandingViewRepaints)
 TEST_F(ViewCommandsTest, SwitchesFlipAndRepaint)
 {
     Show(10, 10);
-    state.viewOverlay = true;
-    state.viewHeader = false;
+    state.view.overlay = true;
+    state.view.header = false;
     view->OnViewOverlay();
     view->OnViewHeader();
-    EXPECT_FALSE(state.viewOverlay);
-    EXPECT_TRUE(state.viewHeader);
+    EXPECT_FALSE(state.view.overlay);
+    EXPECT_TRUE(state.view.header);
     EXPECT_GT(Paints(), 0);
     view->OnViewOverlay();
     view->OnViewHeader();
-    EXPECT_TRUE(state.viewOverlay);
-    EXPECT_FALSE(state.viewHeader);
+    EXPECT_TRUE(state.view.overlay);
+    EXPECT_FALSE(state.view.header);
 }
 
 TEST_F(ViewCommandsTest, ClearAllAndUndoRepaintButLeaveTheModifiedFlag)

@@ -57,8 +57,8 @@ struct DrawingFixture : ViewFixtureBase, ::testing::Test
         doc->m_nMaxIntensity = 34;
         for (std::size_t i = 0; i < 256; ++i)
             doc->m_DisplayColors[i] = Rgb(int(i), 255 - int(i), int(i * 7) & 0xFF);
-        state.border = Rgb(128, 0, 0);
-        state.background = Rgb(250, 250, 250);
+        state.colours.border = Rgb(128, 0, 0);
+        state.colours.background = Rgb(250, 250, 250);
         view = std::make_unique<CVespiraView>(*doc, state);
         view->resize(400, 300);
     }
@@ -79,19 +79,19 @@ struct DrawingFixture : ViewFixtureBase, ::testing::Test
         for (int row = 0; row < 5; ++row)
             for (int col = 0; col < 7; ++col)
                 ASSERT_EQ(Centre(image, col, row), IntensityColour(col, row))
-                    << col << "," << row << " orientation " << state.imageOrientation;
+                    << col << "," << row << " orientation " << state.view.orientation;
     }
 };
 
 TEST_F(DrawingFixture, CellsTakeTheirIntensityColourInEveryOrientation)
 {
     for (int orientation = 0; orientation < 4; ++orientation) {
-        state.imageOrientation = orientation;
+        state.view.orientation = orientation;
         const QImage image = Render();
         ExpectIntensityColours(image);
     }
     // "-X,-Y" puts the last column and row at the top-left.
-    state.imageOrientation = 2;
+    state.view.orientation = 2;
     const QImage image = Render();
     EXPECT_EQ(Rgb24(image.pixel(view->ScreenLayout().image.topLeft())), IntensityColour(6, 4));
 }
@@ -135,11 +135,12 @@ TEST_F(DrawingFixture, FrameCornersScaleAndBackground)
 {
     const QImage image = Render();
     const QRect img = view->ScreenLayout().image;
-    const QRgb border = Rgb24(ToQRgb(state.border));
+    const QRgb border = Rgb24(ToQRgb(state.colours.border));
     EXPECT_EQ(Rgb24(image.pixel(img.left() - 2, img.top() - 2)), border);
     EXPECT_EQ(Rgb24(image.pixel(img.right() + 2, img.bottom() + 2)), border);
     EXPECT_EQ(Rgb24(image.pixel(img.left() - 1, img.center().y())), border);
-    EXPECT_EQ(Rgb24(image.pixel(img.left() - 3, img.top() - 3)), Rgb24(ToQRgb(state.background)));
+    EXPECT_EQ(Rgb24(image.pixel(img.left() - 3, img.top() - 3)),
+              Rgb24(ToQRgb(state.colours.background)));
     const QRect bar = view->ScreenLayout().bar;
     EXPECT_EQ(Rgb24(image.pixel(bar.right() + 2, bar.top() - 2)), border);
     // Band 0 at the bottom shows colour 0, band 127 at the top colour 254.
@@ -154,29 +155,29 @@ TEST_F(DrawingFixture, FrameCornersScaleAndBackground)
 TEST_F(DrawingFixture, OverlayMarkerAndPendingGestures)
 {
     SetTime(1, 1, 900.0f);
-    const QRgb selection = Rgb24(ToQRgb(state.selection));
+    const QRgb selection = Rgb24(ToQRgb(state.colours.selection));
     EXPECT_EQ(Centre(Render(), 1, 1), selection);
-    state.viewOverlay = false;
+    state.view.overlay = false;
     EXPECT_EQ(Centre(Render(), 1, 1), IntensityColour(1, 1));
 
     state.liveScan.SetActive(doc.get());
     state.liveScan.SetMarker(3, 2);
-    EXPECT_EQ(Centre(Render(), 3, 2), Rgb24(ToQRgb(state.activeTarget)));
+    EXPECT_EQ(Centre(Render(), 3, 2), Rgb24(ToQRgb(state.colours.activeTarget)));
     state.liveScan.Forget();
     EXPECT_EQ(Centre(Render(), 3, 2), IntensityColour(3, 2));
 
-    state.dragMode = DragMode::Selecting;
-    state.cursorType = 2;
-    state.dragAnchor = {0, 0};
-    state.dragCurrent = {2, 4};
+    state.tools.dragMode = DragMode::Selecting;
+    state.tools.tool = CursorTool::Line;
+    state.tools.dragAnchor = {0, 0};
+    state.tools.dragCurrent = {2, 4};
     QImage image = Render();
     EXPECT_EQ(Centre(image, 1, 2), selection);
     EXPECT_EQ(Centre(image, 2, 0), IntensityColour(2, 0));
-    state.cursorType = 4;
+    state.tools.tool = CursorTool::Rectangle;
     image = Render();
     EXPECT_EQ(Centre(image, 2, 0), selection);
     EXPECT_EQ(Centre(image, 3, 0), IntensityColour(3, 0));
-    state.cursorType = 3;
+    state.tools.tool = CursorTool::Curve;
     EXPECT_EQ(Centre(Render(), 2, 0), IntensityColour(2, 0));
 }
 
@@ -209,7 +210,7 @@ TEST_F(DrawingFixture, SingleCellRepaintsOnlyItsCell)
     view->render(&cell, view->CellRect(4, 3).topLeft(), QRegion(view->CellRect(4, 3)));
     EXPECT_EQ(Centre(cell, 4, 3), IntensityColour(4, 3));
     view->render(&cell, view->CellRect(5, 3).topLeft(), QRegion(view->CellRect(5, 3)));
-    EXPECT_EQ(Centre(cell, 5, 3), Rgb24(ToQRgb(state.selection)));
+    EXPECT_EQ(Centre(cell, 5, 3), Rgb24(ToQRgb(state.colours.selection)));
     view->removeEventFilter(&recorder);
 }
 
@@ -262,7 +263,7 @@ TEST_F(DrawingFixture, NoMaximumAndNoGridDrawSafely)
     CVespiraView emptyView(empty, state);
     emptyView.resize(200, 100);
     image = emptyView.grab().toImage();
-    EXPECT_EQ(Rgb24(image.pixel(5, 5)), Rgb24(ToQRgb(state.background)));
+    EXPECT_EQ(Rgb24(image.pixel(5, 5)), Rgb24(ToQRgb(state.colours.background)));
     int col = 0;
     int row = 0;
     EXPECT_FALSE(emptyView.HitTestGrid(60, 30, col, row));
@@ -289,10 +290,8 @@ TEST_F(DrawingFixture, PaintingMakesTheViewActiveForItsDocument)
     Render();
     EXPECT_EQ(state.liveScan.View(), nullptr);
     state.liveScan.SetActive(doc.get());
-    state.paletteRealise = true;
     Render();
     EXPECT_EQ(state.liveScan.View(), view.get());
-    EXPECT_FALSE(state.paletteRealise);
     view.reset();
     EXPECT_EQ(state.liveScan.View(), nullptr);
 }
@@ -350,7 +349,7 @@ TEST_F(DrawingFixture, RightPressOnTheScaleOpensTheDialog)
     QApplication::sendEvent(view.get(), &press);
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(doc->m_nBrightness, 127);
-    EXPECT_EQ(state.display.nBrightness, 127);
+    EXPECT_EQ(state.colours.display.nBrightness, 127);
     EXPECT_EQ(doc->m_DisplayColors, doc->m_LutColors);
 
     const QPoint onImage = view->CellRect(0, 0).center();
@@ -414,7 +413,7 @@ TEST_F(DrawingFixture, HugeIntensityRangeColoursAsTheRuleSays)
 
 TEST_F(DrawingFixture, ExportImageHasTheViewsColoursAtAnyCellSize)
 {
-    state.viewOverlay = true;
+    state.view.overlay = true;
     SetTime(2, 2, 900.0f); // targets are not part of the exported pattern
     const QImage one = RenderPatternImage(*doc, 1);
     ASSERT_EQ(one.size(), QSize(7, 5));

@@ -110,7 +110,7 @@ TEST_F(InputFixture, EveryPixelHitsTheCellDrawnThereInAllOrientationsAndZooms)
     for (int zoom : {1, 2, 3}) {
         Zoom(zoom, 6, 1);
         for (int orientation = 0; orientation < 4; ++orientation) {
-            state.imageOrientation = orientation;
+            state.view.orientation = orientation;
             const QImage image = view->grab().toImage();
             const QRect area = view->ScreenLayout().image;
             int hits = 0;
@@ -132,39 +132,39 @@ TEST_F(InputFixture, EveryPixelHitsTheCellDrawnThereInAllOrientationsAndZooms)
 TEST_F(InputFixture, ClickOnTheLeftmostColumnMirroredSelectsTheLastVisibleColumn)
 {
     Zoom(2, 3, 3);
-    state.imageOrientation = 1; // "-X,+Y"
+    state.view.orientation = 1; // "-X,+Y"
     Lay();
     const QRect area = view->ScreenLayout().image;
     Click({area.left(), area.top()});
     EXPECT_EQ(Targets(), (Points{{doc->m_nLastCol, doc->m_nFirstRow}}));
     EXPECT_LT(doc->m_nLastCol, kCols - 1); // the zoom window, not the grid, decides
-    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_EQ(state.tools.dragMode, DragMode::None);
 }
 
 TEST_F(InputFixture, LineDraggedThroughTheViewSelectsTheLineRuleInEveryOrientation)
 {
-    state.cursorType = 2;
+    state.tools.tool = CursorTool::Line;
     for (int orientation = 0; orientation < 4; ++orientation) {
-        state.imageOrientation = orientation;
+        state.view.orientation = orientation;
         doc->ClearAll();
         Press(Centre(1, 5));
         Move(Centre(8, 0));
         Move(Centre(7, 2));
-        EXPECT_EQ(state.dragCurrent.x, 7);
-        EXPECT_EQ(state.dragCurrent.y, 2);
+        EXPECT_EQ(state.tools.dragCurrent.x, 7);
+        EXPECT_EQ(state.tools.dragCurrent.y, 2);
         Move(Elsewhere());
         Release(Elsewhere());
         Points expected;
         ForEachLinePoint({1, 5}, {7, 2}, [&](int c, int r) { expected.insert({c, r}); });
         EXPECT_EQ(Targets(), expected) << orientation;
-        EXPECT_EQ(state.dragMode, DragMode::None);
+        EXPECT_EQ(state.tools.dragMode, DragMode::None);
     }
 }
 
 TEST_F(InputFixture, DoubleClickRetimesATargetAndSetsTheZoomCentre)
 {
     SetTime(3, 3, 30.0f);
-    state.defaultScanTime = 45.0f;
+    state.tools.defaultScanTime = 45.0f;
     Click(Centre(3, 3));
     EXPECT_EQ(doc->m_pScanTime[static_cast<std::size_t>(doc->IndexOf(3, 3))], 30.0f);
     DoubleClick(Centre(3, 3));
@@ -215,26 +215,26 @@ TEST_F(InputFixture, OptionsAcceptedFromTheViewRepaintsIt)
     };
     Click(Elsewhere(), Qt::RightButton);
     const QImage image = view->grab().toImage();
-    EXPECT_EQ(state.background, Rgb(0, 0, 0));
+    EXPECT_EQ(state.colours.background, Rgb(0, 0, 0));
     EXPECT_EQ(Rgb24(image.pixel(Elsewhere())), 0u);
 }
 
 TEST_F(InputFixture, GestureEndsWhenItsReleaseIsLost)
 {
-    state.cursorType = 4;
+    state.tools.tool = CursorTool::Rectangle;
     view->show();
     Press(Centre(0, 0));
     Move(Centre(2, 1));
     // The next move arrives with no button held: the release went elsewhere.
     Move(Centre(8, 6), Qt::NoButton);
-    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_EQ(state.tools.dragMode, DragMode::None);
     EXPECT_EQ(doc->ScanCount(), 6);
 
-    state.cursorType = 2;
+    state.tools.tool = CursorTool::Line;
     Press(Centre(0, 6));
     Move(Centre(3, 6));
     view->hide(); // the window closed mid-gesture
-    EXPECT_EQ(state.dragMode, DragMode::None);
+    EXPECT_EQ(state.tools.dragMode, DragMode::None);
     EXPECT_EQ(doc->ScanCount(), 10);
 }
 
@@ -261,10 +261,10 @@ TEST_F(InputFixture, PendingShapeFollowingThePointerDrawsAsAFreshRepaint)
     SetTime(0, 0, 900.0f);
     state.liveScan.SetActive(doc.get());
     state.liveScan.SetMarker(5, 2);
-    for (int tool : {4, 2}) {
-        state.cursorType = tool;
+    for (CursorTool tool : {CursorTool::Rectangle, CursorTool::Line}) {
+        state.tools.tool = tool;
         Zoom(1, -1, -1);
-        state.imageOrientation = tool == 4 ? 2 : 1;
+        state.view.orientation = tool == CursorTool::Rectangle ? 2 : 1;
         Press(Centre(3, 3));
         view->grab();
         for (auto [col, row] : {std::pair{6, 5}, {8, 6}, {5, 4}, {0, 0}, {1, 6}, {3, 3}, {8, 0}}) {
@@ -272,7 +272,8 @@ TEST_F(InputFixture, PendingShapeFollowingThePointerDrawsAsAFreshRepaint)
             const QImage shown = view->grab().toImage();
             CVespiraView fresh(*doc, state);
             fresh.resize(view->size());
-            ASSERT_EQ(shown, fresh.grab().toImage()) << tool << ": " << col << "," << row;
+            ASSERT_EQ(shown, fresh.grab().toImage())
+                << static_cast<int>(tool) << ": " << col << "," << row;
         }
         Release(Centre(8, 0));
     }

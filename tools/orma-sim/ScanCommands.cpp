@@ -1,6 +1,7 @@
 #include "document/CPatternFile.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
+#include "document/DocumentServices.h"
+#include "document/IHostUi.h"
 #include "tools/orma-sim/CScanRunner.h"
 #include "tools/orma-sim/Commands.h"
 #include "tools/orma-sim/SimOptions.h"
@@ -127,8 +128,8 @@ int RunReplay(const QStringList& args)
     }
 
     CStderrUi ui;
-    CProgramState state(ui);
-    CVespiraDoc file(state);
+    DocumentServices services(ui);
+    CVespiraDoc file(services);
     CVespiraDoc* doc = &file;
     const QString path = options.parser.positionalArguments().first();
     if (!ReadPatternFile(*doc, QFile::encodeName(path))) {

@@ -4,14 +4,19 @@
 #include "base/FilePath.h"
 #include "base/FixedText.h"
 #include "base/NumberText.h"
+#include "display/ColourSettings.h"
 #include "display/LookupTable.h"
 #include "document/CPatternFile.h"
-#include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
+#include "document/DocumentServices.h"
+#include "document/IHostUi.h"
+#include "document/ViewOptions.h"
 #include "journal/CJournalFile.h"
 #include "journal/ScanJournalFormat.h"
 #include "render/CCellImage.h"
 #include "render/PrintedPage.h"
+#include "render/RenderContext.h"
+#include "render/ToolState.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -206,7 +211,7 @@ int ExportPng(CVespiraDoc& doc, int argc, char** argv)
                                                                                                : 1;
 }
 
-int ExportPdf(CVespiraDoc& doc, const CProgramState& state, const char* in, const char* out)
+int ExportPdf(CVespiraDoc& doc, const RenderContext& context, const char* in, const char* out)
 {
     if (!Read(doc, in))
         return 1;
@@ -221,7 +226,7 @@ int ExportPdf(CVespiraDoc& doc, const CProgramState& state, const char* in, cons
         writer.setTitle(QString::fromLocal8Bit(in));
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-        drawn = PrintPatternPage(writer, doc, state, QGuiApplication::font());
+        drawn = PrintPatternPage(writer, doc, context, QGuiApplication::font());
     }
     if (!drawn) {
         std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
@@ -304,8 +309,8 @@ int main(int argc, char** argv)
         pdf ? std::make_unique<QGuiApplication>(argc, argv)
             : std::make_unique<QCoreApplication>(argc, argv);
     CStderrUi ui;
-    CProgramState state(ui);
-    CVespiraDoc doc(state);
+    DocumentServices services(ui);
+    CVespiraDoc doc(services);
 
     if (command == "info" && argc == 3)
         return Info(doc, argv[2]);
@@ -317,7 +322,12 @@ int main(int argc, char** argv)
         return Recover(doc, argv[2], argv[3]);
     if (command == "export" && argc >= 4 && EndsWith(argv[3], ".png"))
         return ExportPng(doc, argc, argv);
-    if (pdf)
-        return ExportPdf(doc, state, argv[2], argv[3]);
+    if (pdf) {
+        // The printed page with the program's start-up colours and switches.
+        const ProgramColours colours;
+        const ViewOptions options;
+        const ToolState tools;
+        return ExportPdf(doc, {colours, options, tools, services.liveScan}, argv[2], argv[3]);
+    }
     return Usage(2);
 }
