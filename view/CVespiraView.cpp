@@ -2,12 +2,12 @@
 
 #include "display/ColourSettings.h"
 #include "display/dialogs/CColorScaleDlg.h"
-#include "display/dialogs/COptionsDlg.h"
 #include "document/CVespiraDoc.h"
 #include "render/CPatternPainter.h"
 #include "render/LineRule.h"
 #include "render/PrintedPage.h"
 #include "render/ViewTexts.h"
+#include "view/OptionsCommand.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -371,9 +371,7 @@ void CVespiraView::OpenColourScaleDialog()
 
 void CVespiraView::OpenOptionsDialog()
 {
-    COptionsDlg dialog(m_state, this);
-    if (m_state.ui->ExecDialog(dialog) == QDialog::Accepted)
-        RepaintAllViews();
+    OpenOptions(m_state, *m_state.ui, this);
 }
 
 void CVespiraView::RepaintAllViews()
