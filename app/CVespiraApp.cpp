@@ -1,11 +1,11 @@
 #include "app/CVespiraApp.h"
 
+#include "app/CActiveViewCommands.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CScanRecovery.h"
 #include "app/CSingleInstance.h"
 #include "app/CSplashWnd.h"
-#include "app/CViewCommands.h"
 #include "app/Resources.h"
 #include "base/FilePath.h"
 #include "display/ColourSettings.h"
