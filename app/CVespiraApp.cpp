@@ -109,10 +109,8 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
     SetStartupValues(m_state);
 
     // 8. The settings, and the look-up table they name.
-    const SettingsReadResult read = m_settings.Read(m_state, m_startShow);
+    const SettingsReadResult read = m_settings.Read(m_state);
     m_showState = read.showState;
-    if (m_startShow == ShowState::Minimized)
-        m_showState = ShowState::Minimized;
     if (read.keyOpened)
         LoadLookupTable();
 
