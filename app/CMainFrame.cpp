@@ -79,6 +79,8 @@ CMainFrame::CMainFrame(CProgramState& state, CDocManager& docs, IHostUi& ui, QWi
 
     m_pCommands = new CCommandRouter(this);
     m_pCommands->SetRouteCheck([this](CommandRoute route) {
+        if (!m_pChildren)
+            return false; // the window is going
         return route == CommandRoute::View ? ActiveView() != nullptr : ActiveChild() != nullptr;
     });
     // Every command's keys work in the main window and all its child windows.
