@@ -1,6 +1,6 @@
 #include "app/CChildFrame.h"
 
-#include "app/CDocManager.h"
+#include "app/IChildFrameOwner.h"
 #include "document/CVespiraDoc.h"
 #include "view/CVespiraView.h"
 
@@ -8,9 +8,9 @@
 #include <QCloseEvent>
 #include <QMenu>
 
-CChildFrame::CChildFrame(CVespiraDoc& doc, const ViewContext& views, CDocManager& manager,
+CChildFrame::CChildFrame(CVespiraDoc& doc, const ViewContext& views, IChildFrameOwner& owner,
                          QWidget* parent)
-    : QMdiSubWindow(parent), m_pDoc(&doc), m_manager(manager)
+    : QMdiSubWindow(parent), m_pDoc(&doc), m_owner(owner)
 {
     m_pView = new CVespiraView(doc, views, this);
     setWidget(m_pView);
@@ -28,12 +28,12 @@ CChildFrame::CChildFrame(CVespiraDoc& doc, const ViewContext& views, CDocManager
 
 CChildFrame::~CChildFrame()
 {
-    m_manager.FrameDestroyed(this);
+    m_owner.FrameDestroyed(this);
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event)
 {
-    if (!m_manager.OnCloseFrame(this)) {
+    if (!m_owner.OnCloseFrame(this)) {
         event->ignore();
         return;
     }

@@ -2,19 +2,19 @@
 
 #include <QMdiSubWindow>
 
-class CDocManager;
 struct ViewContext;
 class CVespiraDoc;
 class CVespiraView;
+class IChildFrameOwner;
 
-// The child window of one pattern view. Created, titled and closed by the document
-// manager; closing the last window of a document asks to save it first.
+// The child window of one pattern view. Created, titled and closed by its owner, the
+// document manager, which decides whether it may close.
 class CChildFrame : public QMdiSubWindow
 {
     Q_OBJECT
 
 public:
-    CChildFrame(CVespiraDoc& doc, const ViewContext& views, CDocManager& manager,
+    CChildFrame(CVespiraDoc& doc, const ViewContext& views, IChildFrameOwner& owner,
                 QWidget* parent = nullptr);
     ~CChildFrame() override;
 
@@ -27,5 +27,5 @@ protected:
 private:
     CVespiraDoc* m_pDoc;
     CVespiraView* m_pView;
-    CDocManager& m_manager;
+    IChildFrameOwner& m_owner;
 };

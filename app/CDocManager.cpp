@@ -1,16 +1,14 @@
 #include "app/CDocManager.h"
 
 #include "app/CChildFrame.h"
-#include "app/ChildPlacement.h"
+#include "app/IChildWindowArea.h"
 #include "base/FilePath.h"
 #include "document/CVespiraDoc.h"
 #include "view/CVespiraView.h"
 
 #include <QDir>
-#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMdiArea>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -67,37 +65,9 @@ CDocManager::~CDocManager()
     m_docs.clear();
 }
 
-void CDocManager::SetMdiArea(QMdiArea* area)
-{
-    if (m_pMdiArea)
-        m_pMdiArea->removeEventFilter(this);
-    m_pMdiArea = area;
-    m_placeWhenShown.clear();
-    if (area)
-        area->installEventFilter(this);
-}
-
-bool CDocManager::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_pMdiArea && !m_placeWhenShown.isEmpty() && m_pMdiArea->isVisible() &&
-        (event->type() == QEvent::Show || event->type() == QEvent::Resize)) {
-        // Until the user moves or sizes them, they follow the area to its real size.
-        const QSize area = ChildArea(*m_pMdiArea);
-        const int step = CascadeStep(*m_pMdiArea);
-        for (int i = 0; i < m_placeWhenShown.size(); ++i) {
-            PendingPlacement& pending = m_placeWhenShown[i];
-            if (!pending.frame || pending.frame->geometry() != pending.placed)
-                continue;
-            pending.frame->setGeometry(CascadeRect(area, i, step));
-            pending.placed = pending.frame->geometry();
-        }
-    }
-    return QObject::eventFilter(watched, event);
-}
-
 QWidget* CDocManager::DialogParent() const
 {
-    return m_pMdiArea ? m_pMdiArea->window() : nullptr;
+    return m_pArea ? m_pArea->DialogParent() : nullptr;
 }
 
 QString CDocManager::FileDialogFilter()
@@ -123,16 +93,6 @@ QList<CChildFrame*> CDocManager::FramesOf(const CVespiraDoc* doc) const
     return frames;
 }
 
-CChildFrame* CDocManager::ActiveFrame() const
-{
-    if (!m_pMdiArea)
-        return nullptr;
-    auto* frame = qobject_cast<CChildFrame*>(m_pMdiArea->currentSubWindow());
-    if (frame == nullptr || !m_frames.contains(frame))
-        frame = qobject_cast<CChildFrame*>(m_pMdiArea->activeSubWindow());
-    return frame != nullptr && m_frames.contains(frame) ? frame : nullptr;
-}
-
 CVespiraDoc* CDocManager::Adopt(std::unique_ptr<CVespiraDoc> owned)
 {
     CVespiraDoc* doc = owned.get();
@@ -149,23 +109,12 @@ CChildFrame* CDocManager::CreateFrame(CVespiraDoc* doc)
 {
     auto* frame = new CChildFrame(*doc, m_views, *this);
     m_frames << frame;
-    if (m_pMdiArea) {
-        // The next place of the cascade, inside the area.
-        const int index = static_cast<int>(CascadedWindows(*m_pMdiArea).size());
-        m_pMdiArea->addSubWindow(frame);
-        frame->setGeometry(CascadeRect(ChildArea(*m_pMdiArea), index, CascadeStep(*m_pMdiArea)));
-        // A window made before the main window is shown (a file on the command line) is
-        // placed again when the area has its real size.
-        m_placeWhenShown.removeIf([](const PendingPlacement& p) { return !p.frame; });
-        if (m_pMdiArea->isVisible())
-            m_placeWhenShown.clear();
-        else
-            m_placeWhenShown << PendingPlacement{frame, frame->geometry()};
-    }
+    if (m_pArea)
+        m_pArea->AddFrame(*frame);
     UpdateFrameTitles(doc);
     frame->show();
-    if (m_pMdiArea)
-        m_pMdiArea->setActiveSubWindow(frame);
+    if (m_pArea)
+        m_pArea->ActivateFrame(*frame);
     frame->widget()->setFocus();
     emit documentsChanged();
     return frame;
@@ -204,9 +153,9 @@ CVespiraDoc* CDocManager::OpenDocumentFile(const QByteArray& path)
     for (const auto& doc : m_docs) {
         if (SamePath(doc->GetPathName(), full)) {
             const QList<CChildFrame*> frames = FramesOf(doc.get());
-            if (!frames.isEmpty() && m_pMdiArea) {
+            if (!frames.isEmpty() && m_pArea) {
                 frames.constFirst()->show();
-                m_pMdiArea->setActiveSubWindow(frames.constFirst());
+                m_pArea->ActivateFrame(*frames.constFirst());
             }
             return doc.get();
         }
@@ -350,9 +299,9 @@ void CDocManager::DetachFrame(CChildFrame* frame)
     // the event loop, so it may be the one whose close is being handled.
     frame->setAttribute(Qt::WA_DeleteOnClose, false);
     frame->hide();
-    // Out of the MDI area at once, so its list of windows is right before the deletion.
-    if (m_pMdiArea && frame->mdiArea() == m_pMdiArea)
-        m_pMdiArea->removeSubWindow(frame);
+    // Out of the area at once, so its list of windows is right before the deletion.
+    if (m_pArea)
+        m_pArea->RemoveFrame(*frame);
     UpdateFrameTitles(doc);
 }
 

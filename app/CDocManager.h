@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/IChildFrameOwner.h"
+
 #include <QByteArrayList>
 #include <QList>
-#include <QMdiArea>
 #include <QObject>
 #include <QPointer>
-#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -17,15 +17,16 @@
 
 class CChildFrame;
 class CVespiraDoc;
+class IChildWindowArea;
 class IHostUi;
-class QMdiArea;
 class QWidget;
 
 // The document framework of the program: New, Open, Save, Save As, Close, New Window,
 // the titles ORMA1, ORMA2, ..., the "Save changes to %1?" question before a document
 // closes (through CVespiraDoc::SaveModified) and the recent-file list of 3 entries.
-// Documents are shown in child frames (one CVespiraView each) of a QMdiArea.
-class CDocManager : public QObject
+// Documents are shown in child frames (one CVespiraView each), in the window area given
+// (the main window's MDI area), else each in a window of its own.
+class CDocManager : public QObject, public IChildFrameOwner
 {
     Q_OBJECT
 
@@ -41,8 +42,8 @@ public:
                 QObject* parent = nullptr);
     ~CDocManager() override;
 
-    void SetMdiArea(QMdiArea* area);
-    QMdiArea* MdiArea() const { return m_pMdiArea; }
+    // Where the frames are shown from now on; nullptr: each in a window of its own.
+    void SetWindowArea(IChildWindowArea* area) { m_pArea = area; }
 
     // New (Ctrl+N, and the NEWIMAGE remote command): a document from the pending grid
     // (OnNewDocument), which makes itself the active document; refused silently when
@@ -70,7 +71,7 @@ public:
     CChildFrame* OnWindowNew(CVespiraDoc* doc);
     // Asked by a child frame that is about to close; true lets it close. Closing the last
     // window of a document asks SaveModified and closes the document.
-    bool OnCloseFrame(CChildFrame* frame);
+    bool OnCloseFrame(CChildFrame* frame) override;
     // OnCloseDocument, then its windows go and the document is deleted.
     void CloseDocument(CVespiraDoc* doc);
     // Exit: SaveModified of every document in turn, also of one made while a question was
@@ -78,13 +79,11 @@ public:
     bool SaveAllModified();
     void CloseAllDocuments();
     // A child frame is being destroyed (with the main window, or after its close).
-    void FrameDestroyed(CChildFrame* frame);
+    void FrameDestroyed(CChildFrame* frame) override;
 
     std::vector<CVespiraDoc*> Documents() const;
     QList<CChildFrame*> FramesOf(const CVespiraDoc* doc) const;
     QList<CChildFrame*> Frames() const { return m_frames; }
-    // The child frame that is (or was last) active in the MDI area.
-    CChildFrame* ActiveFrame() const;
 
     // The recent-file list, newest first; paths as bytes (see FilePath.h).
     QByteArrayList RecentFiles() const { return m_recentFiles; }
@@ -107,9 +106,6 @@ public:
     std::function<QString(const QString& suggested)> promptOpenFileName;
     std::function<QString(const QString& suggested)> promptSaveFileName;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 signals:
     void documentsChanged();
     void recentFilesChanged();
@@ -127,7 +123,7 @@ private:
     DocumentServices& m_services;
     const ViewContext m_views;
     IHostUi& m_ui;
-    QPointer<QMdiArea> m_pMdiArea;
+    IChildWindowArea* m_pArea = nullptr;
     std::vector<std::unique_ptr<CVespiraDoc>> m_docs;
     QList<CChildFrame*> m_frames;
     // Windows and documents handed to deleteLater, in that order; deleted with the
@@ -135,12 +131,6 @@ private:
     QList<QPointer<QObject>> m_pendingDeletes;
     QByteArrayList m_recentFiles;
     QString m_strLastFolder;
-    struct PendingPlacement
-    {
-        QPointer<CChildFrame> frame;
-        QRect placed;
-    };
-    QList<PendingPlacement> m_placeWhenShown;
     int m_nUntitledCount = 0;
     bool m_bClosingDocument = false;
 };

@@ -21,11 +21,6 @@ void CSplashWnd::EnableSplashScreen(bool enable)
     g_bSplashEnabled = enable;
 }
 
-bool CSplashWnd::IsSplashEnabled()
-{
-    return g_bSplashEnabled;
-}
-
 CSplashWnd* CSplashWnd::Current()
 {
     return g_pSplash.data();

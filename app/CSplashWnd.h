@@ -18,7 +18,6 @@ public:
 
     // Called once by start-up before the main window exists ("/NOS" switches it off).
     static void EnableSplashScreen(bool enable);
-    static bool IsSplashEnabled();
     // Called by the main window at the end of its creation, with itself as parent. Does
     // nothing when the splash is not enabled or already exists (it shows once per run).
     static void ShowSplashScreen(QWidget* parent);

@@ -1,11 +1,11 @@
 #include "app/CVespiraApp.h"
 
+#include "app/CActiveViewCommands.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CScanRecovery.h"
 #include "app/CSingleInstance.h"
 #include "app/CSplashWnd.h"
-#include "app/CViewCommands.h"
 #include "app/Resources.h"
 #include "base/FilePath.h"
 #include "display/ColourSettings.h"
@@ -107,10 +107,8 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
     SetStartupValues(m_state);
 
     // 8. The settings, and the look-up table they name.
-    const SettingsReadResult read = m_settings.Read(m_state, m_startShow);
+    const SettingsReadResult read = m_settings.Read(m_state);
     m_showState = read.showState;
-    if (m_startShow == ShowState::Minimized)
-        m_showState = ShowState::Minimized;
     if (read.keyOpened)
         LoadLookupTable();
 

@@ -48,23 +48,15 @@ public:
     // InitInstance, the event loop, ExitInstance; the process's exit status.
     int Run(const CommandLineInfo& commandLine);
 
-    // How the shell asked the program to show its main window (a start minimised
-    // keeps it minimised whatever "WndMaximized" says).
-    void SetStartShowState(ShowState state) { m_startShow = state; }
     // Skips the single-instance check (tests that run several application objects).
     void SetSingleInstanceCheck(bool enabled) { m_bSingleInstanceCheck = enabled; }
 
     ProgramState& State() { return m_state; }
     DocumentServices& Services() { return m_services; }
-    CQtHostUi& HostUi() { return m_ui; }
-    CSettings& Settings() { return m_settings; }
     CDocManager& DocManager() { return m_docs; }
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
     IRemoteHost* RemoteHost() const;
     CSingleInstance* SingleInstance() const { return m_pInstance.get(); }
-    // None when $VESPIRA_SCAN_JOURNAL is "off" (the benchmark's comparison run).
-    CScanJournal* ScanJournal() const { return m_pScanJournal.get(); }
-    ShowState MainShowState() const { return m_showState; }
 
     // The start-up values of step 7 (those that depend on the desktop: Foreground and
     // Background from the system's text and window colours).
@@ -89,7 +81,8 @@ private:
     DocumentServices m_services;
     ProgramState m_state;
     JobFields m_job;
-    // Outlives the documents, which report to it until they are gone.
+    // Outlives the documents, which report to it until they are gone. None when
+    // $VESPIRA_SCAN_JOURNAL is "off" (the benchmark's comparison run).
     std::unique_ptr<CScanJournal> m_pScanJournal;
     CSettings m_settings;
     CDocManager m_docs;
@@ -97,7 +90,6 @@ private:
     std::unique_ptr<CSingleInstance> m_pInstance;
     std::unique_ptr<CRemoteCommandHandler> m_pRemoteHandler;
     std::unique_ptr<CPipeListener> m_pPipeListener;
-    ShowState m_startShow = ShowState::Default;
     ShowState m_showState = ShowState::Default;
     bool m_bSingleInstanceCheck = true;
 };

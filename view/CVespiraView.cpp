@@ -2,12 +2,12 @@
 
 #include "display/ColourSettings.h"
 #include "display/dialogs/CColorScaleDlg.h"
-#include "display/dialogs/COptionsDlg.h"
 #include "document/CVespiraDoc.h"
 #include "render/CPatternPainter.h"
 #include "render/LineRule.h"
 #include "render/PrintedPage.h"
 #include "render/ViewTexts.h"
+#include "view/OptionsCommand.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -366,9 +366,7 @@ void CVespiraView::OpenColourScaleDialog()
 
 void CVespiraView::OpenOptionsDialog()
 {
-    COptionsDlg dialog(m_context.colours, m_context.Ui(), this);
-    if (m_context.Ui().ExecDialog(dialog) == QDialog::Accepted)
-        RepaintAllViews();
+    OpenOptions(m_context.colours, m_context.Ui(), this);
 }
 
 void CVespiraView::RepaintAllViews()

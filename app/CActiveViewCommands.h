@@ -5,23 +5,27 @@
 
 #include <memory>
 
-class CMainFrame;
+class CChildWindows;
+class CCommandRouter;
 class CVespiraView;
 class IHostUi;
 class QPrinter;
+class QWidget;
 
-// The handlers of the pattern view's commands (zoom, overlay and header switches, Clear
-// All, Undo, Copy, Send targets, printing) and the printer that Print Setup chooses for
-// later prints. Each view command goes to the active pattern view.
-class CViewCommands : public QObject
+// The commands that act on the active pattern view: zoom, the overlay and header
+// switches, Clear All, Undo, Copy, Send targets and printing, with the printer that Print
+// Setup chooses for later prints; and the keypad's + and - for the zoom commands where
+// the shortcut map does not take them.
+class CActiveViewCommands : public QObject
 {
     Q_OBJECT
 
 public:
-    CViewCommands(CMainFrame& frame, IHostUi& ui);
-    ~CViewCommands() override;
-
-    QPrinter& Printer() { return *m_pPrinter; }
+    // Registers the handlers with commands; window is the main window, the parent of
+    // the print dialogs and the window whose keypad keys zoom.
+    CActiveViewCommands(CCommandRouter& commands, const CChildWindows& children, QWidget& window,
+                        IHostUi& ui);
+    ~CActiveViewCommands() override;
 
     // Print: the print dialog, then one page on the printer chosen there.
     void OnFilePrint(CVespiraView& view);
@@ -38,7 +42,9 @@ private:
     void Register(int id, void (CVespiraView::*command)());
     void PrintOn(CVespiraView& view, QPrinter& printer);
 
-    CMainFrame& m_frame;
+    CCommandRouter& m_commands;
+    const CChildWindows& m_children;
+    QWidget& m_window;
     IHostUi& m_ui;
     std::unique_ptr<QPrinter> m_pPrinter;
 };

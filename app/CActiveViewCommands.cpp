@@ -1,6 +1,7 @@
-#include "app/CViewCommands.h"
+#include "app/CActiveViewCommands.h"
 
-#include "app/CMainFrame.h"
+#include "app/CChildWindows.h"
+#include "app/CCommandRouter.h"
 #include "app/CommandIds.h"
 #include "document/IHostUi.h"
 #include "view/CVespiraView.h"
@@ -21,8 +22,9 @@ const char kPrintFailed[] = "Failed to start print job.";
 
 } // namespace
 
-CViewCommands::CViewCommands(CMainFrame& frame, IHostUi& ui)
-    : QObject(&frame), m_frame(frame), m_ui(ui),
+CActiveViewCommands::CActiveViewCommands(CCommandRouter& commands, const CChildWindows& children,
+                                         QWidget& window, IHostUi& ui)
+    : m_commands(commands), m_children(children), m_window(window), m_ui(ui),
       m_pPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     Register(ID_VIEW_OVERLAY, &CVespiraView::OnViewOverlay);
@@ -34,81 +36,81 @@ CViewCommands::CViewCommands(CMainFrame& frame, IHostUi& ui)
     Register(ID_EDIT_UNDO, &CVespiraView::OnEditUndo);
     Register(ID_EDIT_COPY, &CVespiraView::OnEditCopy);
     Register(ID_SEND_TARGETS, &CVespiraView::OnSendTargets);
-    auto print = [this](int id, void (CViewCommands::*command)(CVespiraView&)) {
-        m_frame.SetCommandHandler(id, [this, command]() {
-            if (CVespiraView* view = m_frame.ActiveView())
+    auto print = [this](int id, void (CActiveViewCommands::*command)(CVespiraView&)) {
+        m_commands.SetCommandHandler(id, [this, command]() {
+            if (CVespiraView* view = m_children.ActiveView())
                 (this->*command)(*view);
         });
     };
-    print(ID_FILE_PRINT, &CViewCommands::OnFilePrint);
-    print(ID_FILE_PRINT_DIRECT, &CViewCommands::OnFilePrintDirect);
-    print(ID_FILE_PRINT_PREVIEW, &CViewCommands::OnFilePrintPreview);
-    m_frame.SetCommandHandler(ID_FILE_PRINT_SETUP, [this]() { OnFilePrintSetup(); });
+    print(ID_FILE_PRINT, &CActiveViewCommands::OnFilePrint);
+    print(ID_FILE_PRINT_DIRECT, &CActiveViewCommands::OnFilePrintDirect);
+    print(ID_FILE_PRINT_PREVIEW, &CActiveViewCommands::OnFilePrintPreview);
+    m_commands.SetCommandHandler(ID_FILE_PRINT_SETUP, [this]() { OnFilePrintSetup(); });
     qApp->installEventFilter(this);
 }
 
-CViewCommands::~CViewCommands()
+CActiveViewCommands::~CActiveViewCommands()
 {
     qApp->removeEventFilter(this);
 }
 
-bool CViewCommands::eventFilter(QObject* watched, QEvent* event)
+bool CActiveViewCommands::eventFilter(QObject* watched, QEvent* event)
 {
     // Under X11 the shortcut map does not match keys with the keypad modifier, so the
     // keypad's + and - reach the window as plain key presses: they zoom from here.
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
-        static_cast<QWidget*>(watched)->window() != &m_frame)
+        static_cast<QWidget*>(watched)->window() != &m_window)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->modifiers() != Qt::KeypadModifier ||
         (key->key() != Qt::Key_Plus && key->key() != Qt::Key_Minus))
         return false;
-    QAction* action = m_frame.Action(key->key() == Qt::Key_Plus ? ID_ZOOM_IN : ID_ZOOM_OUT);
-    m_frame.UpdateCommandUi();
+    QAction* action = m_commands.Action(key->key() == Qt::Key_Plus ? ID_ZOOM_IN : ID_ZOOM_OUT);
+    m_commands.UpdateCommandUi();
     if (action != nullptr && action->isEnabled())
         action->trigger();
     return true;
 }
 
-void CViewCommands::Register(int id, void (CVespiraView::*command)())
+void CActiveViewCommands::Register(int id, void (CVespiraView::*command)())
 {
-    m_frame.SetCommandHandler(id, [this, command]() {
-        if (CVespiraView* view = m_frame.ActiveView())
+    m_commands.SetCommandHandler(id, [this, command]() {
+        if (CVespiraView* view = m_children.ActiveView())
             (view->*command)();
     });
 }
 
-void CViewCommands::PrintOn(CVespiraView& view, QPrinter& printer)
+void CActiveViewCommands::PrintOn(CVespiraView& view, QPrinter& printer)
 {
     if (!view.Print(printer))
         m_ui.ShowMessage(QString::fromLatin1(kPrintFailed));
 }
 
-void CViewCommands::OnFilePrint(CVespiraView& view)
+void CActiveViewCommands::OnFilePrint(CVespiraView& view)
 {
-    QPrintDialog dialog(m_pPrinter.get(), &m_frame);
+    QPrintDialog dialog(m_pPrinter.get(), &m_window);
     if (m_ui.ExecDialog(dialog) == QDialog::Accepted)
         PrintOn(view, *m_pPrinter);
 }
 
-void CViewCommands::OnFilePrintDirect(CVespiraView& view)
+void CActiveViewCommands::OnFilePrintDirect(CVespiraView& view)
 {
     QString error;
     if (!PrintOnDefaultPrinter(view, error))
         m_ui.ShowMessage(error);
 }
 
-void CViewCommands::OnFilePrintPreview(CVespiraView& view)
+void CActiveViewCommands::OnFilePrintPreview(CVespiraView& view)
 {
-    QPrintPreviewDialog preview(m_pPrinter.get(), &m_frame);
+    QPrintPreviewDialog preview(m_pPrinter.get(), &m_window);
     connect(&preview, &QPrintPreviewDialog::paintRequested, &view,
             [&view](QPrinter* printer) { view.Print(*printer); });
     m_ui.ExecDialog(preview);
 }
 
-void CViewCommands::OnFilePrintSetup()
+void CActiveViewCommands::OnFilePrintSetup()
 {
-    QPageSetupDialog dialog(m_pPrinter.get(), &m_frame);
+    QPageSetupDialog dialog(m_pPrinter.get(), &m_window);
     dialog.setWindowTitle(QStringLiteral("Print Setup"));
     m_ui.ExecDialog(dialog);
 }
