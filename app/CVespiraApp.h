@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class CLiveViewCommands;
 class CMainFrame;
 class CSingleInstance;
 class CPipeListener;
@@ -57,6 +58,7 @@ public:
     CSettings& Settings() { return m_settings; }
     CDocManager& DocManager() { return m_docs; }
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
+    CLiveViewCommands* LiveView() const { return m_pLiveView; }
     IRemoteHost* RemoteHost() const;
     CSingleInstance* SingleInstance() const { return m_pInstance.get(); }
     // None when $VESPIRA_SCAN_JOURNAL is "off" (the benchmark's comparison run).
@@ -89,6 +91,8 @@ private:
     CSettings m_settings;
     CDocManager m_docs;
     std::unique_ptr<CMainFrame> m_pMainFrame;
+    // Owned by the main window, whose command it handles.
+    CLiveViewCommands* m_pLiveView = nullptr;
     std::unique_ptr<CSingleInstance> m_pInstance;
     std::unique_ptr<CRemoteCommandHandler> m_pRemoteHandler;
     std::unique_ptr<CPipeListener> m_pPipeListener;
