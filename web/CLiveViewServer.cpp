@@ -69,6 +69,7 @@ struct CLiveViewServer::Watched
 
     // This update's.
     bool reset = false;
+    bool titleChanged = false;
     bool coloursChanged = false;
     bool targetsChanged = false;
     bool progressChanged = false;
@@ -370,7 +371,9 @@ void CLiveViewServer::Tick()
                    seen.ny != w->seen.ny || seen.data != w->seen.data ||
                    seen.xBeg != w->seen.xBeg || seen.xInc != w->seen.xInc ||
                    seen.yBeg != w->seen.yBeg || seen.yEnd != w->seen.yEnd ||
-                   seen.yInc != w->seen.yInc || seen.title != w->seen.title;
+                   seen.yInc != w->seen.yInc;
+        // The title changes with every point of a scan ("Collecting: ..."): it goes alone.
+        w->titleChanged = seen.title != w->seen.title;
         w->coloursChanged = lookChanged || seen.colours != w->seen.colours ||
                             seen.min != w->seen.min || seen.max != w->seen.max;
         w->targetsChanged = seen.generation != w->seen.generation;
@@ -406,6 +409,8 @@ void CLiveViewServer::Tick()
             SendFull(*viewer, w);
             continue;
         }
+        if (w->titleChanged)
+            Send(*viewer, LiveMessage::Title(w->id, w->seen.title), false);
         if (w->coloursChanged) {
             if (w->colours.isEmpty())
                 w->colours = LiveMessage::Colours(*w->doc, look);

@@ -101,6 +101,11 @@ QByteArray Pattern(int id, const CVespiraDoc& doc, int orientation)
                  {"yCaption", axes.yCaption}});
 }
 
+QByteArray Title(int id, const QString& title)
+{
+    return Json({{"type", "title"}, {"id", id}, {"title", title}});
+}
+
 QByteArray NoPattern()
 {
     return Json({{"type", "none"}});

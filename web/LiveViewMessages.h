@@ -58,6 +58,8 @@ inline constexpr int kHeaderSize = 16;
 QByteArray Patterns(const std::vector<LivePatternEntry>& patterns, int chosen);
 // The pattern's id, title, grid, axis texts and the X and Y text of every column and row.
 QByteArray Pattern(int id, const CVespiraDoc& doc, int orientation);
+// The pattern's new title.
+QByteArray Title(int id, const QString& title);
 // Nothing to show: no pattern is open.
 QByteArray NoPattern();
 // The colour table, the intensity range and the look.

@@ -248,6 +248,15 @@ TEST_F(LiveViewServerTest, AViewerGetsEverythingOnceThenOnlyTheChanges)
                                                       {doc.IndexOf(4, 1), -5}}));
     EXPECT_FALSE(reset);
 
+    // A new title (a scan retitles its pattern with every point) goes alone.
+    const std::size_t cellsBefore = viewer.binaries.size();
+    const std::size_t textsBefore = viewer.texts.size();
+    doc.SetTitle("Collecting: X: 1.0");
+    ASSERT_TRUE(viewer.WaitFor("title", textsBefore));
+    EXPECT_EQ((*viewer.LastOf("title"))["title"].toString(), "Collecting: X: 1.0");
+    QTest::qWait(200);
+    EXPECT_EQ(viewer.binaries.size(), cellsBefore);
+
     // A range change sends the colours and range, not the cells again.
     const std::size_t texts = viewer.texts.size();
     const std::size_t binaries = viewer.binaries.size();
@@ -275,7 +284,8 @@ TEST_F(LiveViewServerTest, AViewerGetsEverythingOnceThenOnlyTheChanges)
     state.liveScan.SetActive(docs[0].get());
     viewer.socket.sendTextMessage("follow");
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return (*viewer.LastOf("pattern"))["title"].toString() == "first"; }, 2000));
+        [&] { return (*viewer.LastOf("pattern"))["title"].toString() == "Collecting: X: 1.0"; },
+        2000));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             const QJsonObject* p = viewer.LastOf("progress");

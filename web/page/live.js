@@ -143,6 +143,12 @@
     select.value = String(m.chosen);
   }
 
+  function onTitle(m) {
+    if (m.id !== state.id) return;
+    $('title').textContent = m.title;
+    document.title = m.title + ' - Vespira live view';
+  }
+
   function onNone() {
     state.id = 0; state.nx = 0; state.ny = 0; state.image = null;
     $('title').textContent = 'Vespira live view';
@@ -223,6 +229,7 @@
       else if (m.type === 'colours') onColours(m);
       else if (m.type === 'progress') onProgress(m);
       else if (m.type === 'patterns') onPatterns(m);
+      else if (m.type === 'title') onTitle(m);
       else if (m.type === 'none') onNone();
     };
     socket.onclose = () => {
