@@ -20,9 +20,9 @@ double BestMs(int rounds, F&& f)
     for (int i = 0; i < rounds; ++i) {
         const auto t0 = std::chrono::steady_clock::now();
         f();
-        best = std::min(best,
-                        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-                            .count());
+        best = std::min(
+            best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                      .count());
     }
     return best;
 }
@@ -52,8 +52,8 @@ int main(int argc, char** argv)
     const double fullBytes = static_cast<double>(sink.size());
     const double targets = BestMs(5, [&] { sink = LiveMessage::Targets(1, doc); });
     std::printf("live view, pattern %dx%d\n", kSide, kSide);
-    std::printf("update of 1000 changed cells %8.3f ms, %8.0f bytes (4.0 per point + 24)\n",
-                update, updateBytes);
+    std::printf("update of 1000 changed cells %8.3f ms, %8.0f bytes (4.0 per point + 24)\n", update,
+                updateBytes);
     std::printf("full refresh                 %8.3f ms, %8.0f bytes of cells\n", full, fullBytes);
     std::printf("target list                  %8.3f ms\n", targets);
     return 0;

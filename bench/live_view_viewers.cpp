@@ -80,13 +80,12 @@ int main(int argc, char** argv)
                                  raw->lags.push_back(QDateTime::currentMSecsSinceEpoch() -
                                                      qFromLittleEndian<qint64>(m.constData() + 8));
                          });
-        QObject::connect(&raw->socket, &QWebSocket::textMessageReceived,
-                         [raw](const QString& t) {
-                             raw->bytes += FrameBytes(t.toUtf8().size());
-                             const QJsonObject o = QJsonDocument::fromJson(t.toUtf8()).object();
-                             if (o["type"].toString() == "progress" && o["live"].toBool())
-                                 raw->received = o["received"].toInteger();
-                         });
+        QObject::connect(&raw->socket, &QWebSocket::textMessageReceived, [raw](const QString& t) {
+            raw->bytes += FrameBytes(t.toUtf8().size());
+            const QJsonObject o = QJsonDocument::fromJson(t.toUtf8()).object();
+            if (o["type"].toString() == "progress" && o["live"].toBool())
+                raw->received = o["received"].toInteger();
+        });
         raw->socket.open(QUrl(url));
         viewers.push_back(std::move(v));
     }
@@ -98,8 +97,9 @@ int main(int argc, char** argv)
         std::sort(v.lags.begin(), v.lags.end());
         const long long maxLag = v.lags.empty() ? -1 : v.lags.back();
         const long long p99 = v.lags.empty() ? -1 : v.lags[v.lags.size() * 99 / 100];
-        std::printf("viewer %zu bytes %lld points %lld batches %zu lag_p99_ms %lld lag_max_ms %lld\n",
-                    i, static_cast<long long>(v.bytes), v.received, v.lags.size(), p99, maxLag);
+        std::printf(
+            "viewer %zu bytes %lld points %lld batches %zu lag_p99_ms %lld lag_max_ms %lld\n", i,
+            static_cast<long long>(v.bytes), v.received, v.lags.size(), p99, maxLag);
     }
     return 0;
 }

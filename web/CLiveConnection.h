@@ -45,8 +45,8 @@ public:
     bool KeepAlive();
 
     // What the server keeps for a viewer.
-    int wantedId = 0;  // 0: follow the scan
-    int shownId = -1;  // the pattern last sent in full; -1 none yet
+    int wantedId = 0; // 0: follow the scan
+    int shownId = -1; // the pattern last sent in full; -1 none yet
     bool needsFull = true;
     qint64 overLimitSinceMs = -1;
 

@@ -82,10 +82,18 @@ struct CLiveViewServer::Watched
 
     static Seen SeenOf(const CVespiraDoc& d)
     {
-        return {d.m_nXPoints,        d.m_nYPoints,       d.m_pIntensity.data(),
-                d.m_fXBeg,           d.m_fXInc,          d.m_fYBeg,
-                d.m_fYEnd,           d.m_fYInc,          d.GetTitle(),
-                d.m_DisplayColors,   d.m_nMinIntensity,  d.m_nMaxIntensity,
+        return {d.m_nXPoints,
+                d.m_nYPoints,
+                d.m_pIntensity.data(),
+                d.m_fXBeg,
+                d.m_fXInc,
+                d.m_fYBeg,
+                d.m_fYEnd,
+                d.m_fYInc,
+                d.GetTitle(),
+                d.m_DisplayColors,
+                d.m_nMinIntensity,
+                d.m_nMaxIntensity,
                 d.SelectionGeneration()};
     }
 };
@@ -367,11 +375,10 @@ void CLiveViewServer::Tick()
 
     for (auto& [id, w] : m_watched) {
         const Watched::Seen seen = Watched::SeenOf(*w->doc);
-        w->reset = w->overflow || orientationChanged || seen.nx != w->seen.nx ||
-                   seen.ny != w->seen.ny || seen.data != w->seen.data ||
-                   seen.xBeg != w->seen.xBeg || seen.xInc != w->seen.xInc ||
-                   seen.yBeg != w->seen.yBeg || seen.yEnd != w->seen.yEnd ||
-                   seen.yInc != w->seen.yInc;
+        w->reset =
+            w->overflow || orientationChanged || seen.nx != w->seen.nx || seen.ny != w->seen.ny ||
+            seen.data != w->seen.data || seen.xBeg != w->seen.xBeg || seen.xInc != w->seen.xInc ||
+            seen.yBeg != w->seen.yBeg || seen.yEnd != w->seen.yEnd || seen.yInc != w->seen.yInc;
         // The title changes with every point of a scan ("Collecting: ..."): it goes alone.
         w->titleChanged = seen.title != w->seen.title;
         w->coloursChanged = lookChanged || seen.colours != w->seen.colours ||

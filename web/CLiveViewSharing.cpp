@@ -3,8 +3,8 @@
 CLiveViewSharing::CLiveViewSharing(CLiveScan& scan, CLiveViewServer::DocumentList documents,
                                    CLiveViewServer::LookSource look,
                                    const LiveViewSettings& settings, Save save, QObject* parent)
-    : QObject(parent), m_server(scan, std::move(documents), std::move(look)),
-      m_settings(settings), m_save(std::move(save))
+    : QObject(parent), m_server(scan, std::move(documents), std::move(look)), m_settings(settings),
+      m_save(std::move(save))
 {}
 
 bool CLiveViewSharing::Listen(int port, QString& error)
@@ -68,8 +68,8 @@ void CLiveViewSharing::SetKeepAddress(bool keep)
 
 void CLiveViewSharing::Store()
 {
-    m_settings.token = m_settings.keepAddress && !m_server.Token().isEmpty() ? m_server.Token()
-                                                                              : m_settings.token;
+    m_settings.token =
+        m_settings.keepAddress && !m_server.Token().isEmpty() ? m_server.Token() : m_settings.token;
     if (!m_settings.keepAddress)
         m_settings.token.clear();
     if (m_save)

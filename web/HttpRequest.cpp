@@ -107,7 +107,9 @@ HttpParse ParseHttpRequest(QByteArrayView data, HttpRequest& request, qsizetype&
         for (const char c : value)
             if ((c < ' ' && c != '\t') || c == 127)
                 return HttpParse::Bad;
-        auto is = [&](const char* header) { return name.compare(header, Qt::CaseInsensitive) == 0; };
+        auto is = [&](const char* header) {
+            return name.compare(header, Qt::CaseInsensitive) == 0;
+        };
         if (is("Content-Length")) {
             if (value != QByteArrayView("0"))
                 return HttpParse::Bad;

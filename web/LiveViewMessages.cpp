@@ -133,10 +133,10 @@ QByteArray Progress(const LiveProgress& p)
         o.insert("received", static_cast<qint64>(p.received));
         o.insert("total", static_cast<qint64>(p.total));
         o.insert("rate", p.rate);
-        o.insert("end", p.endMsecs >= 0 ? QJsonValue(static_cast<qint64>(p.endMsecs))
-                                        : QJsonValue());
-        o.insert("marker", p.marker ? QJsonValue(QJsonArray{p.markerCol, p.markerRow})
-                                    : QJsonValue());
+        o.insert("end",
+                 p.endMsecs >= 0 ? QJsonValue(static_cast<qint64>(p.endMsecs)) : QJsonValue());
+        o.insert("marker",
+                 p.marker ? QJsonValue(QJsonArray{p.markerCol, p.markerRow}) : QJsonValue());
     }
     return Json(o);
 }

@@ -49,8 +49,8 @@ struct LivePatternEntry
 // little-endian.
 namespace LiveMessage {
 
-inline constexpr std::uint8_t kCells = 1;   // runs of cells: start, count, int32 values
-inline constexpr std::uint8_t kTargets = 2; // count, then the indices of the target cells
+inline constexpr std::uint8_t kCells = 1;     // runs of cells: start, count, int32 values
+inline constexpr std::uint8_t kTargets = 2;   // count, then the indices of the target cells
 inline constexpr std::uint8_t kResetFlag = 1; // every cell not in the runs is 0
 inline constexpr int kHeaderSize = 16;
 

@@ -36,10 +36,10 @@ bool CDevTools::Open(const QString& url, QString& error)
         return false;
     }
     m_browser.setProcessChannelMode(QProcess::MergedChannels);
-    m_browser.start(browser, {"--headless=new", "--no-sandbox", "--disable-gpu",
-                              "--no-first-run", "--hide-scrollbars", "--window-size=1000,800",
-                              "--remote-debugging-port=0",
-                              "--user-data-dir=" + m_profile.path(), url});
+    m_browser.start(browser,
+                    {"--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
+                     "--hide-scrollbars", "--window-size=1000,800", "--remote-debugging-port=0",
+                     "--user-data-dir=" + m_profile.path(), url});
     if (!m_browser.waitForStarted(10000)) {
         error = QStringLiteral("the browser did not start");
         return false;
@@ -62,8 +62,8 @@ bool CDevTools::Open(const QString& url, QString& error)
     QString pageSocket;
     (void)QTest::qWaitFor(
         [&] {
-            QNetworkReply* reply = network.get(
-                QNetworkRequest(QUrl("http://127.0.0.1:" + QString::fromLatin1(port) + "/json/list")));
+            QNetworkReply* reply = network.get(QNetworkRequest(
+                QUrl("http://127.0.0.1:" + QString::fromLatin1(port) + "/json/list")));
             QEventLoop loop;
             QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
             loop.exec();
@@ -107,8 +107,8 @@ QJsonObject CDevTools::Call(const QString& method, const QJsonObject& params, in
 
 QJsonValue CDevTools::Evaluate(const QString& expression, int timeoutMs)
 {
-    const QJsonObject reply = Call("Runtime.evaluate",
-                                   {{"expression", expression}, {"returnByValue", true}}, timeoutMs);
+    const QJsonObject reply =
+        Call("Runtime.evaluate", {{"expression", expression}, {"returnByValue", true}}, timeoutMs);
     return reply["result"].toObject()["result"].toObject()["value"];
 }
 

@@ -16,11 +16,12 @@ HttpParse Parse(const QByteArray& text, HttpRequest& request)
 TEST(HttpRequestTest, TakesAGetAndItsUpgradeHeadersInAnyCase)
 {
     HttpRequest r;
-    ASSERT_EQ(Parse("GET /abc/socket?x=1 HTTP/1.1\r\nhost: a\r\nUPGRADE: WebSocket\r\n"
-                    "connection: keep-alive, Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
-                    "Sec-WebSocket-Version: 13\r\n\r\n",
-                    r),
-              HttpParse::Ok);
+    ASSERT_EQ(
+        Parse("GET /abc/socket?x=1 HTTP/1.1\r\nhost: a\r\nUPGRADE: WebSocket\r\n"
+              "connection: keep-alive, Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+              "Sec-WebSocket-Version: 13\r\n\r\n",
+              r),
+        HttpParse::Ok);
     EXPECT_EQ(r.method, "GET");
     EXPECT_EQ(r.path, "/abc/socket");
     EXPECT_EQ(r.target, "/abc/socket?x=1");
@@ -41,7 +42,8 @@ TEST(HttpRequestTest, RejectsMalformedHeadsBodiesAndOverlongOnes)
     EXPECT_EQ(Parse("GET / HTTP/1.1\r\nContent-Length: 5\r\n\r\nhello", r), HttpParse::Bad);
     EXPECT_EQ(Parse("GET / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", r), HttpParse::Bad);
     EXPECT_EQ(Parse("GET / HTTP/1.1\r\nContent-Length: 0\r\n\r\n", r), HttpParse::Ok);
-    const QByteArray longHead = "GET / HTTP/1.1\r\nX: " + QByteArray(kMaxHttpHead, 'a') + "\r\n\r\n";
+    const QByteArray longHead =
+        "GET / HTTP/1.1\r\nX: " + QByteArray(kMaxHttpHead, 'a') + "\r\n\r\n";
     EXPECT_EQ(Parse(longHead, r), HttpParse::TooLarge);
     EXPECT_EQ(Parse(longHead.left(kMaxHttpHead + 1), r), HttpParse::TooLarge);
 }

@@ -97,7 +97,8 @@ TEST_F(LiveViewBrowserTest, PageFollowsAScanWithTheProgramsColoursAndTexts)
     CDevTools page;
     QString error;
     ASSERT_TRUE(page.Open(url, error)) << error.toStdString();
-    ASSERT_TRUE(page.WaitFor("document.getElementById('connection').textContent === 'Live'", 20000));
+    ASSERT_TRUE(
+        page.WaitFor("document.getElementById('connection').textContent === 'Live'", 20000));
 
     const QString saved = dir.filePath("scan.rad");
     sim.setProcessEnvironment(env);
@@ -124,11 +125,11 @@ TEST_F(LiveViewBrowserTest, PageFollowsAScanWithTheProgramsColoursAndTexts)
     }
     ASSERT_TRUE(sim.waitForFinished(60000));
     ASSERT_EQ(sim.exitCode(), 0) << sim.readAll().constData();
-    EXPECT_TRUE(page.WaitFor(
-        QStringLiteral("document.getElementById('progress').textContent.startsWith("
-                       "'Scan: %1 of %1 points')")
-            .arg(kPoints),
-        10000))
+    EXPECT_TRUE(
+        page.WaitFor(QStringLiteral("document.getElementById('progress').textContent.startsWith("
+                                    "'Scan: %1 of %1 points')")
+                         .arg(kPoints),
+                     10000))
         << ProgressText(page).toStdString();
 
     CStderrUi ui;

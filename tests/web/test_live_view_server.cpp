@@ -34,7 +34,10 @@ struct Viewer
         QObject::connect(&socket, &QWebSocket::disconnected, [this] { closed = true; });
         socket.open(QUrl(url));
     }
-    bool WaitOpen() { return QTest::qWaitFor([&] { return IsOpen() || closed; }, 5000) && IsOpen(); }
+    bool WaitOpen()
+    {
+        return QTest::qWaitFor([&] { return IsOpen() || closed; }, 5000) && IsOpen();
+    }
     bool IsOpen() const { return socket.state() == QAbstractSocket::ConnectedState; }
     const QJsonObject* LastOf(const QString& type) const
     {
@@ -97,7 +100,9 @@ protected:
                     list.push_back(d.get());
                 return list;
             },
-            [] { return LiveViewLook{0, true, Rgb(0, 255, 255), Rgb(255, 0, 0)}; });
+            [] {
+                return LiveViewLook{0, true, Rgb(0, 255, 255), Rgb(255, 0, 0)};
+            });
         server->SetLimits(limits);
         QString error;
         ASSERT_TRUE(server->Start({}, error)) << error.toStdString();
@@ -245,7 +250,7 @@ TEST_F(LiveViewServerTest, AViewerGetsEverythingOnceThenOnlyTheChanges)
     ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.binaries.size() > before; }, 1000));
     EXPECT_EQ(CellsOf(viewer.binaries[before], &reset),
               (std::map<std::uint32_t, std::int32_t>{{doc.IndexOf(3, 1), 1234},
-                                                      {doc.IndexOf(4, 1), -5}}));
+                                                     {doc.IndexOf(4, 1), -5}}));
     EXPECT_FALSE(reset);
 
     // A new title (a scan retitles its pattern with every point) goes alone.

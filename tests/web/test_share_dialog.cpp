@@ -23,14 +23,15 @@ struct SharingFixture : ::testing::Test
 
 TEST_F(SharingFixture, OpeningTheDialogSharesOnTheLoopbackAddressWithACopyableAddress)
 {
-    CLiveViewSharing sharing(state.liveScan, [] { return std::vector<CVespiraDoc*>(); },
-                             [] { return LiveViewLook(); }, LiveViewSettings(),
-                             [this](const LiveViewSettings& s) { saved.push_back(s); });
+    CLiveViewSharing sharing(
+        state.liveScan, [] { return std::vector<CVespiraDoc*>(); }, [] { return LiveViewLook(); },
+        LiveViewSettings(), [this](const LiveViewSettings& s) { saved.push_back(s); });
     CShareLiveViewDlg dialog(sharing);
     ASSERT_TRUE(sharing.IsSharing());
     EXPECT_TRUE(dialog.ShareBox()->isChecked());
     const QString address = dialog.AddressEdit()->text();
-    EXPECT_TRUE(address.startsWith(QStringLiteral("http://127.0.0.1:%1/").arg(sharing.Server().Port())))
+    EXPECT_TRUE(
+        address.startsWith(QStringLiteral("http://127.0.0.1:%1/").arg(sharing.Server().Port())))
         << address.toStdString();
     EXPECT_TRUE(dialog.AddressEdit()->isReadOnly());
     dialog.CopyButton()->click();
@@ -65,8 +66,9 @@ TEST_F(SharingFixture, AKeptAddressComesBackAndATakenPortIsReported)
     LiveViewSettings kept;
     kept.keepAddress = true;
     kept.token = "0123456789abcdef0123456789abcdef";
-    CLiveViewSharing sharing(state.liveScan, [] { return std::vector<CVespiraDoc*>(); },
-                             [] { return LiveViewLook(); }, kept, nullptr);
+    CLiveViewSharing sharing(
+        state.liveScan, [] { return std::vector<CVespiraDoc*>(); }, [] { return LiveViewLook(); },
+        kept, nullptr);
     QString error;
     ASSERT_TRUE(sharing.Share(error));
     EXPECT_EQ(sharing.Server().Token(), kept.token);
@@ -74,16 +76,18 @@ TEST_F(SharingFixture, AKeptAddressComesBackAndATakenPortIsReported)
     // A port asked for on the command line that is taken: no server, the reason given.
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
-    CLiveViewSharing other(state.liveScan, [] { return std::vector<CVespiraDoc*>(); },
-                           [] { return LiveViewLook(); }, LiveViewSettings(), nullptr);
+    CLiveViewSharing other(
+        state.liveScan, [] { return std::vector<CVespiraDoc*>(); }, [] { return LiveViewLook(); },
+        LiveViewSettings(), nullptr);
     EXPECT_FALSE(other.Share(error, taken.serverPort()));
     EXPECT_FALSE(other.IsSharing());
     EXPECT_FALSE(error.isEmpty());
     // The stored port taken: any free one instead.
     LiveViewSettings stored;
     stored.port = taken.serverPort();
-    CLiveViewSharing fallback(state.liveScan, [] { return std::vector<CVespiraDoc*>(); },
-                              [] { return LiveViewLook(); }, stored, nullptr);
+    CLiveViewSharing fallback(
+        state.liveScan, [] { return std::vector<CVespiraDoc*>(); }, [] { return LiveViewLook(); },
+        stored, nullptr);
     EXPECT_TRUE(fallback.Share(error));
     EXPECT_NE(fallback.Server().Port(), taken.serverPort());
 }
