@@ -13,6 +13,7 @@ const QString kGroup = QStringLiteral("Settings");
 const QString kRecentGroup = QStringLiteral("Recent File List");
 const QString kDialogGroup = QStringLiteral("File Dialogs");
 const QString kLastFolder = QStringLiteral("LastFolder");
+const QString kLiveGroup = QStringLiteral("Live View");
 
 // The value names of group "Settings", each spelled once for reading and writing.
 namespace Key {
@@ -301,6 +302,48 @@ bool CSettings::WriteLastFolder(const QString& folder) const
         s.remove(key);
     else
         s.setValue(key, folder);
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+LiveViewSettings CSettings::ReadLiveView() const
+{
+    LiveViewSettings live;
+    const QFileInfo info(m_strPath);
+    if (!info.exists() || Unreadable(info))
+        return live;
+    QSettings s(m_strPath, QSettings::IniFormat);
+    if (s.status() != QSettings::NoError)
+        return live;
+    s.beginGroup(kLiveGroup);
+    live.share = s.value(QStringLiteral("Share"), false).toBool();
+    bool ok = false;
+    const int port = s.value(QStringLiteral("Port"), 0).toInt(&ok);
+    live.port = ok && port > 0 && port <= 65535 ? static_cast<quint16>(port) : 0;
+    live.allowOthers = s.value(QStringLiteral("AllowOthers"), false).toBool();
+    live.keepAddress = s.value(QStringLiteral("KeepAddress"), false).toBool();
+    if (live.keepAddress)
+        live.token = s.value(QStringLiteral("Token")).toString().toLatin1();
+    return live;
+}
+
+bool CSettings::WriteLiveView(const LiveViewSettings& live) const
+{
+    if (QFileInfo::exists(m_strPath) && !QFileInfo(m_strPath).isFile())
+        return false;
+    QSettings s(m_strPath, QSettings::IniFormat);
+    if (!s.isWritable())
+        return false;
+    s.beginGroup(kLiveGroup);
+    s.setValue(QStringLiteral("Share"), live.share);
+    s.setValue(QStringLiteral("Port"), static_cast<int>(live.port));
+    s.setValue(QStringLiteral("AllowOthers"), live.allowOthers);
+    s.setValue(QStringLiteral("KeepAddress"), live.keepAddress);
+    if (live.keepAddress && !live.token.isEmpty())
+        s.setValue(QStringLiteral("Token"), QString::fromLatin1(live.token));
+    else
+        s.remove(QStringLiteral("Token"));
+    s.endGroup();
     s.sync();
     return s.status() == QSettings::NoError;
 }

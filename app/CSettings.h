@@ -1,5 +1,7 @@
 #pragma once
 
+#include "web/LiveViewSettings.h"
+
 #include <QByteArrayList>
 #include <QString>
 #include <QStringList>
@@ -58,6 +60,10 @@ public:
     // "LastFolder"); empty when none was stored.
     QString ReadLastFolder() const;
     bool WriteLastFolder(const QString& folder) const;
+
+    // The live view's choices (group "Live View"); the token only while it is kept.
+    LiveViewSettings ReadLiveView() const;
+    bool WriteLiveView(const LiveViewSettings& live) const;
 
     static constexpr int kRecentFileCount = 3;
 

@@ -2,6 +2,7 @@
 
 #include "app/CActiveViewCommands.h"
 #include "app/CChildFrame.h"
+#include "app/CLiveViewCommands.h"
 #include "app/CMainFrame.h"
 #include "app/CScanRecovery.h"
 #include "app/CSingleInstance.h"
@@ -40,6 +41,7 @@ CVespiraApp::~CVespiraApp()
     m_pPipeListener.reset();
     m_pRemoteHandler.reset();
     m_ui.SetMainFrame(nullptr);
+    m_pLiveView = nullptr;
     // The windows go before the documents they show.
     m_pMainFrame.reset();
 }
@@ -117,6 +119,8 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
     // 11. The main window, with its placement; it shows the splash.
     m_pMainFrame = std::make_unique<CMainFrame>(m_state, m_docs, m_ui);
     m_ui.SetMainFrame(m_pMainFrame.get());
+    m_pLiveView = new CLiveViewCommands(*m_pMainFrame, m_ui, m_services.liveScan, m_state, m_docs,
+                                        m_settings);
     connect(m_pMainFrame.get(), &CMainFrame::closed, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
     if (m_pInstance) {
@@ -140,8 +144,9 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
     // Scans a copy that died left behind come back before the instrument can start another.
     StartScanJournal();
 
-    // 15. Last: the pipe listener.
+    // 15. Last: the pipe listener, then the live view of what it receives.
     StartPipeListener();
+    m_pLiveView->StartAtLaunch(commandLine);
     return StartResult::Run;
 }
 

@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class CLiveViewCommands;
 class CMainFrame;
 class CSingleInstance;
 class CPipeListener;
@@ -55,6 +56,7 @@ public:
     DocumentServices& Services() { return m_services; }
     CDocManager& DocManager() { return m_docs; }
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
+    CLiveViewCommands* LiveView() const { return m_pLiveView; }
     IRemoteHost* RemoteHost() const;
     CSingleInstance* SingleInstance() const { return m_pInstance.get(); }
 
@@ -87,6 +89,8 @@ private:
     CSettings m_settings;
     CDocManager m_docs;
     std::unique_ptr<CMainFrame> m_pMainFrame;
+    // Owned by the main window, whose command it handles.
+    CLiveViewCommands* m_pLiveView = nullptr;
     std::unique_ptr<CSingleInstance> m_pInstance;
     std::unique_ptr<CRemoteCommandHandler> m_pRemoteHandler;
     std::unique_ptr<CPipeListener> m_pPipeListener;

@@ -23,6 +23,7 @@ enum CommandId : int
     ID_PLOT_3D = 32788,
     ID_PROPERTIES = 32790,
     ID_ORIENTATION = 32793,
+    ID_SHARE_LIVE_VIEW = 32794,
 
     // The framework's commands.
     ID_FILE_NEW = 57600,

@@ -24,6 +24,26 @@ bool IsSwitch(const QByteArray& word)
     return ::stat(word.constData(), &info) != 0;
 }
 
+// "--share-live" or "--share-live=PORT" with a port from 1 to 65535; anything else after
+// the "=" is ignored like an unknown switch.
+bool ParseShareLive(const QByteArray& word, CommandLineInfo& info)
+{
+    if (word == "--share-live") {
+        info.shareLive = true;
+        return true;
+    }
+    if (!word.startsWith("--share-live="))
+        return false;
+    bool ok = false;
+    const QByteArray digits = word.mid(13);
+    const int port = digits.toInt(&ok);
+    if (!ok || port < 1 || port > 65535 || digits.startsWith('+') || digits.startsWith('-'))
+        return false;
+    info.shareLive = true;
+    info.shareLivePort = port;
+    return true;
+}
+
 } // namespace
 
 CommandLineInfo ParseCommandLine(const QByteArrayList& args)
@@ -47,6 +67,8 @@ CommandLineInfo ParseCommandLine(const QByteArrayList& args)
                 info.showVersion = true;
             else if (word == "--print" || word.toLower() == "/p")
                 info.print = true;
+            else if (ParseShareLive(word, info))
+                continue;
             else if (!(StartsWithNos(word) && &word == &args.front()))
                 info.ignored << word;
             continue;
@@ -72,6 +94,9 @@ QString UsageText()
         "  /NOS          (first on the command line, any case) start without the splash\n"
         "  --nosplash    the same, spelled for Linux\n"
         "  /p, --print   print FILE.rad on the default printer and end, without a window\n"
+        "  --share-live[=PORT]\n"
+        "                share the live view in a web browser (on PORT, else the port of\n"
+        "                the settings) and print its address\n"
         "  --help        show this text and end\n"
         "  --version     show the version and end\n"
         "\n"

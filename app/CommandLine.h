@@ -11,6 +11,8 @@ struct CommandLineInfo
     bool showHelp = false;    // --help: print the usage and end
     bool showVersion = false; // --version: print the version and end
     bool print = false;       // "/p" (any case) or --print: print the file and end
+    bool shareLive = false;   // --share-live[=PORT]: share the live view at start-up
+    int shareLivePort = -1;   // its port; -1 for the one in the settings
     QByteArray fileName;      // the pattern to open (or print), its bytes as given; empty for none
     QByteArrayList ignored;   // switches that mean nothing here, and extra file names
 };

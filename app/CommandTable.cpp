@@ -136,6 +136,9 @@ std::vector<CommandInfo> BuildTable()
     add(ID_VIEW_HEADER, "&Header Information",
         "Display full header information in document view\tToggle header information", {}, R::View)
         .checkable = true;
+    add(ID_SHARE_LIVE_VIEW, "Share &Live View...",
+        "Show the scan live in a web browser, here or on other computers\nShare Live View", {},
+        R::App);
     add(ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", {}, R::App)
         .checkable = true;
     add(ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar\nToggle StatusBar", {},
@@ -260,7 +263,8 @@ const std::vector<MenuInfo>& NoDocumentMenus()
          {ID_FILE_OPEN, ID_SEPARATOR, ID_FILE_PRINT_SETUP, ID_SEPARATOR, ID_FILE_MRU_FILE1,
           ID_SEPARATOR, ID_APP_EXIT}},
         {QStringLiteral("&Edit"), {ID_OPTIONS, ID_ORIENTATION}},
-        {QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+        {QStringLiteral("&View"),
+         {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_SEPARATOR, ID_SHARE_LIVE_VIEW}},
         {QStringLiteral("&Help"), {ID_HELP_FINDER, ID_SEPARATOR, ID_APP_ABOUT}},
     };
     return menus;
@@ -278,7 +282,8 @@ const std::vector<MenuInfo>& DocumentMenus()
           ID_ZOOM_OUT, ID_ZOOM_RESET, ID_SEPARATOR, ID_OPTIONS, ID_ORIENTATION, ID_SEPARATOR,
           ID_SEND_TARGETS}},
         {QStringLiteral("&View"),
-         {ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_SEPARATOR, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+         {ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_SEPARATOR, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
+          ID_SEPARATOR, ID_SHARE_LIVE_VIEW}},
         {QStringLiteral("&Tools"),
          {ID_TOOL_ARROW, ID_TOOL_LINE, ID_TOOL_CURVE, ID_TOOL_RECTANGLE, ID_SEPARATOR,
           ID_TOOL_ERASER}},

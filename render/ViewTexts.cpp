@@ -47,15 +47,25 @@ QString FormatStatusText(const CVespiraDoc& doc, DragMode dragMode, const GridPo
         static_cast<std::size_t>(doc.PointCount()) > doc.m_pScanTime.size())
         return QStringLiteral("X: ?  Y: ?  Int: ?  Time: ?");
 
-    // Single precision, as the positions are stored.
-    const float x = doc.m_fXBeg + static_cast<float>(point->x) * doc.m_fXInc;
-    const float y = doc.m_fYEnd - static_cast<float>(point->y) * doc.m_fYInc;
     const std::size_t index = static_cast<std::size_t>(doc.IndexOf(point->x, point->y));
     const float time = doc.m_pScanTime[index];
     const QString timeText = time == 0.0f ? QStringLiteral("n/a") : Fixed(time, 0);
     return QStringLiteral("X: %1  Y: %2  Int: %3  Time: %4")
-        .arg(Fixed(x, DecimalPlaces(doc.m_fXInc)), Fixed(y, DecimalPlaces(doc.m_fYInc)),
-             Int(doc.m_pIntensity[index]), timeText);
+        .arg(PointXText(doc, point->x), PointYText(doc, point->y), Int(doc.m_pIntensity[index]),
+             timeText);
+}
+
+// Single precision, as the positions are stored.
+QString PointXText(const CVespiraDoc& doc, int col)
+{
+    const float x = doc.m_fXBeg + static_cast<float>(col) * doc.m_fXInc;
+    return Fixed(x, DecimalPlaces(doc.m_fXInc));
+}
+
+QString PointYText(const CVespiraDoc& doc, int row)
+{
+    const float y = doc.m_fYEnd - static_cast<float>(row) * doc.m_fYInc;
+    return Fixed(y, DecimalPlaces(doc.m_fYInc));
 }
 
 QStringList StatisticsLines(const SelectionStatistics& stats)

@@ -14,6 +14,9 @@ class CVespiraDoc;
 // The status text for the grid point under the pointer, for none, or the brightness and
 // contrast while they are dragged on the colour scale.
 QString FormatStatusText(const CVespiraDoc& doc, DragMode dragMode, const GridPoint* point);
+// The X of a column and the Y of a row as the status text shows them.
+QString PointXText(const CVespiraDoc& doc, int col);
+QString PointYText(const CVespiraDoc& doc, int row);
 
 // The statistics panel's title; the layout leaves room for its width.
 inline constexpr char kStatisticsTitle[] = "Selected Scans Statistics";

@@ -21,3 +21,7 @@ done
 if [ -f scripts/bench-link.sh ]; then
   bash scripts/bench-link.sh "$build"
 fi
+# The live view beside it: throughput with viewers, lag and bytes per viewer.
+if [ -f scripts/bench-live-view.sh ]; then
+  bash scripts/bench-live-view.sh "$build"
+fi

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests, the demo and the package need
 # (imagemagick takes the headless demo's screenshot, dpkg-dev finds the package's
-# dependencies), only those missing; silent when all are there.
+# dependencies, chromium is the browser of the live view's browser test), only those
+# missing; silent when all are there.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6
   qt6-datavisualization-dev qt6-declarative-dev libgl-dev
+  qt6-websockets-dev chromium
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri
   clang-format locales dpkg-dev file

@@ -24,7 +24,8 @@ TEST_F(ShellTest, NoDocumentMenus)
     EXPECT_EQ(Texts(Menu("&File")), (QStringList{"&Open...\tCtrl+O", "-", "P&rint Setup...", "-",
                                                  "Recent File", "-", "E&xit"}));
     EXPECT_EQ(Texts(Menu("&Edit")), (QStringList{"&Options", "Orientation"}));
-    EXPECT_EQ(Texts(Menu("&View")), (QStringList{"&Toolbar", "&Status Bar"}));
+    EXPECT_EQ(Texts(Menu("&View")),
+              (QStringList{"&Toolbar", "&Status Bar", "-", "Share &Live View..."}));
     EXPECT_EQ(Texts(Menu("&Help")),
               (QStringList{"&Help Topics", "-", "&About ORMA Radiography..."}));
     EXPECT_EQ(frame->menuBar()->actions().size(), 4);
@@ -45,8 +46,9 @@ TEST_F(ShellTest, DocumentMenusWhileAPatternWindowIsActive)
               (QStringList{"&Undo\tCtrl+Z", "Clear All\tCtrl+DEL", "-", "&Copy\tCtrl+C", "-",
                            "Zoom &In\t+", "Zoom &Out\t-", "Zoom &Reset\tEsc", "-", "&Options",
                            "Orientation", "-", "&Send targets\tEnd"}));
-    EXPECT_EQ(Texts(Menu("&View")), (QStringList{"&Overlay of targets", "&Header Information", "-",
-                                                 "&Toolbar", "&Status Bar"}));
+    EXPECT_EQ(Texts(Menu("&View")),
+              (QStringList{"&Overlay of targets", "&Header Information", "-", "&Toolbar",
+                           "&Status Bar", "-", "Share &Live View..."}));
     EXPECT_EQ(Texts(Menu("&Tools")), (QStringList{"&Arrow\tF9", "&Line\tF10", "&Curve\tF11",
                                                   "&Rectangle\tF12", "-", "&Eraser\tDel"}));
     QStringList window = Texts(Menu("&Window"));
