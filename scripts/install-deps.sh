@@ -12,6 +12,7 @@ packages=(
   xvfb xauth libgl1-mesa-dri
   clang-format locales dpkg-dev file
   imagemagick
+  libhdf5-dev hdf5-tools libtiff-dev
 )
 
 missing=()
