@@ -6,6 +6,7 @@
 #include "document/ScanTimeRule.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -75,7 +76,9 @@ bool IsHeader(std::string_view line)
     for (std::size_t i = 0; i < 3; ++i)
         if (fields[i].size() != std::strlen(names[i]) ||
             !std::equal(fields[i].begin(), fields[i].end(), names[i],
-                        [](char a, char b) { return (a | 0x20) == b; }))
+                        [](char a, char b) {
+                            return std::tolower(static_cast<unsigned char>(a)) == b;
+                        }))
             return false;
     return true;
 }

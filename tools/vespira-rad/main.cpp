@@ -12,6 +12,7 @@
 #include "journal/ScanJournalFormat.h"
 #include "render/CCellImage.h"
 #include "render/PrintedPage.h"
+#include "tools/vespira-rad/ExchangeCommands.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -50,6 +51,7 @@ constexpr char kUsage[] =
 int Usage(int status)
 {
     std::fputs(kUsage, status == 0 ? stdout : stderr);
+    std::fputs(kExchangeUsage, status == 0 ? stdout : stderr);
     return status;
 }
 
@@ -319,5 +321,9 @@ int main(int argc, char** argv)
         return ExportPng(doc, argc, argv);
     if (pdf)
         return ExportPdf(doc, state, argv[2], argv[3]);
+    if (command == "export" && argc == 4 && IsExchangeExport(argv[3]))
+        return ExportFormat(doc, argv[2], argv[3]);
+    if (command == "targets")
+        return TargetsCommand(doc, argc, argv);
     return Usage(2);
 }
