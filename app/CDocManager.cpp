@@ -2,9 +2,11 @@
 
 #include "app/CChildFrame.h"
 #include "app/ChildPlacement.h"
+#include "app/NexusMapOpening.h"
 #include "base/FilePath.h"
 #include "document/CProgramState.h"
 #include "document/CVespiraDoc.h"
+#include "exchange/NexusFile.h"
 #include "view/CVespiraView.h"
 
 #include <QDir>
@@ -31,7 +33,8 @@ CDocManager::CDocManager(CProgramState& state, IHostUi& ui, QObject* parent)
 {
     promptOpenFileName = [this](const QString& suggested) {
         QFileDialog dialog(DialogParent(), QStringLiteral("Open"),
-                           suggested.isEmpty() ? m_strLastFolder : suggested, FileDialogFilter());
+                           suggested.isEmpty() ? m_strLastFolder : suggested,
+                           FileDialogFilter() + QStringLiteral(";;NeXus maps (*.nxs *.h5 *.hdf5)"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         if (m_ui.ExecDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -212,6 +215,8 @@ CVespiraDoc* CDocManager::OpenDocumentFile(const QByteArray& path)
         }
     }
 
+    if (HasHdf5Signature(full))
+        return OpenNexusMap(*this, m_state, m_ui, full);
     auto owned = std::make_unique<CVespiraDoc>(m_state);
     if (!owned->OnOpenDocument(full))
         return nullptr; // the new document is discarded

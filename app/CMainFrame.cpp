@@ -6,6 +6,7 @@
 #include "app/CHelpWindow.h"
 #include "app/CSplashWnd.h"
 #include "app/CViewCommands.h"
+#include "app/CExchangeCommands.h"
 #include "app/ChildPlacement.h"
 #include "app/CommandTable.h"
 #include "app/ScreenPlacement.h"
@@ -99,6 +100,7 @@ CMainFrame::CMainFrame(CProgramState& state, CDocManager& docs, IHostUi& ui, QWi
     CreateActions();
     ConnectFrameworkCommands();
     new CViewCommands(*this, m_ui);
+    new CExchangeCommands(*this, m_docs, m_ui);
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();

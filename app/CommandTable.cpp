@@ -54,6 +54,12 @@ std::vector<CommandInfo> BuildTable()
     }
     add(ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name\nSave As", {},
         R::Child);
+    add(ID_FILE_EXPORT, "&Export...",
+        "Export the pattern as a NeXus/HDF5 file or a TIFF image\nExport", {}, R::Child);
+    add(ID_EXPORT_TARGETS, "Export &Targets...", "Write the targets as a CSV list\nExport Targets",
+        {}, R::Child);
+    add(ID_IMPORT_TARGETS, "&Import Targets...",
+        "Add the targets of a CSV list to the pattern\nImport Targets", {}, R::Child);
     add(ID_FILE_PRINT_SETUP, "P&rint Setup...",
         "Change the printer and printing options\nPrint Setup", {}, R::App);
     {
@@ -135,6 +141,9 @@ std::vector<CommandInfo> BuildTable()
     }
     add(ID_VIEW_HEADER, "&Header Information",
         "Display full header information in document view\tToggle header information", {}, R::View)
+        .checkable = true;
+    add(ID_VIEW_TARGET_LIST, "Target &List", "Show or hide the list of targets\nTarget List", {},
+        R::App)
         .checkable = true;
     add(ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", {}, R::App)
         .checkable = true;
@@ -270,7 +279,8 @@ const std::vector<MenuInfo>& DocumentMenus()
 {
     static const std::vector<MenuInfo> menus = {
         {QStringLiteral("&File"),
-         {ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_SEPARATOR, ID_FILE_PRINT,
+         {ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_SEPARATOR, ID_FILE_EXPORT,
+          ID_EXPORT_TARGETS, ID_IMPORT_TARGETS, ID_SEPARATOR, ID_FILE_PRINT,
           ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_SEPARATOR, ID_FILE_MRU_FILE1, ID_SEPARATOR,
           ID_APP_EXIT}},
         {QStringLiteral("&Edit"),
@@ -278,7 +288,8 @@ const std::vector<MenuInfo>& DocumentMenus()
           ID_ZOOM_OUT, ID_ZOOM_RESET, ID_SEPARATOR, ID_OPTIONS, ID_ORIENTATION, ID_SEPARATOR,
           ID_SEND_TARGETS}},
         {QStringLiteral("&View"),
-         {ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_SEPARATOR, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+         {ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_SEPARATOR, ID_VIEW_TARGET_LIST, ID_VIEW_TOOLBAR,
+          ID_VIEW_STATUS_BAR}},
         {QStringLiteral("&Tools"),
          {ID_TOOL_ARROW, ID_TOOL_LINE, ID_TOOL_CURVE, ID_TOOL_RECTANGLE, ID_SEPARATOR,
           ID_TOOL_ERASER}},
