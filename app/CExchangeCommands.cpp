@@ -53,8 +53,8 @@ CExchangeCommands::CExchangeCommands(CMainFrame& frame, CDocManager& docs, IHost
         QString chosen = dialog.selectedFiles().constFirst();
         // The suffix of the chosen filter when the name has none.
         if (QFileInfo(chosen).suffix().isEmpty()) {
-            const QRegularExpressionMatch m =
-                QRegularExpression(QStringLiteral("\\*(\\.\\w+)")).match(dialog.selectedNameFilter());
+            const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\\*(\\.\\w+)"))
+                                                  .match(dialog.selectedNameFilter());
             if (m.hasMatch())
                 chosen += m.captured(1);
         }
@@ -116,9 +116,9 @@ QString CExchangeCommands::SuggestedName(const CVespiraDoc& doc, const char* suf
 
 bool CExchangeCommands::OnFileExport(CVespiraDoc& doc)
 {
-    const QString chosen = promptSaveFileName(QStringLiteral("Export"),
-                                              WithFilters(kNexusFilter, kTiffFilter),
-                                              SuggestedName(doc, ".nxs"));
+    const QString chosen =
+        promptSaveFileName(QStringLiteral("Export"), WithFilters(kNexusFilter, kTiffFilter),
+                           SuggestedName(doc, ".nxs"));
     const QByteArray path = PathFromUser(chosen);
     if (path.isEmpty())
         return false;
@@ -170,8 +170,8 @@ bool CExchangeCommands::OnImportTargets(CVespiraDoc& doc)
     {
         CWaitCursor wait(m_ui);
         if (!ReadTargetCsvFile(path, text, error)) {
-            m_ui.ShowMessage(QStringLiteral("%1 cannot be read: %2.")
-                                 .arg(name, QString::fromStdString(error)));
+            m_ui.ShowMessage(
+                QStringLiteral("%1 cannot be read: %2.").arg(name, QString::fromStdString(error)));
             return false;
         }
         import = ParseTargetCsv(doc, text);
@@ -182,10 +182,10 @@ bool CExchangeCommands::OnImportTargets(CVespiraDoc& doc)
         return false;
     }
     if (import.targets.empty()) {
-        m_ui.ShowMessage(import.problems.empty()
-                             ? QStringLiteral("%1 holds no targets.").arg(name)
-                             : QStringLiteral("No row of %1 can be imported:\n%2")
-                                   .arg(name, problems));
+        m_ui.ShowMessage(
+            import.problems.empty()
+                ? QStringLiteral("%1 holds no targets.").arg(name)
+                : QStringLiteral("No row of %1 can be imported:\n%2").arg(name, problems));
         return false;
     }
     if (!import.problems.empty()) {
@@ -195,8 +195,8 @@ bool CExchangeCommands::OnImportTargets(CVespiraDoc& doc)
                 .arg(import.problems.size())
                 .arg(name, problems)
                 .arg(import.targets.size());
-        const int answer = m_ui.AskQuestion(
-            question, {QStringLiteral("&Import"), QStringLiteral("Cancel")}, 1, 1);
+        const int answer =
+            m_ui.AskQuestion(question, {QStringLiteral("&Import"), QStringLiteral("Cancel")}, 1, 1);
         if (answer != 0)
             return false;
     }

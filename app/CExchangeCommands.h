@@ -32,8 +32,7 @@ public:
 
     // The file dialogs; tests replace them. Each gets a caption, a filter and a suggested
     // name and returns the chosen path as Qt shows it, or an empty text when cancelled.
-    std::function<QString(const QString& caption, const QString& filter,
-                          const QString& suggested)>
+    std::function<QString(const QString& caption, const QString& filter, const QString& suggested)>
         promptSaveFileName;
     std::function<QString(const QString& caption, const QString& filter)> promptOpenFileName;
 

@@ -51,8 +51,8 @@ CTargetPanel::CTargetPanel(IHostUi& ui, DocumentSource currentDocument, ViewsOf 
                            QWidget* parent)
     : QDockWidget(QStringLiteral("Target List"), parent), m_ui(ui),
       m_currentDocument(std::move(currentDocument)), m_viewsOf(std::move(viewsOf)),
-      m_pModel(new CTargetListModel(this)), m_pTable(new QTableView),
-      m_pSummary(new QLabel), m_pFollow(new QTimer(this))
+      m_pModel(new CTargetListModel(this)), m_pTable(new QTableView), m_pSummary(new QLabel),
+      m_pFollow(new QTimer(this))
 {
     setObjectName(QStringLiteral("targetPanel"));
     m_pTable->setObjectName(QStringLiteral("targetTable"));
@@ -116,8 +116,8 @@ void CTargetPanel::Follow()
 void CTargetPanel::AttachMarks()
 {
     CVespiraDoc* doc = m_pModel->Document();
-    const QList<CVespiraView*> views = doc != nullptr && m_viewsOf ? m_viewsOf(doc)
-                                                                   : QList<CVespiraView*>();
+    const QList<CVespiraView*> views =
+        doc != nullptr && m_viewsOf ? m_viewsOf(doc) : QList<CVespiraView*>();
     // Marks of views that went or show another pattern go.
     for (QPointer<CTargetMarks>& marks : m_marks)
         if (marks && !views.contains(static_cast<CVespiraView*>(marks->parentWidget()))) {
@@ -126,9 +126,8 @@ void CTargetPanel::AttachMarks()
     m_marks.removeIf([](const QPointer<CTargetMarks>& m) { return m.isNull(); });
     bool added = false;
     for (CVespiraView* view : views) {
-        const bool has = std::any_of(m_marks.begin(), m_marks.end(), [view](const auto& m) {
-            return m->parentWidget() == view;
-        });
+        const bool has = std::any_of(m_marks.begin(), m_marks.end(),
+                                     [view](const auto& m) { return m->parentWidget() == view; });
         if (!has) {
             m_marks << new CTargetMarks(*view);
             view->installEventFilter(this);
@@ -188,9 +187,9 @@ void CTargetPanel::RemoveChosen()
     // The row after the removed ones is chosen next, so Delete can go on down the list.
     if (m_pModel->Count() > 0) {
         const int row = std::min(next, m_pModel->Count() - 1);
-        m_pTable->selectionModel()->setCurrentIndex(
-            m_pModel->index(row, 0),
-            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_pTable->selectionModel()->setCurrentIndex(m_pModel->index(row, 0),
+                                                    QItemSelectionModel::ClearAndSelect |
+                                                        QItemSelectionModel::Rows);
     }
 }
 
@@ -204,8 +203,8 @@ bool CTargetPanel::ChooseTarget(int col, int row)
     if (listRow < 0)
         return false;
     const QModelIndex index = m_pModel->index(listRow, 0);
-    m_pTable->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_pTable->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
     m_pTable->scrollTo(index);
     return true;
 }
@@ -222,10 +221,10 @@ bool CTargetPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_pTable) {
         // Delete is the Eraser's key everywhere else; in the list it removes targets.
-        const bool isDelete = (event->type() == QEvent::ShortcutOverride ||
-                               event->type() == QEvent::KeyPress) &&
-                              static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete &&
-                              static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier;
+        const bool isDelete =
+            (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete &&
+            static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier;
         if (isDelete && event->type() == QEvent::ShortcutOverride) {
             event->accept();
             return true;

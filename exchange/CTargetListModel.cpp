@@ -60,8 +60,9 @@ void CTargetListModel::Refresh()
     // stay.
     const bool samePoints =
         doc.m_pScanTime.data() == m_pArrays &&
-        std::all_of(m_targets.begin(), m_targets.end(),
-                    [&doc](int i) { return doc.m_pScanTime[static_cast<std::size_t>(i)] != 0.0f; }) &&
+        std::all_of(
+            m_targets.begin(), m_targets.end(),
+            [&doc](int i) { return doc.m_pScanTime[static_cast<std::size_t>(i)] != 0.0f; }) &&
         static_cast<std::size_t>(std::count_if(doc.m_pScanTime.begin(), doc.m_pScanTime.end(),
                                                [](float t) { return t != 0.0f; })) ==
             m_targets.size();
@@ -88,7 +89,7 @@ int CTargetListModel::RowOfGridIndex(int gridIndex) const
 {
     const auto it = std::lower_bound(m_targets.begin(), m_targets.end(), gridIndex);
     return it != m_targets.end() && *it == gridIndex ? static_cast<int>(it - m_targets.begin())
-                                                      : -1;
+                                                     : -1;
 }
 
 void CTargetListModel::RemoveRows(const std::vector<int>& rows)
@@ -171,8 +172,7 @@ Qt::ItemFlags CTargetListModel::flags(const QModelIndex& index) const
 bool CTargetListModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     const int gridIndex = GridIndexOfRow(index.row());
-    if (role != Qt::EditRole || index.column() != TimeColumn || gridIndex < 0 ||
-        m_pDoc == nullptr)
+    if (role != Qt::EditRole || index.column() != TimeColumn || gridIndex < 0 || m_pDoc == nullptr)
         return false;
     bool isNumber = false;
     const double number = value.toDouble(&isNumber);

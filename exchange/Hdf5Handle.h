@@ -12,8 +12,7 @@ public:
     explicit CHdf5Handle(hid_t id) : m_id(id) {}
     CHdf5Handle(const CHdf5Handle&) = delete;
     CHdf5Handle& operator=(const CHdf5Handle&) = delete;
-    CHdf5Handle(CHdf5Handle&& other) noexcept : m_id(std::exchange(other.m_id, H5I_INVALID_HID))
-    {}
+    CHdf5Handle(CHdf5Handle&& other) noexcept : m_id(std::exchange(other.m_id, H5I_INVALID_HID)) {}
     CHdf5Handle& operator=(CHdf5Handle&& other) noexcept
     {
         if (this != &other) {

@@ -55,9 +55,9 @@ std::optional<std::vector<std::string>> ReadStrings(hid_t object, bool attribute
         if (H5Tset_size(memory.Id(), H5T_VARIABLE) < 0)
             return std::nullopt;
         std::vector<char*> pointers(n, nullptr);
-        const herr_t read =
-            attribute ? H5Aread(object, memory.Id(), pointers.data())
-                      : H5Dread(object, memory.Id(), H5S_ALL, H5S_ALL, H5P_DEFAULT, pointers.data());
+        const herr_t read = attribute ? H5Aread(object, memory.Id(), pointers.data())
+                                      : H5Dread(object, memory.Id(), H5S_ALL, H5S_ALL, H5P_DEFAULT,
+                                                pointers.data());
         if (read < 0)
             return std::nullopt;
         for (char* p : pointers) {
@@ -136,7 +136,8 @@ std::optional<long long> AttributeInteger(hid_t object, const char* name)
 // A child reached by a link inside this file (external links would open other files).
 bool HasLocalChild(hid_t parent, const char* name)
 {
-    if (name[0] == '\0' || std::strchr(name, '/') != nullptr || H5Lexists(parent, name, H5P_DEFAULT) <= 0)
+    if (name[0] == '\0' || std::strchr(name, '/') != nullptr ||
+        H5Lexists(parent, name, H5P_DEFAULT) <= 0)
         return false;
     H5L_info_t info{};
     if (H5Lget_info(parent, name, &info, H5P_DEFAULT) < 0)
@@ -499,8 +500,7 @@ ScanGrid GridOf(const Axis& x, const Axis& y, const Header& h)
 }
 
 // The signal as whole counts, or the reason it is not.
-bool ReadCounts(hid_t set, std::size_t count, std::vector<std::int32_t>& counts,
-                std::string& error)
+bool ReadCounts(hid_t set, std::size_t count, std::vector<std::int32_t>& counts, std::string& error)
 {
     CHdf5Handle type(H5Dget_type(set));
     const H5T_class_t typeClass = type ? H5Tget_class(type.Id()) : H5T_NO_CLASS;
@@ -685,8 +685,7 @@ bool ReadMap(hid_t file, CVespiraDoc& doc, std::string& error, NexusMapInfo* inf
 
 bool HasHdf5Signature(std::string_view bytes)
 {
-    for (std::size_t at = 0; at + kSignatureLength <= bytes.size();
-         at = at == 0 ? 512 : at * 2)
+    for (std::size_t at = 0; at + kSignatureLength <= bytes.size(); at = at == 0 ? 512 : at * 2)
         if (bytes.compare(at, kSignatureLength, kSignature, kSignatureLength) == 0)
             return true;
     return false;
@@ -736,8 +735,7 @@ bool ReadNexusImage(CVespiraDoc& doc, std::string_view image, std::string& error
     return ReadMap(file.Id(), doc, error, info);
 }
 
-bool ReadNexusFile(CVespiraDoc& doc, const QByteArray& path, std::string& error,
-                   NexusMapInfo* info)
+bool ReadNexusFile(CVespiraDoc& doc, const QByteArray& path, std::string& error, NexusMapInfo* info)
 {
     const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {

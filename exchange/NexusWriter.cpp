@@ -78,18 +78,20 @@ bool WriteArray(hid_t group, const char* name, hid_t fileType, hid_t memoryType,
 bool WriteScalar(hid_t group, const char* name, float value, const char* units)
 {
     CHdf5Handle space(H5Screate(H5S_SCALAR));
-    CHdf5Handle set(H5Dcreate2(group, name, H5T_IEEE_F32LE, space.Id(), H5P_DEFAULT, H5P_DEFAULT,
-                               H5P_DEFAULT));
-    return set && H5Dwrite(set.Id(), H5T_NATIVE_FLOAT, H5S_ALL, H5S_ALL, H5P_DEFAULT, &value) >= 0 &&
+    CHdf5Handle set(
+        H5Dcreate2(group, name, H5T_IEEE_F32LE, space.Id(), H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT));
+    return set &&
+           H5Dwrite(set.Id(), H5T_NATIVE_FLOAT, H5S_ALL, H5S_ALL, H5P_DEFAULT, &value) >= 0 &&
            (units == nullptr || WriteStringAttribute(set.Id(), "units", units));
 }
 
 bool WriteScalar(hid_t group, const char* name, int value, const char* units)
 {
     CHdf5Handle space(H5Screate(H5S_SCALAR));
-    CHdf5Handle set(H5Dcreate2(group, name, H5T_STD_I32LE, space.Id(), H5P_DEFAULT, H5P_DEFAULT,
-                               H5P_DEFAULT));
-    return set && H5Dwrite(set.Id(), H5T_NATIVE_INT32, H5S_ALL, H5S_ALL, H5P_DEFAULT, &value) >= 0 &&
+    CHdf5Handle set(
+        H5Dcreate2(group, name, H5T_STD_I32LE, space.Id(), H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT));
+    return set &&
+           H5Dwrite(set.Id(), H5T_NATIVE_INT32, H5S_ALL, H5S_ALL, H5P_DEFAULT, &value) >= 0 &&
            (units == nullptr || WriteStringAttribute(set.Id(), "units", units));
 }
 
@@ -250,8 +252,7 @@ std::string NexusFileImage(const CVespiraDoc& doc, const QString& title)
     std::string image;
     {
         CHdf5Handle file(H5Fcreate(name.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, access.Id()));
-        if (!file || !WriteFile(file.Id(), doc, title) ||
-            H5Fflush(file.Id(), H5F_SCOPE_GLOBAL) < 0)
+        if (!file || !WriteFile(file.Id(), doc, title) || H5Fflush(file.Id(), H5F_SCOPE_GLOBAL) < 0)
             return {};
         const ssize_t size = H5Fget_file_image(file.Id(), nullptr, 0);
         if (size <= 0)

@@ -75,10 +75,9 @@ bool IsHeader(std::string_view line)
         return false;
     for (std::size_t i = 0; i < 3; ++i)
         if (fields[i].size() != std::strlen(names[i]) ||
-            !std::equal(fields[i].begin(), fields[i].end(), names[i],
-                        [](char a, char b) {
-                            return std::tolower(static_cast<unsigned char>(a)) == b;
-                        }))
+            !std::equal(fields[i].begin(), fields[i].end(), names[i], [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == b;
+            }))
             return false;
     return true;
 }
@@ -142,9 +141,8 @@ TargetImport ParseTargetCsv(const CVespiraDoc& doc, std::string_view text)
             continue;
         if (!headerSeen) {
             if (!IsHeader(line)) {
-                import.problems.push_back(
-                    {lineNumber, "the first line is not the header " +
-                                     std::string(kTargetCsvHeader)});
+                import.problems.push_back({lineNumber, "the first line is not the header " +
+                                                           std::string(kTargetCsvHeader)});
                 return import;
             }
             headerSeen = true;

@@ -88,16 +88,16 @@ std::string TiffFileImage(const CVespiraDoc& doc)
     MemoryFile memory;
     memory.bytes.reserve(points * 4 + 4096);
     bool ok = false;
-    if (TIFF* tiff = TIFFClientOpen("pattern.tif", "w", &memory, ReadMemory, WriteMemory,
-                                    SeekMemory, CloseMemory, SizeOfMemory, MapMemory,
-                                    UnmapMemory)) {
+    if (TIFF* tiff =
+            TIFFClientOpen("pattern.tif", "w", &memory, ReadMemory, WriteMemory, SeekMemory,
+                           CloseMemory, SizeOfMemory, MapMemory, UnmapMemory)) {
         const int xDecimals = DecimalPlaces(doc.m_fXInc);
         const int yDecimals = DecimalPlaces(doc.m_fYInc);
         const std::string description =
             "Vespira pattern intensities (counts); X " + FormatFixed(doc.m_fXBeg, xDecimals) +
             " mm by " + FormatFixed(doc.m_fXInc, xDecimals) + " mm left to right, Y " +
-            FormatFixed(doc.m_fYEnd, yDecimals) + " mm by -" +
-            FormatFixed(doc.m_fYInc, yDecimals) + " mm top to bottom";
+            FormatFixed(doc.m_fYEnd, yDecimals) + " mm by -" + FormatFixed(doc.m_fYInc, yDecimals) +
+            " mm top to bottom";
         // A strip of about 64 KB keeps readers' memory small on large patterns.
         const auto rowsPerStrip = static_cast<std::uint32_t>(
             std::max<std::size_t>(1, 65536 / (static_cast<std::size_t>(doc.m_nXPoints) * 4)));

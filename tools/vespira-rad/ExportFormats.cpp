@@ -67,10 +67,9 @@ int ExportFormat(CVespiraDoc& doc, const char* in, const char* out)
     if (!ReadPatternOrMap(doc, in))
         return 1;
     const QByteArray path(out);
-    const bool written =
-        IsTiffName(out)
-            ? WriteTiffFile(doc, path)
-            : WriteNexusFile(doc, DisplayPath(FileNameOf(QByteArray(in))), path);
+    const bool written = IsTiffName(out)
+                             ? WriteTiffFile(doc, path)
+                             : WriteNexusFile(doc, DisplayPath(FileNameOf(QByteArray(in))), path);
     if (!written) {
         std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
         return 1;

@@ -83,8 +83,8 @@ int TargetsCommand(CVespiraDoc& doc, int argc, char** argv)
     const std::string option = argc > 3 ? argv[3] : "";
     const bool print = argc == 3;
     const bool csv = argc == 5 && option == "--csv";
-    const bool import = (argc == 6 || (argc == 7 && std::string(argv[6]) == "--partial")) &&
-                        option == "--import";
+    const bool import =
+        (argc == 6 || (argc == 7 && std::string(argv[6]) == "--partial")) && option == "--import";
     if (!print && !csv && !import) {
         std::fputs("Usage: vespira-rad targets IN [--csv OUT | --import LIST OUT [--partial]]\n",
                    stderr);
