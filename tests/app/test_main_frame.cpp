@@ -39,6 +39,7 @@ TEST_F(ShellTest, DocumentMenusWhileAPatternWindowIsActive)
     EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&Edit", "&View", "&Tools", "&Window", "&Help"}));
     EXPECT_EQ(Texts(Menu("&File")),
               (QStringList{"&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...", "-",
+                           "&Export...", "Export &Targets...", "&Import Targets...", "-",
                            "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
                            "Recent File", "-", "E&xit"}));
     EXPECT_EQ(Texts(Menu("&Edit")),
@@ -46,7 +47,7 @@ TEST_F(ShellTest, DocumentMenusWhileAPatternWindowIsActive)
                            "Zoom &In\t+", "Zoom &Out\t-", "Zoom &Reset\tEsc", "-", "&Options",
                            "Orientation", "-", "&Send targets\tEnd"}));
     EXPECT_EQ(Texts(Menu("&View")), (QStringList{"&Overlay of targets", "&Header Information", "-",
-                                                 "&Toolbar", "&Status Bar"}));
+                                                 "Target &List", "&Toolbar", "&Status Bar"}));
     EXPECT_EQ(Texts(Menu("&Tools")), (QStringList{"&Arrow\tF9", "&Line\tF10", "&Curve\tF11",
                                                   "&Rectangle\tF12", "-", "&Eraser\tDel"}));
     QStringList window = Texts(Menu("&Window"));
