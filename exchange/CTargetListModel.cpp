@@ -1,6 +1,5 @@
 #include "exchange/CTargetListModel.h"
 
-#include "base/DecimalPlaces.h"
 #include "base/NumberText.h"
 #include "document/CVespiraDoc.h"
 #include "document/ScanTimeRule.h"
@@ -37,8 +36,8 @@ void CTargetListModel::Relist()
     const CVespiraDoc& doc = *m_pDoc;
     m_nGeneration = doc.SelectionGeneration();
     m_pArrays = doc.m_pScanTime.data();
-    m_nXDecimals = DecimalPlaces(doc.m_fXInc);
-    m_nYDecimals = DecimalPlaces(doc.m_fYInc);
+    m_nXDecimals = AxisDecimals(doc.m_fXInc, doc.m_fXBeg);
+    m_nYDecimals = AxisDecimals(doc.m_fYInc, doc.m_fYEnd);
     const std::size_t count =
         std::min(doc.m_pScanTime.size(), static_cast<std::size_t>(doc.PointCount()));
     for (std::size_t i = 0; i < count; ++i)

@@ -84,6 +84,12 @@ bool IsHeader(std::string_view line)
 
 } // namespace
 
+int AxisDecimals(float step, float origin)
+{
+    // The rule counts decimals of positive values; a negative one it takes for finer.
+    return std::max(DecimalPlaces(std::abs(step)), DecimalPlaces(std::abs(origin)));
+}
+
 std::string ScanTimeText(float time)
 {
     char buffer[32];
@@ -93,8 +99,8 @@ std::string ScanTimeText(float time)
 
 std::string TargetCsvText(const CVespiraDoc& doc)
 {
-    const int xDecimals = DecimalPlaces(doc.m_fXInc);
-    const int yDecimals = DecimalPlaces(doc.m_fYInc);
+    const int xDecimals = AxisDecimals(doc.m_fXInc, doc.m_fXBeg);
+    const int yDecimals = AxisDecimals(doc.m_fYInc, doc.m_fYEnd);
     std::string text = std::string(kTargetCsvHeader) + '\n';
     if (doc.m_pScanTime.size() != static_cast<std::size_t>(doc.PointCount()))
         return text;

@@ -13,9 +13,14 @@
 
 inline constexpr char kTargetCsvHeader[] = "x_mm,y_mm,time_s";
 
-// The list of the pattern's targets. X and Y carry the decimals of their axis increment,
+// The list of the pattern's targets. X and Y carry the decimals of their axis,
 // the time the fewest digits that read back as the same single-precision value.
 std::string TargetCsvText(const CVespiraDoc& doc);
+
+// Decimals that write every grid position of an axis exactly: those of its step, or those
+// of its origin (X beginning, Y end) where it has more; with the step's alone, a grid
+// from -31.75 by 0.1 would list its points half a step off.
+int AxisDecimals(float step, float origin);
 
 // A scan time with the fewest digits that read back as the same single-precision value.
 std::string ScanTimeText(float time);

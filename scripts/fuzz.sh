@@ -27,6 +27,8 @@ targets=(
   "fuzz_lookup_table lookup_table 8192"
   "fuzz_remote_commands remote_commands 400"
   "fuzz_settings settings 4096"
+  "fuzz_target_csv target_csv 65536"
+  "fuzz_nexus_map nexus_map 512"
 )
 total=0
 for entry in "${targets[@]}"; do

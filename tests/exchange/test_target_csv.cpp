@@ -53,6 +53,20 @@ TEST_F(TargetCsvTest, AnExportedListReadsBackAsTheSameTargets)
     EXPECT_EQ(other->ScanCount(), doc->ScanCount());
 }
 
+TEST_F(TargetCsvTest, PositionsKeepTheDecimalsOfAnOriginFinerThanTheStep)
+{
+    auto shifted = NewDoc(-31.75f, -30.0f, 0.1f, 0.0f, 1.125f, 0.5f);
+    ASSERT_TRUE(shifted);
+    shifted->SetScanTime(0, 0, 5.0f);
+    shifted->SetScanTime(3, 1, 6.0f);
+    const std::string text = TargetCsvText(*shifted);
+    EXPECT_EQ(text, "x_mm,y_mm,time_s\n-31.75,1.125,5\n-31.45,0.625,6\n");
+    auto other = NewDoc(-31.75f, -30.0f, 0.1f, 0.0f, 1.125f, 0.5f);
+    ApplyTargetImport(*other, ParseTargetCsv(*other, text));
+    EXPECT_TRUE(std::equal(shifted->m_pScanTime.begin(), shifted->m_pScanTime.end(),
+                           other->m_pScanTime.begin()));
+}
+
 TEST_F(TargetCsvTest, RowsArePlacedByThePointRule)
 {
     const TargetImport import =

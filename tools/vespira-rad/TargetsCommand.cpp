@@ -1,6 +1,5 @@
 #include "tools/vespira-rad/ExchangeCommands.h"
 
-#include "base/DecimalPlaces.h"
 #include "base/NumberText.h"
 #include "document/CVespiraDoc.h"
 #include "exchange/TargetCsv.h"
@@ -25,8 +24,8 @@ namespace {
 
 int PrintTargets(const CVespiraDoc& doc)
 {
-    const int xDecimals = DecimalPlaces(doc.m_fXInc);
-    const int yDecimals = DecimalPlaces(doc.m_fYInc);
+    const int xDecimals = AxisDecimals(doc.m_fXInc, doc.m_fXBeg);
+    const int yDecimals = AxisDecimals(doc.m_fYInc, doc.m_fYEnd);
     std::printf("%8s %12s %12s %12s\n", "index", "x_mm", "y_mm", "time_s");
     int index = 0;
     for (int row = 0; row < doc.m_nYPoints; ++row)
