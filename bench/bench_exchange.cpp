@@ -99,8 +99,9 @@ int main(int argc, char** argv)
         ok = ok && import.problems.empty() && into.ScanCount() == 100000;
         importMs.push_back(Ms(t0, t1));
     }
-    std::printf("CSV import of 100000 targets (read, check, apply): %7.1f ms   (target <= 1000 ms)\n",
-                Median(importMs));
+    std::printf(
+        "CSV import of 100000 targets (read, check, apply): %7.1f ms   (target <= 1000 ms)\n",
+        Median(importMs));
 
     // The dock over 361,201 targets: every point of a 601 x 601 grid.
     state.liveScan.SetPendingGrid(ScanGrid{601, 601, 0.0f, 60.0f, 0.1f, 0.0f, 60.0f, 0.1f});

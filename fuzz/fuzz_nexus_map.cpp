@@ -88,7 +88,8 @@ void WriteText(CInput& in, hid_t object, const char* name, const std::string& va
     const bool list = in.Flag();
     const hsize_t count = list ? 1 + in.Below(3) : 1;
     CHdf5Handle space(list ? H5Screate_simple(1, &count, nullptr) : H5Screate(H5S_SCALAR));
-    CHdf5Handle attribute(H5Acreate2(object, name, type.Id(), space.Id(), H5P_DEFAULT, H5P_DEFAULT));
+    CHdf5Handle attribute(
+        H5Acreate2(object, name, type.Id(), space.Id(), H5P_DEFAULT, H5P_DEFAULT));
     if (variable) {
         std::vector<const char*> texts(count, value.c_str());
         H5Awrite(attribute.Id(), type.Id(), texts.data());
@@ -131,9 +132,9 @@ void WriteData(CInput& in, hid_t group, const std::string& name, std::vector<hsi
     for (hsize_t i = 0; i < count; ++i)
         values[i] = regular ? first + step * static_cast<double>(i) : in.Number();
     const hid_t type = regular && in.Flag() ? H5T_IEEE_F64LE : FileType(in);
-    CHdf5Handle space(dims.empty() ? H5Screate(H5S_SCALAR)
-                                   : H5Screate_simple(static_cast<int>(dims.size()), dims.data(),
-                                                      nullptr));
+    CHdf5Handle space(dims.empty()
+                          ? H5Screate(H5S_SCALAR)
+                          : H5Screate_simple(static_cast<int>(dims.size()), dims.data(), nullptr));
     CHdf5Handle set(
         H5Dcreate2(group, name.c_str(), type, space.Id(), H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT));
     if (!set)
@@ -191,12 +192,11 @@ std::string BuildFile(CInput& in)
         WriteData(in, data.Id(), "scan_time", in.Flag() ? dims : std::vector<hsize_t>{2}, false);
     if (in.Flag()) {
         CHdf5Handle header(H5Gcreate2(entry.Id(), "header", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT));
-        for (const char* field : {"x_begin", "x_end", "x_increment", "y_begin", "y_end",
-                                  "y_increment", "tube_voltage", "measurement_time", "file_name",
-                                  "created_date"})
+        for (const char* field :
+             {"x_begin", "x_end", "x_increment", "y_begin", "y_end", "y_increment", "tube_voltage",
+              "measurement_time", "file_name", "created_date"})
             if (in.Flag())
-                WriteData(in, header.Id(), field, in.Flag() ? std::vector<hsize_t>{} : dims,
-                          false);
+                WriteData(in, header.Id(), field, in.Flag() ? std::vector<hsize_t>{} : dims, false);
     }
     if (in.Flag())
         WriteData(in, entry.Id(), "title", {}, false);

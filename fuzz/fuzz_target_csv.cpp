@@ -67,9 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ApplyTargetImport(again, back);
     // Negative steps place points by a rule that need not invert; elsewhere it must.
     if (grid.fXInc > 0.0f && grid.fYInc > 0.0f &&
-        (!back.problems.empty() ||
-         std::memcmp(doc.m_pScanTime.data(), again.m_pScanTime.data(),
-                     doc.m_pScanTime.size() * sizeof(float)) != 0))
+        (!back.problems.empty() || std::memcmp(doc.m_pScanTime.data(), again.m_pScanTime.data(),
+                                               doc.m_pScanTime.size() * sizeof(float)) != 0))
         std::abort();
     return 0;
 }
