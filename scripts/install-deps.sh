@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests, the demo and the package need
 # (imagemagick takes the headless demo's screenshot, dpkg-dev finds the package's
-# dependencies), only those missing; silent when all are there.
+# dependencies, libhdf5-dev and libtiff-dev serve the exchange formats and hdf5-tools gives
+# the tests h5dump), only those missing; silent when all are there.
 set -euo pipefail
 
 packages=(
