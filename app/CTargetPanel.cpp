@@ -170,8 +170,10 @@ QString CTargetPanel::SummaryText() const
     const CVespiraDoc* doc = m_pModel->Document();
     if (doc == nullptr)
         return QStringLiteral("No pattern");
-    return QStringLiteral("%1 targets, total time %2 s")
-        .arg(m_pModel->Count())
+    const int count = m_pModel->Count();
+    return (count == 1 ? QStringLiteral("%1 target, total time %2 s")
+                       : QStringLiteral("%1 targets, total time %2 s"))
+        .arg(count)
         .arg(QString::fromStdString(FormatFixed(doc->TotalScanTime(), 1)));
 }
 

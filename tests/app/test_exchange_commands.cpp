@@ -73,7 +73,7 @@ TEST_F(ExchangeTest, TheTargetListShowsThePatternOfTheActiveWindow)
     ASSERT_EQ(Panel().Model().rowCount(), 1);
     EXPECT_EQ(Panel().Model().data(Panel().Model().index(0, CTargetListModel::XColumn)),
               QStringLiteral("0.5"));
-    EXPECT_EQ(Panel().SummaryText(), QStringLiteral("1 targets, total time 900.0 s"));
+    EXPECT_EQ(Panel().SummaryText(), QStringLiteral("1 target, total time 900.0 s"));
 
     // A tool's change reaches the list without anyone telling it.
     doc->SetScanTime(4, 0, 30.0f);
@@ -129,7 +129,7 @@ TEST_F(ExchangeTest, DeleteInTheListRemovesTheChosenTargetsAsOneChange)
     EXPECT_EQ(doc->m_pScanTime[doc->IndexOf(1, 2)], 900.0f);
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(Panel().Model().rowCount(), 1);
-    EXPECT_EQ(Panel().SummaryText(), QStringLiteral("1 targets, total time 900.0 s"));
+    EXPECT_EQ(Panel().SummaryText(), QStringLiteral("1 target, total time 900.0 s"));
 }
 
 TEST_F(ExchangeTest, ATimeEditedInPlaceFollowsTheSelectionPropertiesRule)
@@ -152,7 +152,7 @@ TEST_F(ExchangeTest, ATimeEditedInPlaceFollowsTheSelectionPropertiesRule)
     enter(QStringLiteral("12.6 s"));
     EXPECT_EQ(doc->m_pScanTime[doc->IndexOf(1, 2)], 12.6f);
     EXPECT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(Panel().SummaryText(), QStringLiteral("1 targets, total time 12.6 s"));
+    EXPECT_EQ(Panel().SummaryText(), QStringLiteral("1 target, total time 12.6 s"));
 }
 
 TEST_F(ExchangeTest, AnImportWithBadRowsIsAppliedOnlyWhenTheUserAgrees)
