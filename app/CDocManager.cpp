@@ -2,8 +2,10 @@
 
 #include "app/CChildFrame.h"
 #include "app/IChildWindowArea.h"
+#include "app/NexusMapOpening.h"
 #include "base/FilePath.h"
 #include "document/CVespiraDoc.h"
+#include "exchange/NexusFile.h"
 #include "view/CVespiraView.h"
 
 #include <QDir>
@@ -29,7 +31,8 @@ CDocManager::CDocManager(DocumentServices& services, const ViewContext& views, I
 {
     promptOpenFileName = [this](const QString& suggested) {
         QFileDialog dialog(DialogParent(), QStringLiteral("Open"),
-                           suggested.isEmpty() ? m_strLastFolder : suggested, FileDialogFilter());
+                           suggested.isEmpty() ? m_strLastFolder : suggested,
+                           FileDialogFilter() + QStringLiteral(";;NeXus maps (*.nxs *.h5 *.hdf5)"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         if (m_ui.ExecDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -161,6 +164,8 @@ CVespiraDoc* CDocManager::OpenDocumentFile(const QByteArray& path)
         }
     }
 
+    if (HasHdf5Signature(full))
+        return OpenNexusMap(*this, m_services, m_ui, full);
     auto owned = std::make_unique<CVespiraDoc>(m_services);
     if (!owned->OnOpenDocument(full))
         return nullptr; // the new document is discarded

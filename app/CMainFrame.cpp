@@ -4,6 +4,7 @@
 #include "app/CActiveViewCommands.h"
 #include "app/CChildFrame.h"
 #include "app/CDocManager.h"
+#include "app/CExchangeCommands.h"
 #include "app/CHelpWindow.h"
 #include "app/CMainMenus.h"
 #include "app/CSplashWnd.h"
@@ -86,6 +87,7 @@ CMainFrame::CMainFrame(ProgramState& state, CDocManager& docs, IHostUi& ui, QWid
     ConnectFrameworkCommands();
     m_pViewCommands =
         std::make_unique<CActiveViewCommands>(*m_pCommands, *m_pChildren, *this, m_ui);
+    new CExchangeCommands(*this, m_docs, m_ui);
     m_pMenus = new CMainMenus(*menuBar(), *m_pCommands, m_docs, *m_pChildren);
     CreateToolBar();
     statusBar()->setObjectName(QStringLiteral("statusBar"));

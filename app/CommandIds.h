@@ -24,6 +24,11 @@ enum CommandId : int
     ID_PROPERTIES = 32790,
     ID_ORIENTATION = 32793,
     ID_SHARE_LIVE_VIEW = 32794,
+    // Data in and out.
+    ID_FILE_EXPORT = 32800,
+    ID_EXPORT_TARGETS = 32801,
+    ID_IMPORT_TARGETS = 32802,
+    ID_VIEW_TARGET_LIST = 32803,
 
     // The framework's commands.
     ID_FILE_NEW = 57600,

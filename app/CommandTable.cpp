@@ -54,6 +54,12 @@ std::vector<CommandInfo> BuildTable()
     }
     add(ID_FILE_SAVE_AS, "Save &As...", "Save the active document with a new name\nSave As", {},
         R::Child);
+    add(ID_FILE_EXPORT, "&Export...",
+        "Export the pattern as a NeXus/HDF5 file or a TIFF image\nExport", {}, R::Child);
+    add(ID_EXPORT_TARGETS, "Export &Targets...", "Write the targets as a CSV list\nExport Targets",
+        {}, R::Child);
+    add(ID_IMPORT_TARGETS, "&Import Targets...",
+        "Add the targets of a CSV list to the pattern\nImport Targets", {}, R::Child);
     add(ID_FILE_PRINT_SETUP, "P&rint Setup...",
         "Change the printer and printing options\nPrint Setup", {}, R::App);
     {
@@ -139,6 +145,9 @@ std::vector<CommandInfo> BuildTable()
     add(ID_SHARE_LIVE_VIEW, "Share &Live View...",
         "Show the scan live in a web browser, here or on other computers\nShare Live View", {},
         R::App);
+    add(ID_VIEW_TARGET_LIST, "Target &List", "Show or hide the list of targets\nTarget List", {},
+        R::App)
+        .checkable = true;
     add(ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", {}, R::App)
         .checkable = true;
     add(ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar\nToggle StatusBar", {},
@@ -274,16 +283,16 @@ const std::vector<MenuInfo>& DocumentMenus()
 {
     static const std::vector<MenuInfo> menus = {
         {QStringLiteral("&File"),
-         {ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_SEPARATOR, ID_FILE_PRINT,
-          ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_SEPARATOR, ID_FILE_MRU_FILE1, ID_SEPARATOR,
-          ID_APP_EXIT}},
+         {ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_SEPARATOR, ID_FILE_EXPORT,
+          ID_EXPORT_TARGETS, ID_IMPORT_TARGETS, ID_SEPARATOR, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
+          ID_FILE_PRINT_SETUP, ID_SEPARATOR, ID_FILE_MRU_FILE1, ID_SEPARATOR, ID_APP_EXIT}},
         {QStringLiteral("&Edit"),
          {ID_EDIT_UNDO, ID_CLEAR_ALL, ID_SEPARATOR, ID_EDIT_COPY, ID_SEPARATOR, ID_ZOOM_IN,
           ID_ZOOM_OUT, ID_ZOOM_RESET, ID_SEPARATOR, ID_OPTIONS, ID_ORIENTATION, ID_SEPARATOR,
           ID_SEND_TARGETS}},
         {QStringLiteral("&View"),
-         {ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_SEPARATOR, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
-          ID_SEPARATOR, ID_SHARE_LIVE_VIEW}},
+         {ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_SEPARATOR, ID_VIEW_TARGET_LIST, ID_VIEW_TOOLBAR,
+          ID_VIEW_STATUS_BAR, ID_SEPARATOR, ID_SHARE_LIVE_VIEW}},
         {QStringLiteral("&Tools"),
          {ID_TOOL_ARROW, ID_TOOL_LINE, ID_TOOL_CURVE, ID_TOOL_RECTANGLE, ID_SEPARATOR,
           ID_TOOL_ERASER}},

@@ -243,6 +243,19 @@ void CVespiraDoc::SetScanTime(int col, int row, float time)
     m_dTotalScanTime += static_cast<double>(time) - static_cast<double>(old);
 }
 
+void CVespiraDoc::SetScanTimes(std::span<const PointTime> changes)
+{
+    if (changes.empty())
+        return;
+    const std::size_t count = std::min(m_pScanTime.size(), static_cast<std::size_t>(PointCount()));
+    for (const PointTime& change : changes)
+        if (change.index >= 0 && static_cast<std::size_t>(change.index) < count)
+            m_pScanTime[static_cast<std::size_t>(change.index)] = change.time;
+    RecountSelection();
+    SetModifiedFlag(true);
+    StampModified();
+}
+
 void CVespiraDoc::RecountSelection()
 {
     ++m_nSelectionGeneration;

@@ -8,12 +8,20 @@
 #include "document/ScanGrid.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // One radiography pattern: the scan grid, the intensity of every grid point, the
 // selection of targets with its undo copy, the measurement header and the view state
 // all views of the pattern share. Views and the instrument link read and write the
 // fields directly, as the rest of the program expects.
+// One point's new scan time: its index in the grid arrays and the time (0: no target).
+struct PointTime
+{
+    int index = 0;
+    float time = 0.0f;
+};
+
 class CVespiraDoc : public CDocumentBase
 {
     Q_OBJECT
@@ -131,6 +139,10 @@ public:
     void Undo();
     // One point's scan time, keeping the running count and total up to date.
     void SetScanTime(int col, int row, float time);
+    // Many points' scan times as one change of the targets (a list imported, targets
+    // removed or retimed in the target list): the pattern is marked modified and its
+    // modified stamp renewed. Indices outside the grid are skipped.
+    void SetScanTimes(std::span<const PointTime> changes);
     // Counts the selection anew after m_pScanTime was written as a whole.
     void RecountSelection();
     // Scan times greater than 0, and the sum of all scan times in seconds; kept as the

@@ -28,6 +28,8 @@ targets=(
   "fuzz_remote_commands remote_commands 400"
   "fuzz_settings settings 4096"
   "fuzz_live_view_requests live_view_requests 16384"
+  "fuzz_target_csv target_csv 65536"
+  "fuzz_nexus_map nexus_map 512"
 )
 total=0
 for entry in "${targets[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests, the demo and the package need
 # (imagemagick takes the headless demo's screenshot, dpkg-dev finds the package's
-# dependencies, chromium is the browser of the live view's browser test), only those
+# dependencies, chromium is the browser of the live view's browser test, libhdf5-dev and
+# libtiff-dev serve the exchange formats and hdf5-tools gives the tests h5dump), only those
 # missing; silent when all are there.
 set -euo pipefail
 
@@ -14,6 +15,7 @@ packages=(
   xvfb xauth libgl1-mesa-dri
   clang-format locales dpkg-dev file
   imagemagick
+  libhdf5-dev hdf5-tools libtiff-dev
 )
 
 missing=()

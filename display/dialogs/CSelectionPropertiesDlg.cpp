@@ -2,6 +2,7 @@
 
 #include "base/NumberText.h"
 #include "document/IHostUi.h"
+#include "document/ScanTimeRule.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -45,12 +46,7 @@ CSelectionPropertiesDlg::CSelectionPropertiesDlg(float& defaultScanTime, IHostUi
 
 std::optional<float> CSelectionPropertiesDlg::ParseScanTime(const QString& text)
 {
-    const double number = CAtof(text.left(kMaxScanTimeText).toLocal8Bit().constData());
-    const float time = static_cast<float>(number);
-    // An infinite time would reach the instrument as a target's scan time.
-    if (number > static_cast<double>(0.9f) && std::isfinite(time))
-        return time;
-    return std::nullopt;
+    return AcceptedScanTime(CAtof(text.left(kMaxScanTimeText).toLocal8Bit().constData()));
 }
 
 void CSelectionPropertiesDlg::accept()

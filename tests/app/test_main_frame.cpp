@@ -40,6 +40,7 @@ TEST_F(ShellTest, DocumentMenusWhileAPatternWindowIsActive)
     EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&Edit", "&View", "&Tools", "&Window", "&Help"}));
     EXPECT_EQ(Texts(Menu("&File")),
               (QStringList{"&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...", "-",
+                           "&Export...", "Export &Targets...", "&Import Targets...", "-",
                            "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
                            "Recent File", "-", "E&xit"}));
     EXPECT_EQ(Texts(Menu("&Edit")),
@@ -47,8 +48,8 @@ TEST_F(ShellTest, DocumentMenusWhileAPatternWindowIsActive)
                            "Zoom &In\t+", "Zoom &Out\t-", "Zoom &Reset\tEsc", "-", "&Options",
                            "Orientation", "-", "&Send targets\tEnd"}));
     EXPECT_EQ(Texts(Menu("&View")),
-              (QStringList{"&Overlay of targets", "&Header Information", "-", "&Toolbar",
-                           "&Status Bar", "-", "Share &Live View..."}));
+              (QStringList{"&Overlay of targets", "&Header Information", "-", "Target &List",
+                           "&Toolbar", "&Status Bar", "-", "Share &Live View..."}));
     EXPECT_EQ(Texts(Menu("&Tools")), (QStringList{"&Arrow\tF9", "&Line\tF10", "&Curve\tF11",
                                                   "&Rectangle\tF12", "-", "&Eraser\tDel"}));
     QStringList window = Texts(Menu("&Window"));

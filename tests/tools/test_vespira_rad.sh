@@ -70,6 +70,51 @@ status=$?
 check "recover refuses a file that is not a journal, without output" \
   '[ $status -eq 1 ] && [ ! -e "$work/out.rad" ] && grep -q "is not a scan journal" "$work/err"'
 
+"$tool" targets "$examples/small.rad" > "$work/targets"
+check "targets prints the list and its total" \
+  'grep -Eq "^ +0 +0.5 +0.0 +900$" "$work/targets" && grep -qx "1 targets, total scan time 900.0 s" "$work/targets"'
+
+"$tool" targets "$examples/disc.rad" --csv "$work/disc.csv"
+check "targets --csv writes the header and one row per target" \
+  'head -1 "$work/disc.csv" | grep -qx "x_mm,y_mm,time_s" && [ "$(($(wc -l < "$work/disc.csv") - 1))" -eq "$(sed -n "s/^Targets: *\([0-9]*\),.*/\1/p" <("$tool" info "$examples/disc.rad"))" ]'
+"$tool" convert "$examples/disc.rad" "$work/bare.rad"
+sed -i '/^Begin Selection:/,/^End Selection:/{/^[0-9]/d}' "$work/bare.rad"
+"$tool" targets "$work/bare.rad" --import "$work/disc.csv" "$work/back.rad" > /dev/null
+check "a list exported and imported gives the same targets" \
+  'diff <(sed -n "/^Begin Selection/,\$p" "$examples/disc.rad") <(sed -n "/^Begin Selection/,\$p" "$work/back.rad") > /dev/null'
+
+printf 'x_mm,y_mm,time_s\n1.0,0.5,30\n9,9,5\nabc,1,2\n' > "$work/bad.csv"
+"$tool" targets "$examples/small.rad" --import "$work/bad.csv" "$work/part.rad" 2> "$work/err"
+status=$?
+check "a list with bad rows is refused, each named by its line" \
+  '[ $status -eq 1 ] && [ ! -e "$work/part.rad" ] && grep -q "^line 3: X 9 mm, Y 9 mm lies outside the grid" "$work/err" && grep -q "^line 4: X \"abc\" is not a number" "$work/err"'
+"$tool" targets "$examples/small.rad" --import "$work/bad.csv" "$work/part.rad" --partial > /dev/null 2>&1
+check "--partial takes the good rows" \
+  '"$tool" targets "$work/part.rad" | grep -qx "2 targets, total scan time 930.0 s"'
+
+"$tool" export "$examples/small.rad" "$work/small.nxs"
+check "a NeXus export has the attributes a NeXus reader needs" \
+  'h5dump -A -g /entry/data "$work/small.nxs" | tr -d " \n" | grep -q "ATTRIBUTE\"axes\".*(0):\"y\",\"x\"" &&
+   h5dump -a /entry/data/signal "$work/small.nxs" | grep -q "\"intensity\"" &&
+   h5dump -a /entry/data/x_indices "$work/small.nxs" | grep -q "(0): 1" &&
+   h5dump -a /entry/data/y_indices "$work/small.nxs" | grep -q "(0): 0"'
+check "h5dump reads the exact intensities, rows by columns" \
+  'h5dump -d /entry/data/intensity "$work/small.nxs" | tr -d " \n" | grep -q "DATASPACESIMPLE{(3,5)/(3,5)}DATA{(0,0):10,11,12,13,14,(1,0):20,21,22,23,24,(2,0):30,31,32,33,34}"'
+check "h5dump reads the axes, targets and header with their units" \
+  'h5dump -d /entry/data/y "$work/small.nxs" | grep -q "(0): 1, 0.5, 0" &&
+   h5dump -d /entry/targets/time "$work/small.nxs" | grep -q "(0): 900" &&
+   h5dump -d /entry/header/detector_distance "$work/small.nxs" | tr -d " \n" | grep -q "(0):105.5.*\"cm\"" &&
+   h5dump -d /entry/header/tube_voltage "$work/small.nxs" | grep -q "(0): 40"'
+"$tool" targets "$work/small.nxs" --csv "$work/from-map.csv"
+check "a NeXus map is read by the same commands" 'grep -qx "0.5,0.0,900" "$work/from-map.csv"'
+
+"$tool" export "$examples/small.rad" "$work/small.tif"
+check "a TIFF export is a 32-bit image of the grid" \
+  '[ "$(head -c 4 "$work/small.tif" | od -An -c | tr -d " ")" = "II*\\0" ] && { ! command -v identify > /dev/null || identify "$work/small.tif" 2> /dev/null | grep -q "TIFF 5x3"; }'
+"$tool" export "$work/missing.rad" "$work/none.nxs" 2> /dev/null
+status=$?
+check "a NeXus export of a missing file is not written" '[ $status -eq 1 ] && [ ! -e "$work/none.nxs" ]'
+
 "$tool" frobnicate 2> /dev/null
 status=$?
 check "an unknown command is a usage error" '[ $status -eq 2 ]'

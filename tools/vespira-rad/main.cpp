@@ -17,6 +17,7 @@
 #include "render/PrintedPage.h"
 #include "render/RenderContext.h"
 #include "render/ToolState.h"
+#include "tools/vespira-rad/ExchangeCommands.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -55,6 +56,7 @@ constexpr char kUsage[] =
 int Usage(int status)
 {
     std::fputs(kUsage, status == 0 ? stdout : stderr);
+    std::fputs(kExchangeUsage, status == 0 ? stdout : stderr);
     return status;
 }
 
@@ -329,5 +331,9 @@ int main(int argc, char** argv)
         const ToolState tools;
         return ExportPdf(doc, {colours, options, tools, services.liveScan}, argv[2], argv[3]);
     }
+    if (command == "export" && argc == 4 && IsExchangeExport(argv[3]))
+        return ExportFormat(doc, argv[2], argv[3]);
+    if (command == "targets")
+        return TargetsCommand(doc, argc, argv);
     return Usage(2);
 }
