@@ -300,7 +300,7 @@ void CDocManager::DetachFrame(CChildFrame* frame)
     const QList<CChildFrame*> rest = FramesOf(doc);
     m_services.liveScan.ForgetView(frame->GetView(),
                                    rest.isEmpty() ? nullptr : rest.constFirst()->GetView());
-    // The framework deletes a closed window itself; the frame goes at the next turn of
+    // Qt would delete a closed window at once; the frame goes at the next turn of
     // the event loop, so it may be the one whose close is being handled.
     frame->setAttribute(Qt::WA_DeleteOnClose, false);
     frame->hide();

@@ -27,8 +27,8 @@ class QLabel;
 class QMenu;
 class QToolBar;
 
-// The main window: the menus of both states (no pattern open: menu 128; a pattern's window
-// active: menu 129) with the recent files, the toolbar, the caption, dropped files, Help
+// The main window: the menus of both states (no pattern open, or a pattern's window
+// active) with the recent files, the toolbar, the caption, dropped files, Help
 // and About, and the host of the remote commands (IRemoteHost). Its parts do the rest: the
 // commands (CCommandRouter), the pattern windows in the MDI area (CChildWindows), the
 // status bar's panes (CStatusPanes) and the placement (CWindowPlacement).

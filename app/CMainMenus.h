@@ -11,7 +11,7 @@ class QMenu;
 class QMenuBar;
 struct MenuInfo;
 
-// The main window's menus: menu 128 while no pattern is open, menu 129 while a pattern's
+// The main window's menus: one set while no pattern is open, another while a pattern's
 // window is active, both built once from the command table's actions. The File menu
 // carries the recent files (a "Recent File" placeholder while there are none), the Window
 // menu the list of pattern windows. Each menu brings the command states up to date as it
@@ -21,11 +21,12 @@ class CMainMenus : public QObject
     Q_OBJECT
 
 public:
-    // The menus are children of menuBar's window; menu 128 is shown at once.
+    // The menus are children of menuBar's window; those without a pattern show at once.
     CMainMenus(QMenuBar& menuBar, CCommandRouter& commands, CDocManager& docs,
                CChildWindows& children);
 
-    // Menu 129 (true) or 128 on the menu bar; About takes the label of each.
+    // The pattern's menus (true) or those without one on the menu bar; About takes the
+    // label of each.
     void Show(bool documentMenus);
     bool ShowsDocumentMenus() const { return m_bDocumentMenus; }
     // The menus now on the menu bar.

@@ -105,7 +105,7 @@ void CSplashWnd::paintEvent(QPaintEvent*)
     font.setPixelSize(20);
     font.setWeight(QFont::Bold);
     painter.setFont(font);
-    // The text's top-left corner at the given point, as TextOut placed it.
+    // The text's top-left corner at the given point, not its baseline.
     painter.drawText(QRect(kVersionX, kVersionY, width() - kVersionX, 40),
                      Qt::AlignLeft | Qt::AlignTop, VersionText());
 }

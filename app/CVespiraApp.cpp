@@ -98,10 +98,10 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
         }
     }
 
-    // 3. The program's icon (the window class of the original).
+    // 3. The program's icon.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vespira.png")));
 
-    // 5. The framework's profile: the recent-file list of 3 entries.
+    // 5. The recent-file list of 3 entries and the file dialogs' folder.
     m_docs.SetRecentFiles(m_settings.ReadRecentFiles());
     m_docs.SetLastFolder(m_settings.ReadLastFolder());
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Command ids: the program's own (32772 to 32793) and the framework's standard ones
-// (57600 and up), as the resources of the original numbered them.
+// Command ids: the program's own (from 32772) and the standard ones (57600 and up); the
+// actions' object names carry these numbers, and scripts find the commands by them.
 enum CommandId : int
 {
     ID_SEPARATOR = 0,
@@ -30,7 +30,7 @@ enum CommandId : int
     ID_IMPORT_TARGETS = 32802,
     ID_VIEW_TARGET_LIST = 32803,
 
-    // The framework's commands.
+    // The standard commands.
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_CLOSE = 57602,

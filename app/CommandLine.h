@@ -20,8 +20,8 @@ struct CommandLineInfo
 // Parses the arguments after the program name. "/NOS" counts only as the first four
 // characters of the command line (any case). A word beginning with "-" is a switch; so
 // is a word beginning with "/" unless it is a path (it holds a second "/" or names
-// something that exists). Unknown switches are ignored, as the original's framework
-// ignored flags it did not know. The first other word is the file to open; after "--"
+// something that exists). Unknown switches are ignored, so a
+// launcher's own flags do no harm. The first other word is the file to open; after "--"
 // every word is a file name. "/p" or "--print" asks for that file to be printed on the
 // default printer instead.
 // The arguments are bytes, as the system gives them, so a file name that is not

@@ -10,8 +10,8 @@
 
 // Where a command is handled, which decides when it can be enabled: App commands work
 // at any time, Child commands need an active pattern window (its document), View
-// commands the active pattern view. A command without a handler is always disabled, as
-// the framework greyed a command that nothing in its route handled.
+// commands the active pattern view. A command without a handler is always disabled, so
+// nothing is offered that would do nothing.
 enum class CommandRoute
 {
     App,
@@ -59,13 +59,13 @@ struct MenuInfo
     std::vector<int> items;
 };
 
-// Menu 128, shown while no pattern is open, and menu 129, shown while a pattern's
-// window is active.
+// The menus shown while no pattern is open, and those shown while a pattern's window is
+// active.
 const std::vector<MenuInfo>& NoDocumentMenus();
 const std::vector<MenuInfo>& DocumentMenus();
 
-// Toolbar 128, left to right; ID_SEPARATOR marks a separator.
+// The toolbar, left to right; ID_SEPARATOR marks a separator.
 const std::vector<int>& ToolbarButtons();
 
-// The view's context menu (first popup of menu 142).
+// The view's context menu (a right click on the grid).
 const std::vector<int>& ContextMenuItems();

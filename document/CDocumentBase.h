@@ -8,7 +8,7 @@
 
 #include <functional>
 
-// The framework's part of a document: title, path, modified flag and the save question
+// What every document has apart from its pattern: title, path, modified flag and the save question
 // asked before a modified document closes.
 class CDocumentBase : public QObject
 {

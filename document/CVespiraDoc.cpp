@@ -65,6 +65,42 @@ void CVespiraDoc::CopyDisplaySettings(const DisplaySettings& display)
     m_nSaturation = display.nSaturation;
 }
 
+MeasurementHeader CVespiraDoc::Header() const
+{
+    MeasurementHeader h;
+    h.measTime = m_fMeasTime;
+    h.kV = m_nKV;
+    h.mA = m_nMA;
+    h.detDistance = m_fDetDistance;
+    h.beamX = m_fBeamX;
+    h.beamY = m_fBeamY;
+    h.imageSize = m_nImageSize;
+    h.backgroundFile = std::string(TextOf(m_szBackgroundFile));
+    h.backgroundX = m_fBackgroundX;
+    h.backgroundY = m_fBackgroundY;
+    h.backgroundKV = m_nBackgroundKV;
+    h.backgroundMA = m_nBackgroundMA;
+    h.backgroundTime = m_fBackgroundTime;
+    return h;
+}
+
+void CVespiraDoc::SetHeader(const MeasurementHeader& h)
+{
+    m_fMeasTime = h.measTime;
+    m_nKV = h.kV;
+    m_nMA = h.mA;
+    m_fDetDistance = h.detDistance;
+    m_fBeamX = h.beamX;
+    m_fBeamY = h.beamY;
+    m_nImageSize = h.imageSize;
+    CopyText(m_szBackgroundFile, h.backgroundFile);
+    m_fBackgroundX = h.backgroundX;
+    m_fBackgroundY = h.backgroundY;
+    m_nBackgroundKV = h.backgroundKV;
+    m_nBackgroundMA = h.backgroundMA;
+    m_fBackgroundTime = h.backgroundTime;
+}
+
 DisplaySettings CVespiraDoc::GetDisplaySettings() const
 {
     DisplaySettings display;
@@ -136,19 +172,7 @@ bool CVespiraDoc::OnNewDocument()
     FormatGmtNow(m_szCreatedDate, m_szCreatedTime);
     FormatGmtNow(m_szModifiedDate, m_szModifiedTime);
 
-    m_fMeasTime = 0.0f;
-    m_nKV = 0;
-    m_nMA = 0;
-    m_fDetDistance = 0.0f;
-    m_fBeamX = 0.0f;
-    m_fBeamY = 0.0f;
-    m_nImageSize = 0;
-    m_szBackgroundFile[0] = '\0';
-    m_fBackgroundX = 0.0f;
-    m_fBackgroundY = 0.0f;
-    m_nBackgroundKV = 0;
-    m_nBackgroundMA = 0;
-    m_fBackgroundTime = 0.0f;
+    SetHeader(MeasurementHeader{});
 
     SetModifiedFlag(true);
     m_services.liveScan.SetActive(this);

@@ -5,6 +5,7 @@
 #include "document/DisplaySettings.h"
 #include "document/DocumentServices.h"
 #include "document/GridArray.h"
+#include "document/MeasurementHeader.h"
 #include "document/ScanGrid.h"
 
 #include <cstdint>
@@ -96,7 +97,7 @@ public:
     int m_nBarTop = 0;
     int m_nBarBottom = 0;
 
-    // Framework operations.
+    // New, Open, Save, Close and the question before a close.
     bool OnNewDocument();
     bool OnOpenDocument(const QByteArray& path);
     bool OnSaveDocument(const QByteArray& path);
@@ -131,6 +132,9 @@ public:
     // The view state of a fresh grid: no layout yet, zoom 1, the whole grid visible.
     void ResetViewState();
     void CopyDisplaySettings(const DisplaySettings& display);
+    // The header's measurement and background values, copied in and out as one.
+    MeasurementHeader Header() const;
+    void SetHeader(const MeasurementHeader& header);
     DisplaySettings GetDisplaySettings() const;
 
     // Selection.

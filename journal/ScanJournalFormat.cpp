@@ -157,14 +157,14 @@ bool ReadStart(CFieldReader& fields, ScanJournalContents& contents)
     contents.began = static_cast<std::time_t>(began);
     contents.grid = grid;
     contents.title = std::move(title);
-    contents.header = JournalHeader{};
+    contents.header = MeasurementHeader{};
     contents.points.clear();
     return true;
 }
 
-bool ReadHeader(CFieldReader& fields, JournalHeader& header)
+bool ReadHeader(CFieldReader& fields, MeasurementHeader& header)
 {
-    JournalHeader h;
+    MeasurementHeader h;
     if (!fields.Next(h.measTime) || !fields.Next(h.kV) || !fields.Next(h.mA) ||
         !fields.Next(h.detDistance) || !fields.Next(h.beamX) || !fields.Next(h.beamY) ||
         !fields.Next(h.imageSize) || !fields.Next(h.backgroundX) || !fields.Next(h.backgroundY) ||
@@ -211,25 +211,6 @@ std::uint32_t Crc32(std::string_view bytes)
     return c ^ 0xFFFFFFFFu;
 }
 
-JournalHeader HeaderOf(const CVespiraDoc& doc)
-{
-    JournalHeader h;
-    h.measTime = doc.m_fMeasTime;
-    h.kV = doc.m_nKV;
-    h.mA = doc.m_nMA;
-    h.detDistance = doc.m_fDetDistance;
-    h.beamX = doc.m_fBeamX;
-    h.beamY = doc.m_fBeamY;
-    h.imageSize = doc.m_nImageSize;
-    h.backgroundFile = std::string(TextOf(doc.m_szBackgroundFile));
-    h.backgroundX = doc.m_fBackgroundX;
-    h.backgroundY = doc.m_fBackgroundY;
-    h.backgroundKV = doc.m_nBackgroundKV;
-    h.backgroundMA = doc.m_nBackgroundMA;
-    h.backgroundTime = doc.m_fBackgroundTime;
-    return h;
-}
-
 std::string StartRecord(std::time_t began, const CVespiraDoc& doc, std::string_view title)
 {
     return CRecord('S')
@@ -248,7 +229,7 @@ std::string StartRecord(std::time_t began, const CVespiraDoc& doc, std::string_v
 
 std::string HeaderRecord(const CVespiraDoc& doc)
 {
-    const JournalHeader h = HeaderOf(doc);
+    const MeasurementHeader h = doc.Header();
     return CRecord('H')
         .Add(h.measTime)
         .Add(static_cast<long long>(h.kV))
@@ -363,20 +344,7 @@ bool RestoreScanJournal(const ScanJournalContents& contents, CVespiraDoc& doc)
     doc.m_szFileName[0] = '\0';
     FormatGmt(contents.began, doc.m_szCreatedDate, doc.m_szCreatedTime);
     FormatGmt(contents.began, doc.m_szModifiedDate, doc.m_szModifiedTime);
-    const JournalHeader& h = contents.header;
-    doc.m_fMeasTime = h.measTime;
-    doc.m_nKV = h.kV;
-    doc.m_nMA = h.mA;
-    doc.m_fDetDistance = h.detDistance;
-    doc.m_fBeamX = h.beamX;
-    doc.m_fBeamY = h.beamY;
-    doc.m_nImageSize = h.imageSize;
-    CopyText(doc.m_szBackgroundFile, h.backgroundFile);
-    doc.m_fBackgroundX = h.backgroundX;
-    doc.m_fBackgroundY = h.backgroundY;
-    doc.m_nBackgroundKV = h.backgroundKV;
-    doc.m_nBackgroundMA = h.backgroundMA;
-    doc.m_fBackgroundTime = h.backgroundTime;
+    doc.SetHeader(contents.header);
     for (const JournalPoint& p : contents.points) {
         doc.m_pIntensity[doc.IndexOf(p.col, p.row)] = p.value;
         doc.m_nMaxIntensity = std::max(doc.m_nMaxIntensity, p.value);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/MeasurementHeader.h"
 #include "document/ScanGrid.h"
 
 #include <cstddef>
@@ -26,24 +27,6 @@ inline constexpr char kJournalSuffix[] = ".journal";
 std::uint32_t Crc32(std::string_view bytes);
 
 // The header fields the measurement and background parameters set.
-struct JournalHeader
-{
-    float measTime = 0.0f;
-    int kV = 0;
-    int mA = 0;
-    float detDistance = 0.0f;
-    float beamX = 0.0f;
-    float beamY = 0.0f;
-    int imageSize = 0;
-    std::string backgroundFile;
-    float backgroundX = 0.0f;
-    float backgroundY = 0.0f;
-    int backgroundKV = 0;
-    int backgroundMA = 0;
-    float backgroundTime = 0.0f;
-};
-
-JournalHeader HeaderOf(const CVespiraDoc& doc);
 
 // Records, each a whole line with its checksum.
 // title: the pattern's own, not the collection progress its caption shows meanwhile.
@@ -68,7 +51,7 @@ struct ScanJournalContents
     std::time_t began = 0;
     std::string title;
     ScanGrid grid;
-    JournalHeader header;
+    MeasurementHeader header;
     std::vector<JournalPoint> points; // in arrival order; a later one wins
     // Bytes up to the end of the last good record: where appending may go on.
     std::size_t validLength = 0;

@@ -47,7 +47,6 @@ public:
     // the next message is opened as soon as this one's peer has connected, so that the
     // instrument finds it the moment it has answered.
     int Exchange(const PipeMessage& message, bool another = false);
-    const PipeBytes& Reply() const { return m_reply; }
 
 private:
     std::unique_ptr<CPipeServer> Listen() const;

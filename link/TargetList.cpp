@@ -3,11 +3,9 @@
 #include "base/FixedText.h"
 #include "base/NumberText.h"
 #include "document/CVespiraDoc.h"
-#include "link/JobFields.h"
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 
 namespace {
 
@@ -71,35 +69,4 @@ void SetJobText(char (&field)[80], const QString& text)
         while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
             --end;
     CopyText(field, std::string_view(bytes.constData(), static_cast<std::size_t>(end)));
-}
-
-int CTargetSender::SendList(const std::vector<Target>& targets)
-{
-    m_message = PipeMessage{};
-    m_message.code = kTargetListStart;
-    if (const int result = m_pipe.Exchange(m_message, !targets.empty()); result != kPipeOk)
-        return result;
-    for (const Target& target : targets) {
-        m_message.code = kTarget;
-        m_message.param1 = static_cast<float>(target.x);
-        m_message.param2 = static_cast<float>(target.y);
-        m_message.param3 = target.time;
-        m_message.intParam = target.index;
-        const bool another = &target != &targets.back();
-        if (const int result = m_pipe.Exchange(m_message, another); result != kPipeOk)
-            return result;
-    }
-    return kPipeOk;
-}
-
-int CTargetSender::SendCollect(const JobFields& job)
-{
-    m_message = PipeMessage{};
-    m_message.code = kStartCollecting;
-    m_message.intParam = job.nSampleNumber;
-    // Each field NUL-terminated within its 80 bytes; the last 16 bytes stay zero.
-    std::memcpy(m_message.text + kJobNameOffset, job.szJobName, strnlen(job.szJobName, 79));
-    std::memcpy(m_message.text + kJobTitleOffset, job.szTitle, strnlen(job.szTitle, 79));
-    std::memcpy(m_message.text + kJobSampleOffset, job.szSampleName, strnlen(job.szSampleName, 79));
-    return m_pipe.Exchange(m_message);
 }

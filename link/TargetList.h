@@ -1,8 +1,5 @@
 #pragma once
 
-#include "link/CTargetPipe.h"
-#include "link/PipeMessage.h"
-
 #include <QString>
 
 #include <string>
@@ -10,7 +7,6 @@
 #include <vector>
 
 class CVespiraDoc;
-struct JobFields;
 
 // One target as it is listed and sent: its running index and its position in mm.
 struct Target
@@ -36,22 +32,3 @@ int SampleNumberOf(std::string_view text);
 
 // A job field from user text: at most 79 characters, never a split character.
 void SetJobText(char (&field)[80], const QString& text);
-
-// Builds the messages of the target socket in its own record, apart from the remote
-// command listener's, and exchanges each on the pipe.
-class CTargetSender
-{
-public:
-    explicit CTargetSender(CTargetPipe& pipe) : m_pipe(pipe) {}
-
-    // The start message, then one message per target; stops at the first failure.
-    int SendList(const std::vector<Target>& targets);
-    // The start-collecting message with the job fields.
-    int SendCollect(const JobFields& job);
-
-    const PipeMessage& LastMessage() const { return m_message; }
-
-private:
-    CTargetPipe& m_pipe;
-    PipeMessage m_message;
-};

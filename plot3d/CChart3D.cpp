@@ -455,7 +455,6 @@ void CChart3D::ApplyGradient()
         gradient.setColorAt(static_cast<double>(k) / n, colour);
         gradient.setColorAt(k + 1 < n ? static_cast<double>(k + 1) / n - kEdge : 1.0, colour);
     }
-    m_gradient = gradient;
     m_pSeries->setBaseGradient(gradient);
 }
 

@@ -63,7 +63,6 @@ public:
     // What is drawn.
     Q3DSurface* Surface() const { return m_pSurface; }
     QSurface3DSeries* Series() const { return m_pSeries; }
-    QLinearGradient LevelGradient() const { return m_gradient; }
     // Frames the surface has drawn so far.
     int FramesDrawn() const { return m_nFramesDrawn; }
     // The right button's menu: one checkable entry per level count.
@@ -85,7 +84,6 @@ private:
     Q3DSurface* m_pSurface = nullptr;
     QSurface3DSeries* m_pSeries = nullptr;
     QWidget* m_pContainer = nullptr;
-    QLinearGradient m_gradient;
 
     std::array<COLORREF, kFillStyleCount> m_fillColours{};
     int m_nContourLevels = kDefaultContourLevels;

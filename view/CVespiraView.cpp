@@ -164,30 +164,6 @@ void CVespiraView::DrawAllTargets()
     update(m_layout.image);
 }
 
-void CVespiraView::DrawLineTargets(GridPoint a, GridPoint b)
-{
-    ForEachLinePoint(a, b, [this](int col, int row) { DrawTarget(col, row); });
-}
-
-void CVespiraView::DrawRectangleTargets(GridPoint a, GridPoint b)
-{
-    if (!m_cells.Matches(m_doc, m_render)) {
-        update();
-        return;
-    }
-    // Only the part inside the window shows; one repaint rectangle covers it.
-    const int firstCol = std::max(std::min(a.x, b.x), m_window.firstCol);
-    const int lastCol = std::min(std::max(a.x, b.x), m_window.lastCol);
-    const int firstRow = std::max(std::min(a.y, b.y), m_window.firstRow);
-    const int lastRow = std::min(std::max(a.y, b.y), m_window.lastRow);
-    if (firstCol > lastCol || firstRow > lastRow)
-        return;
-    for (int row = firstRow; row <= lastRow; ++row)
-        for (int col = firstCol; col <= lastCol; ++col)
-            m_cells.SetColour(col, row, m_context.colours.selection);
-    update(CellRect(firstCol, firstRow).united(CellRect(lastCol, lastRow)));
-}
-
 void CVespiraView::DrawStatistics()
 {
     update(CPatternPainter::StatisticsArea(m_layout, fontMetrics().height(), width()));
@@ -374,11 +350,6 @@ void CVespiraView::RepaintAllViews()
     for (QWidget* widget : QApplication::allWidgets())
         if (auto* view = qobject_cast<CVespiraView*>(widget))
             view->update();
-}
-
-void CVespiraView::PrintPage(QPainter& painter, const QRect& page)
-{
-    DrawPrintedPage(painter, page, m_doc, m_render, font());
 }
 
 bool CVespiraView::Print(QPaintDevice& device)

@@ -37,11 +37,6 @@ public:
     void DrawColourScale() override;
     void RequestRepaint() override;
 
-    // The cells of a pending Line (the line rule) or Rectangle in the Selection colour;
-    // no scan time changes (SelectLineTargets commits a line).
-    void DrawLineTargets(GridPoint a, GridPoint b);
-    void DrawRectangleTargets(GridPoint a, GridPoint b);
-
     // The inverses of the drawing, in client pixels of the last layout.
     bool HitTestGrid(int x, int y, int& col, int& row) const;
     bool HitTestColourScale(int x, int y, int& sx, int& sy) const;
@@ -57,9 +52,6 @@ public:
     // Pixels of a visible point's cell on screen; empty for other points.
     QRect CellRect(int col, int row) const;
 
-    // The page as printed: the print layout's 2048 x 2048 units scaled onto the page
-    // rectangle, black text on white, no background fill and no Y texts.
-    void PrintPage(QPainter& painter, const QRect& page);
     // False when the device cannot be painted on.
     bool Print(QPaintDevice& device);
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/CTargetPipe.h"
-#include "link/TargetList.h"
+#include "link/CTargetSender.h"
 
 #include <QDialog>
 
@@ -30,7 +30,6 @@ public:
 
     CVespiraDoc& GetDocument() const { return m_doc; }
     // The exchange of this dialog, for its time-outs.
-    CTargetPipe& Pipe() { return m_pipe; }
     // True after a complete Send: Collect is the default button, the job edits enabled.
     bool IsCollecting() const { return m_bCollecting; }
 

@@ -2,6 +2,7 @@
 #include "document/CPatternFile.h"
 #include "document/CVespiraDoc.h"
 #include "journal/CScanJournal.h"
+#include "journal/ScanJournalFormat.h"
 #include "link/CRemoteCommandHandler.h"
 #include "link/PipeMessage.h"
 #include "tests/app/ShellFixture.h"
@@ -103,6 +104,47 @@ TEST_F(ScanRecoveryTest, AScanKeepsItsJournalUntilSavedAfterItsEnd)
     EXPECT_TRUE(docs.OnFileClose(state.liveScan.Document()));
     EXPECT_TRUE(JournalFiles().isEmpty());
     EXPECT_TRUE(ui.notices.isEmpty());
+}
+
+TEST_F(ScanRecoveryTest, TheJournalKeepsTheHeaderTheInstrumentSent)
+{
+    handler->Handle(NewImage(2.0f));
+    PipeMessage measurement = Message(kMeasurementParameters, 30.0f, 44.6f, 7);
+    measurement.param3 = 19.5f;
+    measurement.param4 = 0.25f;
+    measurement.param5 = 1.5f;
+    measurement.param6 = -2.0f;
+    handler->Handle(measurement);
+    PipeMessage background = Message(kBackgroundParameters, 3.0f, 4.0f, 0);
+    background.param3 = 40.0f;
+    background.param4 = 25.4f;
+    background.param5 = 600.0f;
+    SetPipeText(background, "bg.rad");
+    handler->Handle(background);
+    handler->Handle(Message(kNewPoint, 1.0f, 2.0f, 77));
+    ASSERT_EQ(JournalFiles().size(), 1);
+
+    // What a restart would restore, read from the file the scan left.
+    QFile file(QDir(folder).filePath(JournalFiles().constFirst()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(std::string_view(text.constData(), text.size()), contents),
+              JournalReadResult::Ok);
+    const MeasurementHeader& h = contents.header;
+    EXPECT_EQ(h.measTime, 30.0f);
+    EXPECT_EQ(h.kV, 45);
+    EXPECT_EQ(h.mA, 20);
+    EXPECT_EQ(h.detDistance, 0.25f);
+    EXPECT_EQ(h.beamX, 1.5f);
+    EXPECT_EQ(h.beamY, -2.0f);
+    EXPECT_EQ(h.imageSize, 7);
+    EXPECT_EQ(h.backgroundFile, "bg.rad");
+    EXPECT_EQ(h.backgroundX, 3.0f);
+    EXPECT_EQ(h.backgroundY, 4.0f);
+    EXPECT_EQ(h.backgroundKV, 40);
+    EXPECT_EQ(h.backgroundMA, 25);
+    EXPECT_EQ(h.backgroundTime, 600.0f);
 }
 
 TEST_F(ScanRecoveryTest, AFileLoadedDuringAScanIsKeptUnderTheScansOwnTitle)
