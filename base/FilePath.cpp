@@ -151,8 +151,10 @@ bool WriteFileReplacing(const QByteArray& path,
     struct stat old
     {};
     const bool exists = ::stat(target.constData(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode))
+    if (exists && !S_ISREG(old.st_mode)) {
+        errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
         return false;
+    }
 
     const QByteArray folder = FolderOf(target);
     const QByteArray stem = (folder.endsWith('/') ? folder : folder + '/') + ".vespira-" +
@@ -184,10 +186,21 @@ bool WriteFileReplacing(const QByteArray& path,
         }
         return true;
     };
+    // The first failure's errno is the reason given; cleaning up must not replace it.
+    errno = 0;
     bool ok = produce(write) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.constData(), target.constData()) == 0;
-    if (!ok)
+    int reason = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        reason = errno;
+    }
+    if (ok && ::rename(temp.constData(), target.constData()) != 0) {
+        ok = false;
+        reason = errno;
+    }
+    if (!ok) {
         ::unlink(temp.constData());
+        errno = reason;
+    }
     return ok;
 }

@@ -31,7 +31,8 @@ QByteArray PathFromUser(const QString& path);
 // Writes `bytes` to a new file in the folder of `path` and renames it over `path`, so a
 // failed write leaves an existing file as it was. An existing file keeps its permissions;
 // saving through a symbolic link replaces the file it points at. False when anything
-// failed; a path naming a device, FIFO or folder is refused.
+// failed, errno then telling why (EISDIR for a folder, ENOSPC for a full disk, 0 when a
+// piece could not be made); a path naming a device, FIFO or folder is refused.
 bool WriteFileReplacing(const QByteArray& path, std::string_view bytes);
 
 // Takes the next piece of a file's bytes; false when it could not be written.

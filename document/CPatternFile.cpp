@@ -478,7 +478,11 @@ PatternReadResult ReadPattern(CVespiraDoc& doc, CPieceReader& reader)
     }
 
     // A grid with no valid size is refused before anything is allocated.
-    if (!ComputeGridCounts(grid) || !doc.SetUpGrid(grid))
+    if (!ComputeGridCounts(grid)) {
+        const bool tooLarge = grid.nXPoints >= 1 && grid.nYPoints >= 1;
+        return tooLarge ? PatternReadResult::GridTooLarge : PatternReadResult::ReadError;
+    }
+    if (!doc.SetUpGrid(grid))
         return PatternReadResult::ReadError;
 
     std::size_t index = 0;
@@ -554,11 +558,11 @@ int OpenPatternFile(const QByteArray& path)
     return fd;
 }
 
-bool ReadPatternFile(CVespiraDoc& doc, const QByteArray& path)
+PatternReadResult ReadPatternFileQuietly(CVespiraDoc& doc, const QByteArray& path)
 {
     const int fd = OpenPatternFile(path);
     if (fd < 0)
-        return false;
+        return PatternReadResult::CannotOpen;
     CPieceReader reader([fd](char* into, std::size_t size) -> std::ptrdiff_t {
         for (;;) {
             const ssize_t got = ::read(fd, into, size);
@@ -568,15 +572,22 @@ bool ReadPatternFile(CVespiraDoc& doc, const QByteArray& path)
     });
     const PatternReadResult result = ReadPattern(doc, reader);
     ::close(fd);
+    return result;
+}
 
-    switch (result) {
+bool ReadPatternFile(CVespiraDoc& doc, const QByteArray& path)
+{
+    switch (ReadPatternFileQuietly(doc, path)) {
     case PatternReadResult::Ok:
         return true;
     case PatternReadResult::NotPattern:
         doc.Services().ui.ShowMessage(QString::fromLatin1(kNotPatternMessage));
         return false;
     case PatternReadResult::ReadError:
+    case PatternReadResult::GridTooLarge:
         doc.Services().ui.ShowMessage(QString::fromLatin1(kReadErrorMessage));
+        return false;
+    case PatternReadResult::CannotOpen:
         return false;
     }
     return false;

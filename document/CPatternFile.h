@@ -20,7 +20,11 @@ enum class PatternReadResult
 {
     Ok,
     NotPattern,
-    ReadError
+    ReadError,
+    // A read error whose cause is a grid of more than kMaxGridPoints points.
+    GridTooLarge,
+    // The path names no regular file that can be opened.
+    CannotOpen
 };
 
 // The whole file text for a document, lines ending in LF.
@@ -41,6 +45,9 @@ bool WritePatternFile(CVespiraDoc& doc, const QByteArray& path);
 // Opens a pattern file for reading: a descriptor of a regular file, or -1 when the path
 // cannot be opened or names a device, FIFO or folder. Never waits for a writer.
 int OpenPatternFile(const QByteArray& path);
+
+// Reads the file into the document without messages, so a caller can tell why it failed.
+PatternReadResult ReadPatternFileQuietly(CVespiraDoc& doc, const QByteArray& path);
 
 // Reads the file into the document; shows the reader's messages through the document's
 // host. False when the file cannot be opened (no message) or is not read to its end.

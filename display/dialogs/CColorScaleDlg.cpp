@@ -3,6 +3,7 @@
 #include "display/ColourSettings.h"
 #include "display/ColourTransform.h"
 #include "display/LookupTable.h"
+#include "display/dialogs/WholeNumber.h"
 #include "document/IHostUi.h"
 
 #include <QComboBox>
@@ -14,11 +15,9 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include <limits>
 #include <optional>
 
 namespace {
@@ -33,22 +32,6 @@ const char* const kLabels[] = {"Brightness", "Contrast", "Hue", "Saturation"};
 const char* const kErrorCaptions[] = {"Brightness Error", "Contrast Error", "Hue Error",
                                       "Saturation Error"};
 const char* const kNames[] = {"brightness", "contrast", "hue", "saturation"};
-
-// A value edit's number, or nothing when the text is not wholly a number. A number too
-// long for 64 bits is held at the nearest end, so it stays out of range.
-std::optional<long long> WholeNumber(const QString& text)
-{
-    static const QRegularExpression kNumber(QStringLiteral("^\\s*([+-]?)\\d+\\s*$"));
-    const QRegularExpressionMatch match = kNumber.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    bool ok = false;
-    const long long number = text.trimmed().toLongLong(&ok);
-    if (ok)
-        return number;
-    return match.captured(1) == QLatin1String("-") ? std::numeric_limits<long long>::min()
-                                                   : std::numeric_limits<long long>::max();
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "display/ColourSettings.h"
 #include "display/ColourTransform.h"
+#include "display/dialogs/WholeNumber.h"
 #include "document/IHostUi.h"
 
 #include <QDialogButtonBox>
@@ -9,6 +10,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -21,11 +23,14 @@ constexpr int kMinComponent = 0;
 constexpr int kMaxComponent = 255;
 // The swatch: a 5-pixel pen around a 4 x 12 path covers about 9 x 17 pixels.
 constexpr QSize kSwatchSize(9, 17);
+// Its edge, so a colour as light as the dialog (white) still shows where it is.
+const QColor kSwatchEdge(0x80, 0x80, 0x80);
 
 const char* const kTitles[] = {"Border", "Selected targets", "Active target", "Foreground Text",
                                "Background Text"};
 const char* const kNames[] = {"border", "selection", "activeTarget", "foreground", "background"};
 const char* const kComponents[] = {"Red", "Green", "Blue"};
+const char* const kComponentLabels[] = {"R", "G", "B"};
 
 COLORREF* SettingOf(ProgramColours& colours, int group)
 {
@@ -78,8 +83,12 @@ COptionsDlg::COptionsDlg(ProgramColours& colours, IHostUi& ui, QWidget* parent)
             slider->setMinimumWidth(128);
             ShowComponent(g, c);
             slider->setValue(ComponentOf(m_colours[g], c));
-            grid->addWidget(edit, c, 1);
-            grid->addWidget(slider, c, 2);
+            auto* label = new QLabel(QString::fromLatin1(kComponentLabels[c]));
+            label->setObjectName(name + QLatin1String("Label"));
+            label->setBuddy(edit);
+            grid->addWidget(label, c, 1);
+            grid->addWidget(edit, c, 2);
+            grid->addWidget(slider, c, 3);
             connect(edit, &QLineEdit::editingFinished, this,
                     [this, g, c] { OnEditFinished(g, c); });
             connect(slider, &QSlider::valueChanged, this, [this, g, c] { OnSliderMoved(g, c); });
@@ -99,9 +108,8 @@ void COptionsDlg::ShowComponent(int group, int component)
 
 bool COptionsDlg::ValidateComponent(int group, int component, bool moveSlider)
 {
-    bool ok = false;
-    const long long number = m_edits[group][component]->text().trimmed().toLongLong(&ok);
-    const long long value = ok ? number : 0;
+    // Text that is not wholly a number counts as 0.
+    const long long value = WholeNumber(m_edits[group][component]->text()).value_or(0);
     bool accepted = false;
     if (value < kMinComponent || value > kMaxComponent) {
         m_checking = true;
@@ -142,6 +150,8 @@ bool COptionsDlg::eventFilter(QObject* watched, QEvent* event)
         if (watched == m_swatches[g] && event->type() == QEvent::Paint) {
             QPainter painter(m_swatches[g]);
             painter.fillRect(m_swatches[g]->rect(), ToQColor(m_colours[g]));
+            painter.setPen(kSwatchEdge);
+            painter.drawRect(m_swatches[g]->rect().adjusted(0, 0, -1, -1));
             return true;
         }
         // Return in an edit takes its number first and keeps the dialog open when it is

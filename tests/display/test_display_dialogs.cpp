@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
@@ -70,6 +71,41 @@ TEST_F(DialogsFixture, OptionsRefusesAComponentOutsideTheRangeAndKeepsTheLastNum
     EXPECT_EQ(SwatchColour(dlg.Swatch(COptionsDlg::kBorder)), 0x0000FFu);
     EXPECT_EQ(ui.messages.size(), 3);
     EXPECT_EQ(state.colours.border, Rgb(128, 0, 0)); // only OK stores
+}
+
+TEST_F(DialogsFixture, OptionsRefusesANumberTooLongFor64BitsAsOutOfRange)
+{
+    state.colours.border = Rgb(128, 0, 0);
+    COptionsDlg dlg(state.colours, state.services.ui);
+    QLineEdit* red = dlg.Edit(COptionsDlg::kBorder, kRed);
+    for (const char* bad : {"99999999999999999999", "-99999999999999999999"}) {
+        Enter(red, QString::fromLatin1(bad));
+        EXPECT_EQ(red->text(), QStringLiteral("128")) << bad;
+    }
+    EXPECT_EQ(ui.messages, QStringList(2, QStringLiteral("Valid RGB values range from 0 to 255")));
+    EXPECT_EQ(dlg.Colour(COptionsDlg::kBorder), Rgb(128, 0, 0));
+}
+
+TEST_F(DialogsFixture, OptionsLabelsEachRowAndEdgesTheSwatch)
+{
+    state.colours.background = Rgb(255, 255, 255);
+    COptionsDlg dlg(state.colours, state.services.ui);
+    const char* const names[] = {"Red", "Green", "Blue"};
+    const char* const labels[] = {"R", "G", "B"};
+    for (int c = 0; c < 3; ++c) {
+        auto* label = dlg.findChild<QLabel*>(QStringLiteral("background%1Label").arg(names[c]));
+        ASSERT_NE(label, nullptr) << names[c];
+        EXPECT_EQ(label->text(), QLatin1String(labels[c]));
+        EXPECT_EQ(label->buddy(), dlg.Edit(COptionsDlg::kBackground, c));
+    }
+
+    // A white swatch on a light dialog: its edge shows, its inside is the colour itself.
+    const QImage image = dlg.Swatch(COptionsDlg::kBackground)->grab().toImage();
+    EXPECT_EQ(SwatchColour(dlg.Swatch(COptionsDlg::kBackground)), 0xFFFFFFu);
+    for (const QPoint corner : {QPoint(0, 0), QPoint(image.width() - 1, image.height() - 1)}) {
+        const QColor edge = image.pixelColor(corner);
+        EXPECT_LT(edge.lightness(), 200) << corner.x() << "," << corner.y();
+    }
 }
 
 TEST_F(DialogsFixture, OptionsSliderShowsItsNumberAndRedrawsTheSwatch)

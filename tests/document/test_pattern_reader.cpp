@@ -250,6 +250,17 @@ TEST_F(PatternReaderTest, RefusesGridsThatCannotBeAllocated)
     EXPECT_TRUE(fresh.m_pIntensity.empty());
 }
 
+TEST_F(PatternReaderTest, TellsAGridOverTheLimitFromOtherReadErrors)
+{
+    const std::string tooLarge =
+        Replace(kExamplePattern, "X: beg: 0.0 end: 2.0 inc: 0.5\nY: beg: 0.0 end: 1.0",
+                "X: beg: 0.0 end: 4096.0 inc: 1\nY: beg: 0.0 end: 4095.0");
+    EXPECT_EQ(ReadPatternText(doc, tooLarge), PatternReadResult::GridTooLarge);
+    EXPECT_EQ(ReadPatternText(doc, Replace(kExamplePattern, "inc: 0.5\nY", "inc: 0\nY")),
+              PatternReadResult::ReadError);
+    EXPECT_EQ(ReadPatternFileQuietly(doc, "/nonexistent/in.rad"), PatternReadResult::CannotOpen);
+}
+
 TEST_F(PatternReaderTest, RefusesAGridThatDoesNotFitInTheFreeMemory)
 {
     ASSERT_TRUE(Open(kExamplePattern));

@@ -22,15 +22,36 @@ printf 'not a pattern\n' > "$work/bad.rad"
 status=$?
 check "a refused file exits 1" '[ $status -eq 1 ]'
 check "a refused file creates no output" '[ ! -e "$work/out.rad" ]'
-check "the reader's message reaches standard error" \
-  'grep -qx "message: Requested file in not a ORMA Radiography document" "$work/err"'
+check "the reader's message reaches standard error, naming the file" \
+  'grep -qx "vespira-rad: $work/bad.rad: Requested file in not a ORMA Radiography document" "$work/err" && ! grep -q "^message:" "$work/err"'
 
 head -c 300 "$examples/disc.rad" > "$work/cut.rad"
 "$tool" convert "$work/cut.rad" "$work/out.rad" 2> "$work/err"
 status=$?
 check "a cut file exits 1 without output" '[ $status -eq 1 ] && [ ! -e "$work/out.rad" ]'
-check "the read error reaches standard error" \
-  'grep -qx "message: Error reading requested file as a ORMA Radiography document" "$work/err"'
+check "the read error reaches standard error, naming the file" \
+  'grep -qx "vespira-rad: $work/cut.rad: Error reading requested file as a ORMA Radiography document" "$work/err"'
+
+sed 's/^X: beg: 0.0 end: 2.0 inc: 0.5$/X: beg: 0.0 end: 8000.0 inc: 1/; s/^Y: beg: 0.0 end: 1.0 inc: 0.5$/Y: beg: 0.0 end: 8000.0 inc: 1/' \
+  "$examples/small.rad" > "$work/huge.rad"
+"$tool" info "$work/huge.rad" > /dev/null 2> "$work/err"
+status=$?
+check "a grid over the limit is refused as such" \
+  '[ $status -eq 1 ] && grep -qx "vespira-rad: $work/huge.rad: its grid has more than the 16777216 points a pattern can have" "$work/err"'
+
+"$tool" convert "$examples/small.rad" "$work" 2> "$work/err"
+status=$?
+check "a folder as the output is refused with the reason" \
+  '[ $status -eq 1 ] && grep -qx "vespira-rad: cannot write $work: Is a directory" "$work/err"'
+# A write that stops part way (here at the file size limit; a full disk fails alike).
+(trap '' XFSZ; ulimit -f 1; "$tool" export "$examples/disc.rad" "$work/cut.csv") 2> "$work/err"
+status=$?
+check "a write that fails part way gives the reason and leaves nothing" \
+  '[ $status -eq 1 ] && grep -qx "vespira-rad: cannot write $work/cut.csv: File too large" "$work/err" &&
+   [ ! -e "$work/cut.csv" ] && ! ls -A "$work" | grep -q "^\.vespira-"'
+"$tool" export "$examples/small.rad" "$work/none/out.csv" 2> "$work/err"
+check "a missing folder is named as the reason" \
+  'grep -qx "vespira-rad: cannot write $work/none/out.csv: No such file or directory" "$work/err"'
 
 "$tool" convert "$work/missing.rad" "$work/out.rad" 2> /dev/null
 status=$?
@@ -42,8 +63,16 @@ check "export rows carry column, row, X, Y, intensity and time" \
   'grep -qx "1,2,0.5,0.0,31,900.0" "$work/small.csv" && head -1 "$work/small.csv" | grep -qx "column,row,x,y,intensity,scan_time"'
 
 "$tool" info "$examples/small.rad" > "$work/info"
-check "info reports grid, targets and maximum" \
-  'grep -q "5 x 3 points" "$work/info" && grep -q "Targets:     1, total scan time 900.0 s" "$work/info" && grep -q "Maximum:     63" "$work/info"'
+check "info reports grid, targets and the intensities' minimum, maximum, mean and sum" \
+  'grep -q "5 x 3 points" "$work/info" && grep -q "Targets:     1, total scan time 900.0 s" "$work/info" &&
+   grep -qx "Minimum:     10" "$work/info" && grep -qx "Maximum:     34" "$work/info" &&
+   grep -qx "Mean:        22.00" "$work/info" && grep -qx "Sum:         330" "$work/info"'
+check "info names the colour scale's ceiling as such" 'grep -qx "Colour scale: 0 to 63" "$work/info"'
+sed 's/^1:  x: 0.5  y: 0.0  time: 900.0$/&\n2:  x: 1.0  y: 0.0  time: -5.0/' "$examples/small.rad" > "$work/negative.rad"
+"$tool" info "$work/negative.rad" > "$work/info"
+"$tool" convert "$work/negative.rad" "$work/kept.rad"
+check "info counts only the targets a saved file keeps" \
+  'grep -q "Targets:     1, total scan time 900.0 s" "$work/info" && [ "$(grep -c "time: 900.0$" "$work/kept.rad")" -eq 1 ] && ! grep -q "time: -" "$work/kept.rad"'
 
 latin=$(printf 'lat\351.rad')
 "$tool" convert "$examples/small.rad" "$work/$latin"
@@ -58,6 +87,18 @@ for path in /dev/zero "$work" "$work/fifo"; do
   check "info $path is refused at once as a file that cannot be opened" \
     '[ $status -eq 1 ] && grep -q "^vespira-rad: cannot open" "$work/err"'
 done
+unset ORMA_SYSDATA
+env -u 'ORMA$SYSDATA:' "$tool" export "$examples/small.rad" "$work/magma.png" --lut magma 2> "$work/err"
+check "the build tree's tool finds a bundled table, named without .lut" \
+  '[ "$(head -c 4 "$work/magma.png" | tail -c 3)" = "PNG" ] && [ ! -s "$work/err" ]'
+env -u 'ORMA$SYSDATA:' "$tool" export "$examples/small.rad" "$work/x.png" --lut nosuch 2> "$work/err"
+status=$?
+check "an unknown table lists the tables there" \
+  '[ $status -eq 1 ] && grep -q "^vespira-rad: no look-up table nosuch in .*; it holds .*magma.lut" "$work/err" && [ ! -e "$work/x.png" ]'
+"$tool" export "$examples/small.rad" "$work/OUT.PNG" && "$tool" export "$examples/small.rad" "$work/OUT.CSV"
+check "output names in capitals are known by their suffix" \
+  '[ "$(head -c 4 "$work/OUT.PNG" | tail -c 3)" = "PNG" ] && cmp -s "$work/OUT.CSV" "$work/small.csv"'
+
 "$tool" export "$examples/disc.rad" "$work/disc.pdf"
 check "export draws the printed page into a PDF of one page" \
   'head -c 5 "$work/disc.pdf" | grep -q "%PDF-" && [ "$(grep -ac "/Type /Page\b" "$work/disc.pdf")" -eq 1 ] && [ "$(grep -ac "/Count 1\b" "$work/disc.pdf")" -eq 1 ]'

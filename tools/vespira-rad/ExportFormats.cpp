@@ -1,27 +1,18 @@
 #include "tools/vespira-rad/ExchangeCommands.h"
 
 #include "base/FilePath.h"
-#include "document/CPatternFile.h"
 #include "document/CVespiraDoc.h"
 #include "exchange/NexusFile.h"
 #include "exchange/TiffExport.h"
+#include "tools/vespira-rad/ToolMessages.h"
 
 #include <QString>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
-#include <strings.h>
-#include <unistd.h>
 
 namespace {
-
-bool HasSuffix(const char* path, const char* suffix)
-{
-    const std::string text(path);
-    const std::string end(suffix);
-    return text.size() >= end.size() &&
-           strcasecmp(text.c_str() + text.size() - end.size(), end.c_str()) == 0;
-}
 
 bool IsNexusName(const char* path)
 {
@@ -47,14 +38,7 @@ bool ReadPatternOrMap(CVespiraDoc& doc, const char* path)
                      error.c_str());
         return false;
     }
-    if (doc.OnOpenDocument(file))
-        return true;
-    const int fd = OpenPatternFile(file);
-    if (fd < 0)
-        std::fprintf(stderr, "vespira-rad: cannot open %s\n", path);
-    else
-        ::close(fd);
-    return false;
+    return ReadPattern(doc, path);
 }
 
 bool IsExchangeExport(const char* out)
@@ -67,12 +51,9 @@ int ExportFormat(CVespiraDoc& doc, const char* in, const char* out)
     if (!ReadPatternOrMap(doc, in))
         return 1;
     const QByteArray path(out);
+    errno = 0;
     const bool written = IsTiffName(out)
                              ? WriteTiffFile(doc, path)
                              : WriteNexusFile(doc, DisplayPath(FileNameOf(QByteArray(in))), path);
-    if (!written) {
-        std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
-        return 1;
-    }
-    return 0;
+    return written ? 0 : CannotWrite(out);
 }

@@ -3,6 +3,7 @@
 #include "base/NumberText.h"
 #include "document/CVespiraDoc.h"
 #include "exchange/TargetCsv.h"
+#include "tools/vespira-rad/ToolMessages.h"
 
 #include <cstdio>
 #include <string>
@@ -66,10 +67,8 @@ int Import(CVespiraDoc& doc, const char* list, const char* out, bool partial)
         }
     }
     ApplyTargetImport(doc, import);
-    if (!doc.OnSaveDocument(QByteArray(out))) {
-        std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
-        return 1;
-    }
+    if (!doc.OnSaveDocument(QByteArray(out)))
+        return CannotWrite(out);
     std::printf("%zu targets imported, %d in all, written to %s\n", import.targets.size(),
                 doc.ScanCount(), out);
     return 0;
@@ -94,10 +93,7 @@ int TargetsCommand(CVespiraDoc& doc, int argc, char** argv)
     if (print)
         return PrintTargets(doc);
     if (csv) {
-        if (WriteTargetCsv(doc, QByteArray(argv[4])))
-            return 0;
-        std::fprintf(stderr, "vespira-rad: cannot write %s\n", argv[4]);
-        return 1;
+        return WriteTargetCsv(doc, QByteArray(argv[4])) ? 0 : CannotWrite(argv[4]);
     }
     return Import(doc, argv[4], argv[5], argc == 7);
 }

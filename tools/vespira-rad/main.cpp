@@ -6,11 +6,10 @@
 #include "base/NumberText.h"
 #include "display/ColourSettings.h"
 #include "display/LookupTable.h"
-#include "document/CPatternFile.h"
 #include "document/CVespiraDoc.h"
 #include "document/DocumentServices.h"
-#include "document/IHostUi.h"
 #include "document/ViewOptions.h"
+#include "exchange/PatternCsv.h"
 #include "journal/CJournalFile.h"
 #include "journal/ScanJournalFormat.h"
 #include "render/CCellImage.h"
@@ -18,6 +17,7 @@
 #include "render/RenderContext.h"
 #include "render/ToolState.h"
 #include "tools/vespira-rad/ExchangeCommands.h"
+#include "tools/vespira-rad/ToolMessages.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -26,12 +26,15 @@
 #include <QImage>
 #include <QPdfWriter>
 #include <QString>
+#include <QStringList>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 namespace {
 
@@ -39,14 +42,15 @@ constexpr char kUsage[] =
     "Usage: vespira-rad COMMAND ARGS\n"
     "\n"
     "Commands:\n"
-    "  info FILE            grid, header, targets and maximum intensity of a pattern\n"
+    "  info FILE            grid, header, targets and the intensities' minimum,\n"
+    "                       maximum, mean and sum of a pattern\n"
     "  convert IN OUT       read IN and write it as OUT, as File Open then Save As\n"
     "  export IN OUT.csv    one row per grid point: column, row, X, Y, intensity, scan time\n"
     "  export IN OUT.png [--lut NAME] [--cell N]\n"
     "                       the pattern as the view colours it, N x N pixels a point\n"
     "                       (1 to 64, default 1), from the built-in colours or the\n"
-    "                       look-up table NAME in $ORMA_SYSDATA or, without it, among\n"
-    "                       the bundled tables\n"
+    "                       look-up table NAME (NAME.lut alike) in $ORMA_SYSDATA\n"
+    "                       or, without it, among the bundled tables\n"
     "  export IN OUT.pdf    the pattern's printed page, as Print draws it, on A4\n"
     "  recover JOURNAL OUT.rad\n"
     "                       the scan kept in JOURNAL (left in ~/.local/state/vespira by\n"
@@ -60,26 +64,11 @@ int Usage(int status)
     return status;
 }
 
-// Paths go to the file system as the bytes the command line gave.
-bool Read(CVespiraDoc& doc, const char* path)
-{
-    if (doc.OnOpenDocument(QByteArray(path)))
-        return true;
-    // The reader has reported a file that is not a pattern; one that cannot be opened
-    // (missing, a device, a FIFO, a folder) it leaves to the caller.
-    const int fd = OpenPatternFile(QByteArray(path));
-    if (fd < 0)
-        std::fprintf(stderr, "vespira-rad: cannot open %s\n", path);
-    else
-        ::close(fd);
-    return false;
-}
-
 bool Write(const char* path, std::string_view bytes)
 {
     if (WriteFileReplacing(QByteArray(path), bytes))
         return true;
-    std::fprintf(stderr, "vespira-rad: cannot write %s\n", path);
+    CannotWrite(path);
     return false;
 }
 
@@ -88,15 +77,41 @@ std::string Text(std::string_view text)
     return std::string(text);
 }
 
+struct IntensityStatistics
+{
+    int minimum = 0;
+    int maximum = 0;
+    double mean = 0.0;
+    long long sum = 0;
+};
+
+// Over every point of the grid; 16,777,216 points of at most 2^31 fit a 64-bit sum.
+IntensityStatistics StatisticsOf(const CVespiraDoc& doc)
+{
+    IntensityStatistics stats;
+    if (doc.m_pIntensity.empty())
+        return stats;
+    stats.minimum = std::numeric_limits<int>::max();
+    stats.maximum = std::numeric_limits<int>::min();
+    for (const int value : doc.m_pIntensity) {
+        stats.minimum = std::min(stats.minimum, value);
+        stats.maximum = std::max(stats.maximum, value);
+        stats.sum += value;
+    }
+    stats.mean = static_cast<double>(stats.sum) / static_cast<double>(doc.m_pIntensity.size());
+    return stats;
+}
+
 int Info(CVespiraDoc& doc, const char* path)
 {
-    if (!Read(doc, path))
+    if (!ReadPattern(doc, path))
         return 1;
     const int xDecimals = DecimalPlaces(doc.m_fXInc);
     const int yDecimals = DecimalPlaces(doc.m_fYInc);
-    int targets = 0;
+    // The targets a saved file keeps: those with a positive time.
+    double targetTime = 0.0;
     for (float t : doc.m_pScanTime)
-        targets += t != 0.0f ? 1 : 0;
+        targetTime += t > 0.0f ? t : 0.0f;
     std::printf("File:        %s\n", Text(TextOf(doc.m_szFileName)).c_str());
     std::printf("Created:     %s %s\n", Text(TextOf(doc.m_szCreatedDate)).c_str(),
                 Text(TextOf(doc.m_szCreatedTime)).c_str());
@@ -122,40 +137,55 @@ int Info(CVespiraDoc& doc, const char* path)
                     doc.m_nBackgroundMA, FormatFixed(doc.m_fBackgroundTime, 1).c_str());
     else
         std::printf("Background:  none\n");
-    std::printf("Targets:     %d, total scan time %s s\n", targets,
-                FormatFixed(doc.TotalScanTime(), 1).c_str());
-    std::printf("Maximum:     %d\n", doc.m_nMaxIntensity);
+    std::printf("Targets:     %d, total scan time %s s\n", doc.ScanCount(),
+                FormatFixed(targetTime, 1).c_str());
+    const IntensityStatistics stats = StatisticsOf(doc);
+    std::printf("Minimum:     %d\n", stats.minimum);
+    std::printf("Maximum:     %d\n", stats.maximum);
+    std::printf("Mean:        %s\n", FormatFixed(stats.mean, 2).c_str());
+    std::printf("Sum:         %lld\n", stats.sum);
+    std::printf("Colour scale: %d to %d\n", doc.m_nMinIntensity, doc.m_nMaxIntensity);
     return 0;
 }
 
 int Convert(CVespiraDoc& doc, const char* in, const char* out)
 {
-    if (!Read(doc, in))
+    if (!ReadPattern(doc, in))
         return 1;
-    if (!doc.OnSaveDocument(QByteArray(out))) {
-        std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
-        return 1;
-    }
-    return 0;
+    return doc.OnSaveDocument(QByteArray(out)) ? 0 : CannotWrite(out);
 }
 
 int ExportCsv(CVespiraDoc& doc, const char* in, const char* out)
 {
-    if (!Read(doc, in))
+    if (!ReadPattern(doc, in))
         return 1;
-    const int xDecimals = DecimalPlaces(doc.m_fXInc);
-    const int yDecimals = DecimalPlaces(doc.m_fYInc);
-    std::string csv = "column,row,x,y,intensity,scan_time\n";
-    for (int row = 0; row < doc.m_nYPoints; ++row) {
-        for (int col = 0; col < doc.m_nXPoints; ++col) {
-            const int i = doc.IndexOf(col, row);
-            csv += FormatInt(col) + ',' + FormatInt(row) + ',' +
-                   FormatFixed(doc.XOf(col), xDecimals) + ',' +
-                   FormatFixed(doc.YOf(row), yDecimals) + ',' + FormatInt(doc.m_pIntensity[i]) +
-                   ',' + FormatFixed(doc.m_pScanTime[i], 1) + '\n';
-        }
+    return WritePatternCsv(doc, QByteArray(out)) ? 0 : CannotWrite(out);
+}
+
+// NAME, else NAME.lut, from the tables' folder; says why not and lists the tables there.
+bool LoadLookupTable(const char* name, ColourTable& table)
+{
+    int result = ReadLookupTable(name, table);
+    if (result == kLutCannotOpen && !HasSuffix(name, ".lut"))
+        result = ReadLookupTable(std::string(name) + ".lut", table);
+    if (result == kLutDone)
+        return true;
+    if (result == kLutNoDirectory) {
+        std::fprintf(stderr,
+                     "vespira-rad: no bundled look-up tables; set ORMA_SYSDATA to their folder\n");
+        return false;
     }
-    return Write(out, csv) ? 0 : 1;
+    if (result != kLutCannotOpen) {
+        std::fprintf(stderr, "vespira-rad: cannot read look-up table %s (fewer than 64 colours)\n",
+                     name);
+        return false;
+    }
+    const std::string folder = LookupTableDirectory().value_or("");
+    const QStringList names = ListLookupTables();
+    std::fprintf(stderr, "vespira-rad: no look-up table %s in %s; %s%s\n", name, folder.c_str(),
+                 names.isEmpty() ? "it holds none" : "it holds ",
+                 names.join(QStringLiteral(", ")).toLocal8Bit().constData());
+    return false;
 }
 
 int ExportPng(CVespiraDoc& doc, int argc, char** argv)
@@ -179,22 +209,12 @@ int ExportPng(CVespiraDoc& doc, int argc, char** argv)
             return 2;
         }
     }
-    if (!Read(doc, in))
+    if (!ReadPattern(doc, in))
         return 1;
     if (lutName != nullptr) {
         ColourTable lut = doc.m_LutColors;
-        const int result = ReadLookupTable(lutName, lut);
-        if (result == kLutNoDirectory) {
-            std::fprintf(
-                stderr,
-                "vespira-rad: no bundled look-up tables; set ORMA_SYSDATA to their folder\n");
+        if (!LoadLookupTable(lutName, lut))
             return 1;
-        }
-        if (result != kLutDone) {
-            std::fprintf(stderr, "vespira-rad: cannot read look-up table %s (%s)\n", lutName,
-                         result == kLutCannotOpen ? "cannot open it" : "fewer than 64 colours");
-            return 1;
-        }
         // Brightness and contrast 127 leave a table as it is.
         doc.m_DisplayColors = lut;
     }
@@ -206,8 +226,8 @@ int ExportPng(CVespiraDoc& doc, int argc, char** argv)
     QByteArray png;
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
-        std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
-        return 1;
+        errno = 0;
+        return CannotWrite(out);
     }
     return Write(out, std::string_view(png.constData(), static_cast<std::size_t>(png.size()))) ? 0
                                                                                                : 1;
@@ -215,7 +235,7 @@ int ExportPng(CVespiraDoc& doc, int argc, char** argv)
 
 int ExportPdf(CVespiraDoc& doc, const RenderContext& context, const char* in, const char* out)
 {
-    if (!Read(doc, in))
+    if (!ReadPattern(doc, in))
         return 1;
     // Drawn into memory first, so the file is written through the same byte-exact,
     // replace-on-success path as every other output.
@@ -231,8 +251,8 @@ int ExportPdf(CVespiraDoc& doc, const RenderContext& context, const char* in, co
         drawn = PrintPatternPage(writer, doc, context, QGuiApplication::font());
     }
     if (!drawn) {
-        std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
-        return 1;
+        errno = 0;
+        return CannotWrite(out);
     }
     return Write(out, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))) ? 0
                                                                                                : 1;
@@ -286,12 +306,6 @@ int Recover(CVespiraDoc& doc, const char* path, const char* out)
     return 0;
 }
 
-bool EndsWith(const std::string& text, const char* suffix)
-{
-    const std::string s(suffix);
-    return text.size() >= s.size() && text.compare(text.size() - s.size(), s.size(), s) == 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -304,13 +318,13 @@ int main(int argc, char** argv)
 
     // Gives the program's own folder, beside which the bundled look-up tables lie. A PDF
     // needs fonts, and fonts a GUI application; a file tool needs no display.
-    const bool pdf = command == "export" && argc == 4 && EndsWith(argv[3], ".pdf");
+    const bool pdf = command == "export" && argc == 4 && HasSuffix(argv[3], ".pdf");
     if (pdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app =
         pdf ? std::make_unique<QGuiApplication>(argc, argv)
             : std::make_unique<QCoreApplication>(argc, argv);
-    CStderrUi ui;
+    CToolUi ui;
     DocumentServices services(ui);
     CVespiraDoc doc(services);
 
@@ -318,11 +332,11 @@ int main(int argc, char** argv)
         return Info(doc, argv[2]);
     if (command == "convert" && argc == 4)
         return Convert(doc, argv[2], argv[3]);
-    if (command == "export" && argc == 4 && EndsWith(argv[3], ".csv"))
+    if (command == "export" && argc == 4 && HasSuffix(argv[3], ".csv"))
         return ExportCsv(doc, argv[2], argv[3]);
     if (command == "recover" && argc == 4)
         return Recover(doc, argv[2], argv[3]);
-    if (command == "export" && argc >= 4 && EndsWith(argv[3], ".png"))
+    if (command == "export" && argc >= 4 && HasSuffix(argv[3], ".png"))
         return ExportPng(doc, argc, argv);
     if (pdf) {
         // The printed page with the program's start-up colours and switches.
