@@ -123,7 +123,8 @@ TEST_F(ScanJournalTest, AJournalCutAnywhereGivesTheRecordsBeforeTheCut)
         ScanJournalContents contents;
         const JournalReadResult result =
             ReadScanJournal(std::string_view(full).substr(0, length), contents);
-        if (length < head.size() - HeaderRecord(*doc).size()) {
+        // The start record counts from its last character on, with or without its line end.
+        if (length < head.size() - HeaderRecord(*doc).size() - 1) {
             EXPECT_NE(result, JournalReadResult::Ok) << length;
             continue;
         }
@@ -133,12 +134,20 @@ TEST_F(ScanJournalTest, AJournalCutAnywhereGivesTheRecordsBeforeTheCut)
         for (std::size_t i = 0; i < contents.points.size(); ++i)
             EXPECT_EQ(contents.points[i].value, points[i].value) << length;
         EXPECT_EQ(full.compare(0, contents.validLength, full, 0, contents.validLength), 0);
-        EXPECT_EQ(contents.tornTail, contents.validLength != length) << length;
+        // A record that lost only its line end is whole and taken; any shorter piece is
+        // a torn record, never damage.
+        const bool lostLineEnd = length < full.size() && full[length] == '\n';
+        EXPECT_EQ(contents.tornTail, contents.validLength != length && !lostLineEnd) << length;
+        EXPECT_EQ(contents.damagedRecords, 0) << length;
         EXPECT_EQ(full[contents.validLength - 1], '\n');
+        std::size_t records = 0;
+        for (std::size_t at = full.find('\n') + 1; at < length; at = full.find('\n', at) + 1)
+            records += full.find('\n', at) <= length ? 1 : 0;
+        EXPECT_EQ(contents.points.size(), records > 2 ? records - 2 : 0) << length;
     }
 }
 
-TEST_F(ScanJournalTest, ReadingStopsAtADamagedRecord)
+TEST_F(ScanJournalTest, ADamagedRecordIsLeftOutAndReadingGoesOn)
 {
     auto doc = ScanDoc();
     std::string text = Journal(*doc, points);
@@ -148,15 +157,116 @@ TEST_F(ScanJournalTest, ReadingStopsAtADamagedRecord)
     text[at + 3] = text[at + 3] == '1' ? '2' : '1';
     ScanJournalContents contents;
     ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
-    EXPECT_EQ(contents.points.size(), 2u);
-    EXPECT_TRUE(contents.tornTail);
+    ASSERT_EQ(contents.points.size(), 4u);
+    EXPECT_EQ(contents.points[2].value, 7);
+    EXPECT_FALSE(contents.tornTail);
+    EXPECT_EQ(contents.damagedRecords, 1);
+    // Version, start, header, two points, then the damaged one.
+    EXPECT_EQ(contents.damagedLines, std::vector<long>{6});
+    EXPECT_EQ(contents.validLength, text.size());
+
+    // A start record that is damaged leaves the records after it unplaced: they are
+    // not put on the grid of the scan before it.
+    auto loaded = NewDoc(0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+    loaded->m_pIntensity = {0, 9, 0, 4};
+    std::string snapshot = SnapshotRecords(1'000'000'000, *loaded, "ORMA2");
+    snapshot[12] = snapshot[12] == '1' ? '2' : '1';
+    ASSERT_EQ(ReadScanJournal(Journal(*doc, points) + snapshot, contents), JournalReadResult::Ok);
+    EXPECT_EQ(contents.points.size(), points.size());
+    EXPECT_EQ(contents.grid.nXPoints, 4);
+    EXPECT_EQ(contents.damagedRecords, 4); // the start, the header and two points
+}
+
+TEST_F(ScanJournalTest, AJournalOfTheFirstVersionIsRead)
+{
+    auto doc = ScanDoc();
+    std::string text = Journal(*doc, points);
+    ASSERT_EQ(text.rfind(kJournalVersionLine, 0), 0u);
+    text.replace(0, std::string_view(kJournalVersionLine).size(), kJournalVersion1Line);
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
+    EXPECT_EQ(contents.version, 1);
+    EXPECT_EQ(contents.points.size(), points.size());
+    EXPECT_EQ(contents.title, "scan 7% done\nnext");
+    EXPECT_EQ(contents.damagedRecords, 0);
+}
+
+TEST_F(ScanJournalTest, AStopRecordSaysWhyTheJournalEndsThere)
+{
+    auto doc = ScanDoc();
+    const std::string text =
+        Journal(*doc, points) + StopRecord("cannot write /s/j: No space left on device");
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
+    EXPECT_TRUE(contents.stopped);
+    EXPECT_EQ(contents.stopReason, "cannot write /s/j: No space left on device");
+    EXPECT_EQ(contents.points.size(), points.size());
+    ASSERT_EQ(ReadScanJournal(Journal(*doc, points), contents), JournalReadResult::Ok);
+    EXPECT_FALSE(contents.stopped);
+}
+
+TEST(JournalTexts, StartTimesOutOfRangeAreUnknownAndControlBytesAreShownEscaped)
+{
+    EXPECT_EQ(JournalTimeText(1'000'000'000), "2001-09-09 01:46:40 UTC");
+    EXPECT_EQ(JournalTimeText(253402300799), "9999-12-31 23:59:59 UTC");
+    EXPECT_EQ(JournalTimeText(253402300800), "unknown");
+    EXPECT_EQ(JournalTimeText(-1), "unknown");
+    EXPECT_EQ(JournalTimeText(std::numeric_limits<std::time_t>::max()), "unknown");
+
+    EXPECT_EQ(PrintableText("ORMA1"), "ORMA1");
+    EXPECT_EQ(PrintableText("\x1b]2;pwned\x07\r\n\x7f"), "\\x1b]2;pwned\\x07\\x0d\\x0a\\x7f");
+    // UTF-8 stays; a C1 control, a lone byte above 127 and an overlong form do not.
+    EXPECT_EQ(PrintableText("Probe \xc3\xa9t\xc3\xa9 \xe2\x82\xac"),
+              "Probe \xc3\xa9t\xc3\xa9 \xe2\x82\xac");
+    EXPECT_EQ(PrintableText("a\xc2\x9b"
+                            "1m"),
+              "a\\u009b1m");
+    EXPECT_EQ(PrintableText("\x9b\xc0\xaf\xed\xa0\x80"), "\\x9b\\xc0\\xaf\\xed\\xa0\\x80");
+    EXPECT_EQ(PrintableText("cut \xe2\x82"), "cut \\xe2\\x82");
+}
+
+// Any one record damaged, wherever it is: only that record is lost.
+TEST_F(ScanJournalTest, EveryRecordDamagedInTurnLosesOnlyThatRecord)
+{
+    auto doc = ScanDoc();
+    std::vector<JournalPoint> many;
+    for (int i = 0; i < 40; ++i)
+        many.push_back({i % 4, (i / 4) % 3, 1000 + i});
+    const std::string full = Journal(*doc, many);
+    std::vector<std::size_t> starts;
+    for (std::size_t at = full.find('\n') + 1; at < full.size(); at = full.find('\n', at) + 1)
+        starts.push_back(at);
+    ASSERT_EQ(starts.size(), many.size() + 2);
+    for (std::size_t line = 0; line < starts.size(); ++line) {
+        std::string text = full;
+        // One digit or letter of the record changes; its checksum no longer fits.
+        char& byte = text[starts[line] + 12];
+        byte = byte == '7' ? '8' : '7';
+        ScanJournalContents contents;
+        const JournalReadResult result = ReadScanJournal(text, contents);
+        if (line == 0) {
+            EXPECT_EQ(result, JournalReadResult::NoScan);
+            continue;
+        }
+        ASSERT_EQ(result, JournalReadResult::Ok) << line;
+        EXPECT_EQ(contents.damagedRecords, 1) << line;
+        EXPECT_EQ(contents.damagedLines, std::vector<long>{static_cast<long>(line) + 2});
+        EXPECT_FALSE(contents.tornTail);
+        const std::size_t lost = line >= 2 ? 1 : 0;
+        ASSERT_EQ(contents.points.size(), many.size() - lost) << line;
+        for (std::size_t i = 0, j = 0; i < many.size(); ++i) {
+            if (lost == 1 && i == line - 2)
+                continue;
+            EXPECT_EQ(contents.points[j++].value, many[i].value) << line;
+        }
+    }
 }
 
 TEST_F(ScanJournalTest, RefusesForeignFilesAndRecordsThatBreakTheGrid)
 {
     ScanJournalContents contents;
     EXPECT_EQ(ReadScanJournal("", contents), JournalReadResult::Foreign);
-    EXPECT_EQ(ReadScanJournal("VESPIRA SCAN JOURNAL 2\n", contents), JournalReadResult::Foreign);
+    EXPECT_EQ(ReadScanJournal("VESPIRA SCAN JOURNAL 3\n", contents), JournalReadResult::Foreign);
     EXPECT_EQ(ReadScanJournal(kExamplePattern, contents), JournalReadResult::Foreign);
     EXPECT_EQ(ReadScanJournal(kJournalVersionLine, contents), JournalReadResult::NoScan);
 
@@ -170,7 +280,7 @@ TEST_F(ScanJournalTest, RefusesForeignFilesAndRecordsThatBreakTheGrid)
         text = Journal(*doc, {}) + std::string(record, PointRecord(record, col, row, 1));
         ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
         EXPECT_TRUE(contents.points.empty());
-        EXPECT_TRUE(contents.tornTail);
+        EXPECT_EQ(contents.damagedRecords, 1);
     }
 }
 
