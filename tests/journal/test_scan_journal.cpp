@@ -1,7 +1,9 @@
 #include "base/FixedText.h"
+#include "journal/CJournalFile.h"
 #include "journal/CJournalWriter.h"
 #include "journal/CScanJournal.h"
 #include "journal/ScanJournalFormat.h"
+#include "tests/common/WithoutRootOverride.h"
 #include "tests/document/TestPatterns.h"
 
 #include <QDir>
@@ -13,10 +15,13 @@
 #include <climits>
 #include <cmath>
 #include <csignal>
+#include <fcntl.h>
 #include <limits>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +31,13 @@ std::string ReadFile(const std::string& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll().toStdString();
+}
+
+std::size_t Entries(const char* folder)
+{
+    return static_cast<std::size_t>(QDir(QString::fromLatin1(folder))
+                                        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                                        .size());
 }
 
 class ScanJournalTest : public ::testing::Test, protected DocFixture
@@ -339,13 +351,17 @@ protected:
 
 TEST_F(ScanJournalKeeperTest, KeepsAScanInAPrivateFileThatOnlyThisProgramMayTake)
 {
-    auto doc = StartScan();
-    const std::string path = journal.PathOf(*doc);
+    // The program that writes the journal; it dies below.
+    auto writing = std::make_unique<CScanJournal>(ui, folder);
+    state.scanJournal = writing.get();
+    auto doc = ScanDoc();
+    writing->ScanStarted(*doc);
+    const std::string path = writing->PathOf(*doc);
     ASSERT_FALSE(path.empty());
     for (const JournalPoint& p : points)
-        journal.PointStored(*doc, p.col, p.row, p.value);
+        writing->PointStored(*doc, p.col, p.row, p.value);
     doc->m_nKV = 41;
-    journal.HeaderChanged(*doc);
+    writing->HeaderChanged(*doc);
 
     struct stat info
     {};
@@ -356,21 +372,79 @@ TEST_F(ScanJournalKeeperTest, KeepsAScanInAPrivateFileThatOnlyThisProgramMayTake
 
     ScanJournalContents contents;
     ASSERT_EQ(ReadScanJournal(ReadFile(path), contents), JournalReadResult::Ok);
+    EXPECT_EQ(contents.version, 2);
     EXPECT_EQ(contents.points.size(), points.size());
     EXPECT_EQ(contents.header.kV, 41);
 
     // A second program finds nothing to take while this one lives, and no tool may open
     // it; once this one is gone the journal is there to restore.
-    CScanJournal other(ui, folder);
-    EXPECT_TRUE(other.FindUnfinished().empty());
+    EXPECT_TRUE(journal.FindUnfinished().empty());
     CJournalFile file;
     std::string error;
     EXPECT_EQ(CJournalFile::Open(path, file, error), CJournalFile::Result::InUse);
-    journal.DocumentDestroyed(*doc);
+    state.scanJournal = &journal;
+    writing.reset();
     EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
-    auto found = other.FindUnfinished();
+    EXPECT_EQ(CJournalFile::Open(path, file, error), CJournalFile::Result::Ok) << error;
+    auto found = journal.FindUnfinished();
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].contents.points.size(), points.size());
+    CScanJournal rival(ui, folder);
+    auto rivalFound = rival.FindUnfinished();
+    ASSERT_EQ(rivalFound.size(), 1u);
+    // Restored, it is taken over: renamed to a name of this program, which no one else
+    // may take now.
+    CVespiraDoc restored(state);
+    ASSERT_TRUE(RestoreScanJournal(found[0].contents, restored));
+    ASSERT_TRUE(journal.Adopt(restored, std::move(found[0]), error)) << error;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    CScanJournal third(ui, folder);
+    EXPECT_TRUE(third.FindUnfinished().empty());
+    EXPECT_EQ(CJournalFile::Open(journal.PathOf(restored), file, error),
+              CJournalFile::Result::InUse);
+    // Two programs that both found it: only the first takes it.
+    CVespiraDoc late(state);
+    EXPECT_FALSE(rival.Adopt(late, std::move(rivalFound[0]), error));
+    EXPECT_NE(error.find("taken by another program"), std::string::npos) << error;
+    EXPECT_TRUE(rival.PathOf(late).empty());
+}
+
+// A journal of the version before, as its program named and locked it.
+TEST_F(ScanJournalKeeperTest, AJournalLeftByTheVersionBeforeComesBackWhenItsProgramIsGone)
+{
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    auto doc = ScanDoc();
+    std::string text = Journal(*doc, points);
+    text.replace(0, std::string_view(kJournalVersionLine).size(), kJournalVersion1Line);
+    const std::string path = folder.toStdString() + "/scan-20250102-030405-4321-1.journal";
+    {
+        QFile out(QString::fromStdString(path));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    // Its program still runs: it holds the journal's own lock.
+    const int held = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    EXPECT_TRUE(journal.FindUnfinished().empty());
+    CJournalFile file;
+    std::string error;
+    EXPECT_EQ(CJournalFile::Open(path, file, error), CJournalFile::Result::InUse);
+    ::close(held);
+
+    auto found = journal.FindUnfinished();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].contents.version, 1);
+    EXPECT_EQ(found[0].contents.points.size(), points.size());
+    CVespiraDoc restored(state);
+    ASSERT_TRUE(RestoreScanJournal(found[0].contents, restored));
+    ASSERT_TRUE(journal.Adopt(restored, std::move(found[0]), error)) << error;
+    journal.HeaderChanged(restored);
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(ReadFile(journal.PathOf(restored)), contents), JournalReadResult::Ok);
+    EXPECT_EQ(contents.points.size(), points.size());
+    EXPECT_EQ(contents.damagedRecords, 0);
 }
 
 TEST_F(ScanJournalKeeperTest, EndsWhenSavedAfterTheScanOrClosed)
@@ -396,7 +470,7 @@ TEST_F(ScanJournalKeeperTest, EndsWhenSavedAfterTheScanOrClosed)
     EXPECT_TRUE(QFile::exists(secondPath));
     second->OnCloseDocument();
     EXPECT_FALSE(QFile::exists(secondPath));
-    EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.journal")}, QDir::Files).isEmpty());
     EXPECT_TRUE(ui.notices.isEmpty());
 }
 
@@ -415,7 +489,7 @@ TEST_F(ScanJournalKeeperTest, AnUnusableFolderLeavesTheScanWithoutAJournalAndSay
         << ui.notices[0].toStdString();
 }
 
-TEST_F(ScanJournalKeeperTest, AFullDiskTurnsTheJournalOffAndRemovesItOnce)
+TEST_F(ScanJournalKeeperTest, AFullDiskStopsTheJournalAndKeepsWhatItHolds)
 {
     auto doc = StartScan();
     const QString path = QString::fromStdString(journal.PathOf(*doc));
@@ -434,9 +508,196 @@ TEST_F(ScanJournalKeeperTest, AFullDiskTurnsTheJournalOffAndRemovesItOnce)
     ASSERT_EQ(ui.notices.size(), 1);
     EXPECT_TRUE(ui.notices[0].startsWith("Scan journal off: cannot write "))
         << ui.notices[0].toStdString();
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_TRUE(journal.PathOf(*doc).empty());
+    EXPECT_TRUE(ui.notices[0].contains(path)) << ui.notices[0].toStdString();
+    // The journal stays, whole up to its last record and marked as stopped, for a
+    // program that dies before the pattern is saved.
     journal.PointStored(*doc, 0, 0, 1);
+    EXPECT_EQ(ui.notices.size(), 1);
+    ASSERT_TRUE(QFile::exists(path));
+    EXPECT_EQ(QString::fromStdString(journal.PathOf(*doc)), path);
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(ReadFile(path.toStdString()), contents), JournalReadResult::Ok);
+    EXPECT_FALSE(contents.tornTail);
+    EXPECT_EQ(contents.damagedRecords, 0);
+    EXPECT_GE(contents.points.size(), 2u);
+    for (std::size_t i = 0; i < contents.points.size(); ++i)
+        EXPECT_EQ(contents.points[i].value, static_cast<int>(i));
+    journal.DocumentDestroyed(*doc);
+    auto found = journal.FindUnfinished();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].contents.points.size(), contents.points.size());
+}
+
+TEST_F(ScanJournalKeeperTest, AStoppedJournalGoesWhenItsPatternIsSavedAfterTheScan)
+{
+    auto doc = StartScan();
+    const QString path = QString::fromStdString(journal.PathOf(*doc));
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = static_cast<rlim_t>(QFileInfo(path).size());
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    journal.PointStored(*doc, 1, 1, 5);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_EQ(ui.notices.size(), 1);
+    journal.ScanEnded(*doc);
+    EXPECT_TRUE(QFile::exists(path));
+    ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(tmp.filePath("saved.rad"))));
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(ui.notices.size(), 1);
+}
+
+// A folder that cannot be written still gives back what is in it: restoring needs no
+// write; what cannot be taken over or removed is said.
+TEST_F(ScanJournalKeeperTest, AReadOnlyFolderStillOffersItsJournals)
+{
+    {
+        CScanJournal writing(ui, folder);
+        state.scanJournal = &writing;
+        auto doc = ScanDoc();
+        writing.ScanStarted(*doc);
+        for (const JournalPoint& p : points)
+            writing.PointStored(*doc, p.col, p.row, p.value);
+        state.scanJournal = &journal;
+    }
+    const QByteArray native = QFile::encodeName(folder);
+    const QStringList names = QDir(folder).entryList({QStringLiteral("*.journal")}, QDir::Files);
+    ASSERT_EQ(names.size(), 1);
+    const QByteArray file = native + '/' + QFile::encodeName(names[0]);
+    ASSERT_EQ(::chmod(file.constData(), 0400), 0);
+    ASSERT_EQ(::chmod(native.constData(), 0500), 0);
+    std::vector<CScanJournal::Unfinished> found;
+    std::string adoptError;
+    std::string discardError;
+    bool adopted = true;
+    bool discarded = true;
+    CVespiraDoc restored(state);
+    {
+        const CWithoutRootOverride asAnyUser;
+        found = journal.FindUnfinished();
+        if (found.size() == 1) {
+            ASSERT_TRUE(RestoreScanJournal(found[0].contents, restored));
+            discarded = journal.Discard(found[0], discardError);
+            adopted = journal.Adopt(restored, std::move(found[0]), adoptError);
+        }
+    }
+    ::chmod(native.constData(), 0700);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(restored.m_pIntensity[0], 7);
+    EXPECT_FALSE(adopted);
+    EXPECT_NE(adoptError.find("Permission denied"), std::string::npos) << adoptError;
+    EXPECT_FALSE(discarded);
+    EXPECT_NE(discardError.find("cannot remove " + native.toStdString()), std::string::npos)
+        << discardError;
+    EXPECT_TRUE(journal.PathOf(restored).empty());
+    EXPECT_TRUE(QFile::exists(QFile::decodeName(file)));
+    EXPECT_TRUE(ui.notices.isEmpty());
+}
+
+// The checks that keep new scans out of a folder others control keep the journals in it
+// from being read, restored or removed too.
+TEST_F(ScanJournalKeeperTest, AFolderOthersControlIsNeitherReadNorWritten)
+{
+    const QString real = tmp.filePath("real");
+    {
+        CScanJournal writing(ui, real);
+        state.scanJournal = &writing;
+        auto doc = ScanDoc();
+        writing.ScanStarted(*doc);
+        writing.PointStored(*doc, 0, 0, 5);
+        state.scanJournal = &journal;
+    }
+    ASSERT_EQ(Entries(QFile::encodeName(real).constData()), 1u);
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("state")));
+    ASSERT_TRUE(QFile::link(real, folder));
+    EXPECT_TRUE(journal.FindUnfinished().empty());
+    ASSERT_EQ(ui.notices.size(), 1);
+    EXPECT_TRUE(ui.notices[0].contains(folder + " is a symbolic link"))
+        << ui.notices[0].toStdString();
+    auto doc = StartScan();
+    EXPECT_TRUE(journal.PathOf(*doc).empty());
+    ASSERT_EQ(ui.notices.size(), 2);
+    EXPECT_TRUE(ui.notices[1].startsWith("Scan journal off: " + folder + " is a symbolic link"))
+        << ui.notices[1].toStdString();
+    EXPECT_EQ(Entries(QFile::encodeName(real).constData()), 1u);
+
+    // The user's own folder that others may write in.
+    ASSERT_TRUE(QFile::remove(folder));
+    ASSERT_TRUE(QDir().rename(real, folder));
+    const QByteArray native = QFile::encodeName(folder);
+    ASSERT_EQ(::chmod(native.constData(), 0777), 0);
+    CScanJournal open(ui, folder);
+    EXPECT_TRUE(open.FindUnfinished().empty());
+    ASSERT_EQ(ui.notices.size(), 3);
+    EXPECT_TRUE(ui.notices[2].contains(folder + " is writable by others"))
+        << ui.notices[2].toStdString();
+    EXPECT_EQ(Entries(native.constData()), 1u);
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give the folder away";
+    ASSERT_EQ(::chown(native.constData(), 65534, 65534), 0);
+    CScanJournal given(ui, folder);
+    EXPECT_TRUE(given.FindUnfinished().empty());
+    ASSERT_EQ(ui.notices.size(), 4);
+    EXPECT_TRUE(ui.notices[3].contains(folder + " belongs to user 65534"))
+        << ui.notices[3].toStdString();
+    auto other = ScanDoc();
+    given.ScanStarted(*other);
+    EXPECT_TRUE(given.PathOf(*other).empty());
+    EXPECT_TRUE(ui.notices.last().contains("belongs to user 65534"));
+    EXPECT_EQ(Entries(native.constData()), 1u);
+    ASSERT_EQ(::chown(native.constData(), ::getuid(), ::getgid()), 0);
+}
+
+// Unsaved scans by the hundred hold no descriptor and no thread each; when descriptors
+// run out, a scan goes on without a journal and says why.
+TEST_F(ScanJournalKeeperTest, ManyJournalsShareOneThreadAndAFewDescriptors)
+{
+    const std::size_t threadsBefore = Entries("/proc/self/task");
+    std::vector<std::unique_ptr<CVespiraDoc>> docs;
+    docs.push_back(StartScan());
+    journal.PointStored(*docs.back(), 1, 1, 100);
+    // The folder, the program's lock and the journal written last.
+    const std::size_t fdsAfterOne = Entries("/proc/self/fd");
+    for (int i = 1; i < 60; ++i) {
+        docs.push_back(StartScan());
+        journal.PointStored(*docs.back(), 1, 1, 100 + i);
+    }
+    // Three more open at most, and one the flushing thread may hold for a moment.
+    EXPECT_LE(Entries("/proc/self/fd"), fdsAfterOne + 4);
+    EXPECT_LE(Entries("/proc/self/task"), threadsBefore + 1);
+    // Every one of them still takes its points.
+    for (int i = 0; i < 60; ++i)
+        journal.PointStored(*docs[static_cast<std::size_t>(i)], 2, 2, 200 + i);
+    for (int i = 0; i < 60; i += 7) {
+        ScanJournalContents contents;
+        ASSERT_EQ(
+            ReadScanJournal(ReadFile(journal.PathOf(*docs[static_cast<std::size_t>(i)])), contents),
+            JournalReadResult::Ok);
+        ASSERT_EQ(contents.points.size(), 2u);
+        EXPECT_EQ(contents.points[1].value, 200 + i);
+    }
+    EXPECT_TRUE(ui.notices.isEmpty());
+
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    rlimit limit = old;
+    // Every descriptor number below the limit taken: none is left to open.
+    const int lowestFree = ::dup(0);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    limit.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    auto starved = StartScan();
+    journal.PointStored(*starved, 0, 0, 1);
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    ASSERT_EQ(ui.notices.size(), 1);
+    EXPECT_TRUE(ui.notices[0].startsWith("Scan journal off: "));
+    EXPECT_TRUE(ui.notices[0].contains("Too many open files")) << ui.notices[0].toStdString();
+    auto next = StartScan();
+    EXPECT_FALSE(journal.PathOf(*next).empty());
     EXPECT_EQ(ui.notices.size(), 1);
 }
 
@@ -459,53 +720,98 @@ TEST_F(ScanJournalKeeperTest, IgnoresFilesThatAreNotJournalsWithOneLineEach)
     EXPECT_NE(err.find("bare.journal: no scan in it"), std::string::npos) << err;
 }
 
-TEST_F(ScanJournalKeeperTest, AnAdoptedJournalDropsItsTornTailAndGoesOn)
+TEST_F(ScanJournalKeeperTest, AnAdoptedJournalKeepsEveryByteAndGoesOn)
 {
     auto doc = StartScan();
-    journal.PointStored(*doc, 1, 2, 11);
+    for (int i = 0; i < 6; ++i)
+        journal.PointStored(*doc, i % 4, i / 4, 11 + i);
     const std::string path = journal.PathOf(*doc);
     journal.DocumentDestroyed(*doc);
     {
         QFile file(QString::fromStdString(path));
-        ASSERT_TRUE(file.open(QIODevice::Append));
-        file.write("0badf00d P 3 1"); // half a record
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray text = file.readAll();
+        // One record damaged in the middle, and half a record at the end.
+        const qsizetype third = text.indexOf(" P 2 0 13");
+        ASSERT_GT(third, 0);
+        text[third + 8] = '4';
+        text += "0badf00d P 3 1";
+        file.seek(0);
+        file.write(text);
     }
+    const std::string before = ReadFile(path);
     auto found = journal.FindUnfinished();
     ASSERT_EQ(found.size(), 1u);
     EXPECT_TRUE(found[0].contents.tornTail);
+    EXPECT_EQ(found[0].contents.damagedRecords, 1);
+    EXPECT_EQ(found[0].contents.points.size(), 5u);
     CVespiraDoc restored(state);
     ASSERT_TRUE(RestoreScanJournal(found[0].contents, restored));
-    ASSERT_TRUE(journal.Adopt(restored, std::move(found[0])));
+    const std::string taken = found[0].path;
+    std::string error;
+    ASSERT_TRUE(journal.Adopt(restored, std::move(found[0]), error)) << error;
     journal.HeaderChanged(restored);
 
+    // Nothing is cut: the records after the damage are all still there.
+    const std::string after = ReadFile(taken);
+    ASSERT_GT(after.size(), before.size());
+    EXPECT_EQ(after.compare(0, before.size(), before), 0);
     ScanJournalContents contents;
-    ASSERT_EQ(ReadScanJournal(ReadFile(path), contents), JournalReadResult::Ok);
+    ASSERT_EQ(ReadScanJournal(after, contents), JournalReadResult::Ok);
     EXPECT_FALSE(contents.tornTail);
-    EXPECT_EQ(contents.points.size(), 1u);
+    EXPECT_EQ(contents.points.size(), 5u);
+    EXPECT_EQ(contents.damagedRecords, 2); // the damaged record and the torn one, now ended
     // Its scan is over: a save ends it.
     ASSERT_TRUE(restored.OnSaveDocument(QFile::encodeName(tmp.filePath("restored.rad"))));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(taken)));
 }
 
 TEST(JournalWriterTest, FlushesToTheDiskAtMostOnceAPeriod)
 {
     QTemporaryDir tmp;
-    CJournalFile file;
+    CJournalFolder folder(tmp.filePath("j").toStdString());
     std::string error;
-    ASSERT_EQ(CJournalFile::Create(tmp.filePath("w.journal").toStdString(), file, error),
-              CJournalFile::Result::Ok)
-        << error;
-    CJournalWriter writer(std::move(file), std::chrono::milliseconds(300));
+    ASSERT_TRUE(folder.OpenToWrite(error)) << error;
+    CJournalWriter writer(folder, std::chrono::milliseconds(300));
+    const CJournalWriter::Id id = writer.Create("w.journal", "", error);
+    ASSERT_NE(id, 0u) << error;
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(200)) {
-        ASSERT_TRUE(writer.Append("x\n"));
+        ASSERT_TRUE(writer.Append(id, "x\n"));
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     // The first append is flushed at once, the rest wait for the period to end.
     EXPECT_LE(writer.BackgroundSyncs(), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_EQ(writer.BackgroundSyncs(), 2);
-    EXPECT_TRUE(writer.Sync());
+    EXPECT_TRUE(writer.Sync(id));
+}
+
+TEST(JournalWriterTest, ALoadedPatternReplacesTheFileWholeAndOnlyAFewStayOpen)
+{
+    QTemporaryDir tmp;
+    CJournalFolder folder(tmp.filePath("j").toStdString());
+    std::string error;
+    ASSERT_TRUE(folder.OpenToWrite(error)) << error;
+    CJournalWriter writer(folder, std::chrono::milliseconds(50), 2);
+    std::vector<CJournalWriter::Id> ids;
+    for (int i = 0; i < 5; ++i) {
+        ids.push_back(writer.Create("j" + std::to_string(i) + ".journal", "a\n", error));
+        ASSERT_NE(ids.back(), 0u) << error;
+        ASSERT_TRUE(writer.Append(ids.back(), "b\n"));
+        EXPECT_LE(writer.OpenDescriptors(), 2u);
+    }
+    ASSERT_TRUE(writer.Append(ids[0], "c\n"));
+    ASSERT_TRUE(writer.Replace(ids[1], "new\n"));
+    ASSERT_TRUE(writer.Append(ids[1], "d\n"));
+    EXPECT_LE(writer.OpenDescriptors(), 2u);
+    const std::string version = kJournalVersionLine;
+    EXPECT_EQ(ReadFile(writer.Path(ids[0])), version + "a\nb\nc\n");
+    EXPECT_EQ(ReadFile(writer.Path(ids[1])), version + "new\nd\n");
+    EXPECT_EQ(ReadFile(writer.Path(ids[4])), version + "a\nb\n");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(writer.Path(ids[1]) + ".new")));
+    ASSERT_TRUE(writer.Remove(ids[2], error)) << error;
+    EXPECT_FALSE(writer.Append(ids[2], "e\n"));
 }
 
 } // namespace
