@@ -643,7 +643,9 @@ void CMainFrame::ApplyPlacement(const WindowPlacement& placement)
     if (placement.left < 0)
         return; // the system's default placement
     if (placement.width > 0 && placement.height > 0)
-        resize(placement.width, placement.height);
+        resize(FitOnScreens(QPoint(placement.left, placement.top),
+                            QSize(placement.width, placement.height), kTitleBarHeight,
+                            AvailableScreenAreas()));
     // A stored place off every screen (a screen gone since) would leave the title bar
     // out of reach.
     QList<QRect> screens;

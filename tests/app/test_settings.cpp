@@ -380,6 +380,38 @@ TEST(ScreenPlacement, ATitleBarOffEveryScreenComesToTheNearest)
     EXPECT_EQ(place({2500, 335}, {}), QPoint(2500, 335));
 }
 
+TEST(ScreenPlacement, ASizeLargerThanItsScreenIsCutToIt)
+{
+    const QRect left(0, 0, 1280, 1024);
+    const QRect right(1280, 0, 1920, 1080);
+    const QSize huge(1'000'000'000, 1'000'000'000);
+    EXPECT_EQ(FitOnScreens(QPoint(40, 30), huge, 30, {left, right}), QSize(1280, 994));
+    EXPECT_EQ(FitOnScreens(QPoint(1300, 30), huge, 30, {left, right}), QSize(1920, 1050));
+    // A place off every screen: the size the nearest one allows, where it will be moved.
+    EXPECT_EQ(FitOnScreens(QPoint(-5000, 2000), huge, 30, {left, right}), QSize(1280, 994));
+    EXPECT_EQ(FitOnScreens(QPoint(1'000'000'000, 0), huge, 30, {left, right}), QSize(1920, 1050));
+    // What fits stays as it is; without a screen nothing is known.
+    EXPECT_EQ(FitOnScreens(QPoint(40, 30), QSize(700, 530), 30, {left, right}), QSize(700, 530));
+    EXPECT_EQ(FitOnScreens(QPoint(40, 30), huge, 30, {}), huge);
+}
+
+TEST(MainFramePlacement, StoredSizesBeyondTheScreenAreCutToIt)
+{
+    CFakeHostUi ui;
+    CProgramState state(ui);
+    CVespiraApp::SetStartupValues(state);
+    state.placement = WindowPlacement{false, 40, 30, 1'000'000'000, 1'000'000'000};
+    CDocManager docs(state, ui);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    CMainFrame frame(state, docs, ui);
+    EXPECT_LE(frame.width(), screen.width());
+    EXPECT_LE(frame.height(), screen.height());
+    // And so they are stored back at exit.
+    const WindowPlacement stored = frame.CapturePlacement();
+    EXPECT_LE(stored.width, screen.width());
+    EXPECT_LE(stored.height, screen.height());
+}
+
 TEST(MainFramePlacement, TakenWhenTheWindowIsMadeBeforeItsSplashAndKeptOnScreen)
 {
     CFakeHostUi ui;
