@@ -51,13 +51,18 @@ int CTargetPipe::Exchange(const PipeMessage& message, bool another)
         server = Listen();
     if (!server)
         return kPipeCreationFailed;
-    CPipeSocket peer = server->Accept(connectTimeoutMs);
+    CPipeSocket peer = server->Accept(connectTimeoutMs, -1, m_peerPid);
     // One instance: nobody else connects while this message is under way.
     server.reset();
+    // The run ends with this message, whatever its result; a failed one starts over.
+    const pid_t runPeer = another ? peer.PeerPid() : 0;
+    m_peerPid = 0;
     if (!peer.IsValid())
         return kPipeTimeout;
-    if (another)
+    if (another) {
+        m_peerPid = runPeer;
         m_pNext = Listen(); // when this fails, the next exchange tries once more itself
+    }
 
     // A failed write shows as a missing reply.
     peer.Send(EncodePipeMessage(message), writeTimeoutMs);
@@ -69,7 +74,9 @@ int CTargetPipe::Exchange(const PipeMessage& message, bool another)
         result = kPipeNotResponding;
     else if (read == CPipeSocket::Result::Ok && size == kPipeMessageSize)
         result = kPipeOk;
-    if (result != kPipeOk)
+    if (result != kPipeOk) {
         m_pNext.reset();
+        m_peerPid = 0;
+    }
     return result;
 }

@@ -127,6 +127,16 @@ bool CPipeSocket::PeerIsOwnUser() const
     return PeerUid() == static_cast<long>(::getuid());
 }
 
+pid_t CPipeSocket::PeerPid() const
+{
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (m_fd < 0 || ::getsockopt(m_fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 ||
+        size != sizeof credentials)
+        return 0;
+    return credentials.pid;
+}
+
 CPipeSocket::Result CPipeSocket::Send(const PipeBytes& bytes, int timeoutMs, int wakeFd)
 {
     if (m_fd < 0)
@@ -265,13 +275,13 @@ void CPipeServer::Close()
     m_path.clear();
 }
 
-CPipeSocket CPipeServer::Accept(int timeoutMs, int wakeFd)
+CPipeSocket CPipeServer::Accept(int timeoutMs, int wakeFd, pid_t onlyPid)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (m_fd >= 0) {
         CPipeSocket peer(::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
         if (peer.IsValid()) {
-            if (peer.PeerIsOwnUser())
+            if (peer.PeerIsOwnUser() && (onlyPid == 0 || peer.PeerPid() == onlyPid))
                 return peer;
             continue;
         }

@@ -11,12 +11,16 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -108,6 +112,52 @@ TEST_F(TargetPipeTest, ResultsOfEveryKindOfPeer)
     EXPECT_EQ(CTargetPipe(dir.filePath("missing/x").toStdString()).Exchange(PipeMessage{}),
               kPipeCreationFailed);
     EXPECT_EQ(CTargetPipe("").Exchange(PipeMessage{}), kPipeCreationFailed);
+}
+
+// Two instruments of the same user at once, one in a process of its own: the one that
+// took the start of a list takes every target of it; the other is refused meanwhile.
+TEST_F(TargetPipeTest, AListGoesWholeToThePeerThatTookItsStart)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VESPIRA_PIPE_DIR"), dir.path());
+    QProcess sim;
+    sim.setProcessEnvironment(env);
+    sim.start(QStringLiteral(ORMA_SIM_PATH), {QStringLiteral("targets")});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    sim.setReadChannel(QProcess::StandardError);
+    ASSERT_TRUE(sim.waitForReadyRead(5000)); // it says it waits
+    std::vector<Target> targets;
+    for (int i = 0; i < 100; ++i)
+        targets.push_back({i, 0.5 * i, -0.25 * i, 10.0f});
+    std::vector<PipeBytes> here;
+    int result = -1;
+    {
+        CFakeOrma orma(path, kPipeMessageSize);
+        CTargetPipe pipe(path);
+        CTargetSender sender(pipe);
+        result = sender.SendList(targets);
+        here = orma.Received();
+    }
+    // The simulator prints what it took after a pause.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    ASSERT_EQ(result, kPipeOk);
+    const QStringList printed =
+        QString::fromLocal8Bit(sim.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const auto there = std::count_if(printed.begin(), printed.end(), [](const QString& line) {
+        return line.startsWith(QStringLiteral("Target list:")) ||
+               QRegularExpression(QStringLiteral("^ +\\d+ ")).match(line).hasMatch();
+    });
+    if (here.empty()) {
+        EXPECT_EQ(there, 101) << printed.join('\n').toStdString();
+    } else {
+        EXPECT_EQ(there, 0) << printed.join('\n').toStdString();
+        ASSERT_EQ(here.size(), 101u);
+        EXPECT_EQ(IntAt(here[0], 0), kTargetListStart);
+        for (std::size_t i = 1; i < here.size(); ++i)
+            EXPECT_EQ(IntAt(here[i], 28), static_cast<int>(i) - 1);
+    }
 }
 
 TEST(TargetPipe, MessagesOfTheResults)
