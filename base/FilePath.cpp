@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -132,14 +133,20 @@ QByteArray PathFromUser(const QString& path)
     return bytes;
 }
 
-bool WriteFileReplacing(const QByteArray& path, std::string_view bytes)
+bool WriteFileReplacing(const QByteArray& path, std::string_view bytes, std::string* reason)
 {
-    return WriteFileReplacing(path, [bytes](const ByteWriter& write) { return write(bytes); });
+    return WriteFileReplacing(
+        path, [bytes](const ByteWriter& write) { return write(bytes); }, reason);
 }
 
 bool WriteFileReplacing(const QByteArray& path,
-                        const std::function<bool(const ByteWriter&)>& produce)
+                        const std::function<bool(const ByteWriter&)>& produce, std::string* reason)
 {
+    const auto fail = [reason](std::string why) {
+        if (reason != nullptr)
+            *reason = std::move(why);
+        return false;
+    };
     QByteArray target = path;
     struct stat link
     {};
@@ -152,7 +159,7 @@ bool WriteFileReplacing(const QByteArray& path,
     {};
     const bool exists = ::stat(target.constData(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
-        return false;
+        return fail(S_ISDIR(old.st_mode) ? "it is a folder" : "it is not a regular file");
 
     const QByteArray folder = FolderOf(target);
     const QByteArray stem = (folder.endsWith('/') ? folder : folder + '/') + ".vespira-" +
@@ -163,10 +170,10 @@ bool WriteFileReplacing(const QByteArray& path,
         temp = stem + QByteArray::number(attempt) + ".tmp";
         fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
-            return false;
+            return fail(std::strerror(errno));
     }
     if (fd < 0)
-        return false;
+        return fail("no name for a temporary file is free in its folder");
 
     // As before; a failure leaves the default mode.
     [[maybe_unused]] const int kept = exists ? ::fchmod(fd, old.st_mode & 07777) : 0;
@@ -174,9 +181,12 @@ bool WriteFileReplacing(const QByteArray& path,
     // pieces are made and the closing fsync waits for little more than the last.
     off_t written = 0;
     off_t started = 0;
-    const auto write = [fd, &written, &started](std::string_view bytes) {
-        if (!WriteAll(fd, bytes))
+    int error = 0;
+    const auto write = [fd, &written, &started, &error](std::string_view bytes) {
+        if (!WriteAll(fd, bytes)) {
+            error = errno != 0 ? errno : EIO;
             return false;
+        }
         written += static_cast<off_t>(bytes.size());
         if (written - started >= kWritebackStep) {
             ::sync_file_range(fd, started, written - started, SYNC_FILE_RANGE_WRITE);
@@ -184,10 +194,24 @@ bool WriteFileReplacing(const QByteArray& path,
         }
         return true;
     };
-    bool ok = produce(write) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.constData(), target.constData()) == 0;
-    if (!ok)
+    bool ok = produce(write);
+    if (!ok && error == 0)
+        error = EIO;
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temp.constData(), target.constData()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
         ::unlink(temp.constData());
-    return ok;
+        return fail(std::strerror(error));
+    }
+    return true;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 // Paths are byte strings on Linux. They travel as bytes from where they come in (the
@@ -31,8 +32,10 @@ QByteArray PathFromUser(const QString& path);
 // Writes `bytes` to a new file in the folder of `path` and renames it over `path`, so a
 // failed write leaves an existing file as it was. An existing file keeps its permissions;
 // saving through a symbolic link replaces the file it points at. False when anything
-// failed; a path naming a device, FIFO or folder is refused.
-bool WriteFileReplacing(const QByteArray& path, std::string_view bytes);
+// failed, and `reason` (when given) says why ("No space left on device", "it is a
+// folder"); a path naming a device, FIFO or folder is refused.
+bool WriteFileReplacing(const QByteArray& path, std::string_view bytes,
+                        std::string* reason = nullptr);
 
 // Takes the next piece of a file's bytes; false when it could not be written.
 using ByteWriter = std::function<bool(std::string_view)>;
@@ -40,4 +43,5 @@ using ByteWriter = std::function<bool(std::string_view)>;
 // As above, for bytes made piece by piece: `produce` hands each piece to the writer it is
 // given, so a large file is never held whole, and returns false when a write failed.
 bool WriteFileReplacing(const QByteArray& path,
-                        const std::function<bool(const ByteWriter&)>& produce);
+                        const std::function<bool(const ByteWriter&)>& produce,
+                        std::string* reason = nullptr);

@@ -153,8 +153,11 @@ bool CVespiraDoc::OnOpenDocument(const QByteArray& path)
 bool CVespiraDoc::OnSaveDocument(const QByteArray& path)
 {
     CWaitCursor wait(Ui());
-    if (!WritePatternFile(*this, path))
+    std::string reason;
+    if (!WritePatternFile(*this, path, &reason)) {
+        m_strSaveError = QString::fromLocal8Bit(reason.c_str());
         return false;
+    }
     SetModifiedFlag(false);
     if (m_state.scanJournal != nullptr)
         m_state.scanJournal->DocumentSaved(*this);

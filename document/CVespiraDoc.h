@@ -91,6 +91,8 @@ public:
     bool OnNewDocument();
     bool OnOpenDocument(const QByteArray& path);
     bool OnSaveDocument(const QByteArray& path);
+    // Why the last save failed ("No space left on device", ...).
+    QString SaveError() const { return m_strSaveError; }
     void OnCloseDocument();
     bool SaveModified() override;
 
@@ -148,6 +150,7 @@ signals:
 
 private:
     CProgramState& m_state;
+    QString m_strSaveError;
     int m_nScanCount = 0;
     double m_dTotalScanTime = 0.0;
     unsigned m_nSelectionGeneration = 0;

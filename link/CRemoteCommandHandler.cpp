@@ -217,8 +217,8 @@ void CRemoteCommandHandler::SaveImage(const PipeMessage& request)
         } else {
             // A silent failure would leave the scan unsaved while everyone believes it is.
             m_state.ui->ShowMessage(
-                QStringLiteral("Vespira: Remote SAVEIMAGE command, but %1 cannot be written.")
-                    .arg(DisplayPath(path)));
+                QStringLiteral("Vespira: Remote SAVEIMAGE command, but %1 cannot be written: %2.")
+                    .arg(DisplayPath(path), doc->SaveError()));
         }
     } else {
         ShowMessage("Vespira: Remote SAVEIMAGE command, but no active document.");

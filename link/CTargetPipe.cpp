@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <cstdio>
+
 const char* PipeResultMessage(int result)
 {
     switch (result) {
@@ -39,9 +41,16 @@ std::unique_ptr<CPipeServer> CTargetPipe::Listen() const
 {
     auto server = std::make_unique<CPipeServer>();
     std::string error;
-    if (m_path.empty() || !server->Listen(m_path, error))
-        return nullptr;
-    return server;
+    if (m_path.empty()) {
+        const PipeDirectoryResult dir = PipeDirectory();
+        error = dir.ok() ? std::string("no path for the target socket") : dir.error.toStdString();
+    } else if (server->Listen(m_path, error)) {
+        return server;
+    }
+    // The message names no file: the one in the way is told here.
+    std::fprintf(stderr, "vespira: %s\n", error.c_str());
+    std::fflush(stderr);
+    return nullptr;
 }
 
 int CTargetPipe::Exchange(const PipeMessage& message, bool another)

@@ -37,6 +37,20 @@ std::string ErrnoText(int error)
     return std::strerror(error);
 }
 
+// What a file in the place of a socket is, for the message that says why it stays.
+std::string KindInTheWay(mode_t mode)
+{
+    if (S_ISLNK(mode))
+        return "it is a symbolic link";
+    if (S_ISDIR(mode))
+        return "it is a folder";
+    if (S_ISREG(mode))
+        return "it is a regular file";
+    if (S_ISFIFO(mode))
+        return "it is a FIFO";
+    return "it is a device";
+}
+
 // Rounded up, so that a wait never ends before its time-out.
 int RemainingMs(std::chrono::steady_clock::time_point deadline)
 {
@@ -201,7 +215,8 @@ bool CPipeServer::Listen(const std::string& path, std::string& error)
     {};
     if (::lstat(path.c_str(), &existing) == 0) {
         if (!S_ISSOCK(existing.st_mode)) {
-            error = path + " exists and is not a socket";
+            error = "cannot listen at " + path + ": " + KindInTheWay(existing.st_mode) +
+                    ", not a socket";
             return false;
         }
         std::string ignored;

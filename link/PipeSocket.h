@@ -67,6 +67,7 @@ public:
 
     // Listens at `path`. A socket file left behind by a program that has ended is
     // replaced; one where somebody still listens, or a file of another kind, is not.
+    // `error` says why, with the path ("... it is a regular file", "Permission denied").
     bool Listen(const std::string& path, std::string& error);
     bool IsListening() const { return m_fd >= 0; }
     const std::string& Path() const { return m_path; }

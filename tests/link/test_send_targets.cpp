@@ -2,9 +2,11 @@
 #include "link/PipeDirectory.h"
 #include "link/TargetList.h"
 #include "link/dialogs/CSendTargetsDlg.h"
+#include "tests/common/WithoutRootOverride.h"
 #include "tests/link/FakeOrma.h"
 #include "tests/link/LinkFakes.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -20,6 +22,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -158,6 +161,47 @@ TEST_F(TargetPipeTest, AListGoesWholeToThePeerThatTookItsStart)
         for (std::size_t i = 1; i < here.size(); ++i)
             EXPECT_EQ(IntAt(here[i], 28), static_cast<int>(i) - 1);
     }
+}
+
+// The message stays "Named pipe: Creation failed"; what stands in the way, with its path,
+// goes to standard error.
+TEST_F(TargetPipeTest, ACreationFailureSaysWhatIsInTheWayOnStandardError)
+{
+    const QString socket = QString::fromStdString(path);
+    const auto failure = [this] {
+        testing::internal::CaptureStderr();
+        CTargetPipe pipe(path);
+        pipe.connectTimeoutMs = 100;
+        EXPECT_EQ(pipe.Exchange(PipeMessage{}), kPipeCreationFailed);
+        return testing::internal::GetCapturedStderr();
+    };
+    {
+        QFile file(socket);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    std::string err = failure();
+    EXPECT_NE(err.find("vespira: cannot listen at " + path + ": it is a regular file"),
+              std::string::npos)
+        << err;
+    ASSERT_TRUE(QFile::remove(socket));
+    ASSERT_TRUE(QDir().mkdir(socket));
+    err = failure();
+    EXPECT_NE(err.find("cannot listen at " + path + ": it is a folder"), std::string::npos) << err;
+    ASSERT_TRUE(QDir().rmdir(socket));
+    ASSERT_TRUE(QFile::link(dir.filePath("elsewhere"), socket));
+    err = failure();
+    EXPECT_NE(err.find("cannot listen at " + path + ": it is a symbolic link"), std::string::npos)
+        << err;
+    ASSERT_TRUE(QFile::remove(socket));
+    const QByteArray folder = QFile::encodeName(dir.path());
+    ASSERT_EQ(::chmod(folder.constData(), 0500), 0);
+    {
+        const CWithoutRootOverride asAnyUser;
+        err = failure();
+    }
+    ::chmod(folder.constData(), 0700);
+    EXPECT_NE(err.find("cannot listen at " + path + ": Permission denied"), std::string::npos)
+        << err;
 }
 
 TEST(TargetPipe, MessagesOfTheResults)

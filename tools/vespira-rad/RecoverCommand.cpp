@@ -119,7 +119,8 @@ int RecoverCommand(CVespiraDoc& doc, int argc, char** argv)
         return 1;
     }
     if (!doc.OnSaveDocument(QByteArray(out))) {
-        Fail(std::string("cannot write ") + out);
+        Fail(std::string("cannot write ") + out + ": " +
+             doc.SaveError().toLocal8Bit().toStdString());
         return 1;
     }
     Report(contents, doc, out);
