@@ -14,7 +14,7 @@ namespace {
 constexpr char kUnfinishedSuffix[] = ".new";
 // Room kept allocated past a journal's end, so that on a full disk the record that
 // says why it stopped still fits; it is taken again whenever less than kStopRoom is left.
-constexpr off_t kReserve = 8192;
+constexpr off_t kReserve = 4096;
 constexpr off_t kStopRoom = 1024;
 
 bool WriteAll(int fd, std::string_view bytes, std::size_t& written)
@@ -189,10 +189,10 @@ bool CJournalWriter::EnsureOpen(Journal& journal)
     return true;
 }
 
-bool CJournalWriter::WriteRecords(Journal& journal, std::string_view records)
+bool CJournalWriter::WriteRecords(Journal& journal, std::string_view records, bool last)
 {
     const auto length = static_cast<off_t>(records.size());
-    if (journal.reserving && journal.size + length + kStopRoom > journal.reserved) {
+    if (!last && journal.reserving && journal.size + length + kStopRoom > journal.reserved) {
         if (::fallocate(journal.fd, FALLOC_FL_KEEP_SIZE, journal.size, length + kReserve) == 0) {
             journal.reserved = journal.size + length + kReserve;
         } else if (errno == ENOSPC || errno == EDQUOT) {
@@ -393,7 +393,8 @@ void CJournalWriter::Stop(Id id, std::string_view records)
             return;
         journal->stopped = true;
     }
-    if (EnsureOpen(*journal) && WriteRecords(*journal, records))
+    // Into the room kept for it: a full disk has none to give.
+    if (EnsureOpen(*journal) && WriteRecords(*journal, records, true))
         ::fdatasync(journal->fd);
     CloseFile(*journal, false);
 }

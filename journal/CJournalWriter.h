@@ -71,7 +71,8 @@ private:
     bool EnsureOpen(Journal& journal);
     void CloseFile(Journal& journal, bool flush);
     void Fail(Journal& journal, std::string error);
-    bool WriteRecords(Journal& journal, std::string_view records);
+    // `last`: the stop record, written into the room kept without asking for more.
+    bool WriteRecords(Journal& journal, std::string_view records, bool last = false);
     void MarkDirty(Journal& journal);
     void SyncLoop();
     void StartSyncThread();

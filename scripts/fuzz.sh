@@ -27,6 +27,7 @@ targets=(
   "fuzz_lookup_table lookup_table 8192"
   "fuzz_remote_commands remote_commands 400"
   "fuzz_settings settings 4096"
+  "fuzz_scan_journal scan_journal 65536"
 )
 total=0
 for entry in "${targets[@]}"; do

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <csignal>
@@ -681,6 +682,8 @@ TEST_F(ScanJournalKeeperTest, ManyJournalsShareOneThreadAndAFewDescriptors)
     }
     EXPECT_TRUE(ui.notices.isEmpty());
 
+    // Once every journal is flushed the flushing thread holds no descriptor for a moment.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
     rlimit limit = old;
