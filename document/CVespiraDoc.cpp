@@ -153,6 +153,7 @@ bool CVespiraDoc::OnOpenDocument(const QByteArray& path)
 bool CVespiraDoc::OnSaveDocument(const QByteArray& path)
 {
     CWaitCursor wait(Ui());
+    m_strSaveError.clear();
     std::string reason;
     if (!WritePatternFile(*this, path, &reason)) {
         m_strSaveError = QString::fromLocal8Bit(reason.c_str());

@@ -12,10 +12,13 @@
 namespace {
 
 constexpr char kUnfinishedSuffix[] = ".new";
-// Room kept allocated past a journal's end, so that on a full disk the record that
-// says why it stopped still fits; it is taken again whenever less than kStopRoom is left.
-constexpr off_t kReserve = 4096;
+// Room kept allocated past a journal's end, so that on a full disk the record that says
+// why it stopped still fits. It is taken again whenever less than kStopRoom is left: an
+// eighth of what the journal holds (from 4 KB to 1 MB), so a large journal asks seldom,
+// or, where the disk has no more, just what the records need.
 constexpr off_t kStopRoom = 1024;
+constexpr off_t kLeastReserve = 4096;
+constexpr off_t kMostReserve = 1 << 20;
 
 bool WriteAll(int fd, std::string_view bytes, std::size_t& written)
 {
@@ -65,6 +68,9 @@ CJournalWriter::~CJournalWriter()
     m_wake.notify_one();
     if (m_syncer.joinable())
         m_syncer.join();
+    std::unique_lock lock(m_mutex);
+    FlushRetired(lock);
+    lock.unlock();
     for (const auto& entry : m_journals)
         CloseFile(*entry.second, true);
 }
@@ -150,6 +156,40 @@ void CJournalWriter::CloseFile(Journal& journal, bool flush)
     ::close(fd);
 }
 
+void CJournalWriter::Retire(const std::shared_ptr<Journal>& journal)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        // As many waiting as may be open: beyond that the caller flushes it itself, so the
+        // descriptors held stay few however fast journals come.
+        if (journal->dirty && !journal->failed && m_retired.size() < m_nOpenFiles) {
+            journal->dirty = false;
+            m_retired.emplace_back(std::exchange(journal->fd, -1), journal);
+            m_wake.notify_one();
+            return;
+        }
+    }
+    CloseFile(*journal, true);
+}
+
+void CJournalWriter::FlushRetired(std::unique_lock<std::mutex>& lock)
+{
+    while (!m_retired.empty()) {
+        const auto [fd, journal] = m_retired.back();
+        m_retired.pop_back();
+        const std::string path = m_folder.PathOf(journal->name);
+        lock.unlock();
+        const bool ok = ::fdatasync(fd) == 0;
+        const std::string error = ok ? std::string() : SystemError("cannot flush " + path);
+        ::close(fd);
+        lock.lock();
+        if (!ok && !journal->failed) {
+            journal->failed = true;
+            journal->error = error;
+        }
+    }
+}
+
 bool CJournalWriter::EnsureOpen(Journal& journal)
 {
     journal.lastUse = ++m_nUse;
@@ -171,7 +211,7 @@ bool CJournalWriter::EnsureOpen(Journal& journal)
         }
         if (open < m_nOpenFiles || !oldest)
             break;
-        CloseFile(*oldest, true);
+        Retire(oldest);
     }
     const int fd =
         ::openat(m_folder.Fd(), journal.name.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
@@ -193,16 +233,24 @@ bool CJournalWriter::WriteRecords(Journal& journal, std::string_view records, bo
 {
     const auto length = static_cast<off_t>(records.size());
     if (!last && journal.reserving && journal.size + length + kStopRoom > journal.reserved) {
-        if (::fallocate(journal.fd, FALLOC_FL_KEEP_SIZE, journal.size, length + kReserve) == 0) {
-            journal.reserved = journal.size + length + kReserve;
-        } else if (errno == ENOSPC || errno == EDQUOT) {
+        const off_t ample = std::clamp(journal.size / 8, kLeastReserve, kMostReserve);
+        bool kept = false;
+        for (const off_t room : {ample, kStopRoom}) {
+            kept = ::fallocate(journal.fd, FALLOC_FL_KEEP_SIZE, journal.size, length + room) == 0;
+            if (kept) {
+                journal.reserved = journal.size + length + room;
+                break;
+            }
+            if (errno != ENOSPC && errno != EDQUOT)
+                break;
+        }
+        if (!kept && (errno == ENOSPC || errno == EDQUOT)) {
             // Full: these records are not written, and the room kept before takes the
             // stop record.
             Fail(journal, SystemError("cannot write " + m_folder.PathOf(journal.name)));
             return false;
-        } else {
-            journal.reserving = false;
         }
+        journal.reserving = kept; // else the file system keeps no room ahead: best effort
     }
     std::size_t written = 0;
     if (WriteAll(journal.fd, records, written)) {
@@ -305,13 +353,13 @@ CJournalWriter::Id CJournalWriter::Continue(const std::string& name, std::string
 
 bool CJournalWriter::Append(Id id, std::string_view records)
 {
-    const auto journal = Find(id);
-    if (!journal)
-        return false;
+    std::shared_ptr<Journal> journal;
     {
         const std::lock_guard lock(m_mutex);
-        if (journal->failed || journal->stopped)
+        const auto it = m_journals.find(id);
+        if (it == m_journals.end() || it->second->failed || it->second->stopped)
             return false;
+        journal = it->second;
     }
     if (!EnsureOpen(*journal) || !WriteRecords(*journal, records))
         return false;
@@ -429,6 +477,7 @@ void CJournalWriter::SyncLoop()
 {
     std::unique_lock lock(m_mutex);
     while (!m_bStop) {
+        FlushRetired(lock);
         const auto now = Clock::now();
         auto next = Clock::time_point::max();
         std::vector<std::shared_ptr<Journal>> due;
@@ -443,6 +492,8 @@ void CJournalWriter::SyncLoop()
                 next = std::min(next, when);
         }
         if (due.empty()) {
+            if (!m_retired.empty() || m_bStop)
+                continue;
             if (next == Clock::time_point::max())
                 m_wake.wait(lock);
             else

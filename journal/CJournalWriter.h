@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class CJournalFolder;
@@ -17,7 +18,8 @@ class CJournalFolder;
 // Writes the program's journals, in their folder. Each record reaches the kernel at once,
 // so a killed program loses nothing; one thread for all of them flushes each journal that
 // changed to the disk (fdatasync) at most once a period, so the caller never waits on the
-// disk. Only the few journals written last keep a descriptor open. The first failure of a
+// disk. Only the few journals written last keep a descriptor open, and as many more wait
+// a moment for their last flush. The first failure of a
 // journal, of a write or of a flush, makes every later call on it fail; what it holds up
 // to its last whole record stays.
 class CJournalWriter
@@ -70,6 +72,12 @@ private:
     // recently written one when too many are open.
     bool EnsureOpen(Journal& journal);
     void CloseFile(Journal& journal, bool flush);
+    // Closes the descriptor of a journal that has to give it up for another; one with
+    // records not on the disk yet is handed to the thread, which flushes and closes it
+    // (a few at a time).
+    void Retire(const std::shared_ptr<Journal>& journal);
+    // Flushes and closes the descriptors handed over, outside the lock.
+    void FlushRetired(std::unique_lock<std::mutex>& lock);
     void Fail(Journal& journal, std::string error);
     // `last`: the stop record, written into the room kept without asking for more.
     bool WriteRecords(Journal& journal, std::string_view records, bool last = false);
@@ -85,6 +93,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::map<Id, std::shared_ptr<Journal>> m_journals;
+    std::vector<std::pair<int, std::shared_ptr<Journal>>> m_retired;
     Id m_nextId = 1;
     std::uint64_t m_nUse = 0;
     bool m_bStop = false;
