@@ -238,8 +238,8 @@ bool CDocManager::DoSave(CVespiraDoc* doc, const QByteArray& path)
     }
     if (!doc->OnSaveDocument(target)) {
         // The document keeps its changes; the user must know they are not on disk.
-        m_ui.ShowMessage(
-            QStringLiteral("The pattern could not be saved as %1.").arg(DisplayPath(target)));
+        m_ui.ShowMessage(QStringLiteral("The pattern could not be saved as %1: %2.")
+                             .arg(DisplayPath(target), doc->SaveError()));
         return false;
     }
     const QByteArray full = NormalisedPath(target);

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -143,10 +144,14 @@ int CQtHostUi::AskQuestion(const QString& text, const QStringList& buttons, int 
 
 void CQtHostUi::ShowNotice(const QString& text)
 {
-    std::fprintf(stderr, "vespira: %s\n", text.toLocal8Bit().constData());
-    std::fflush(stderr);
+    if (m_bStderrOnly) {
+        AnnounceMessage(text);
+        return;
+    }
     if (m_pMainFrame)
-        m_pMainFrame->statusBar()->showMessage(text);
+        m_pMainFrame->statusBar()->showMessage(MessageLine(text));
+    // Not inside the request that met the trouble: its reply would wait for the box.
+    QTimer::singleShot(0, &m_notices, [this, text] { ShowMessage(text); });
 }
 
 void CQtHostUi::BeginWaitCursor()

@@ -2,6 +2,7 @@
 
 #include "document/IHostUi.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
 
@@ -29,7 +30,8 @@ public:
     void SetStatusText(const QString& text) override;
     int AskQuestion(const QString& text, const QStringList& buttons, int defaultButton,
                     int escapeButton) override;
-    // In the status bar's message area, beside the status text of the remote commands.
+    // A box, once the work at hand is done (the event loop takes it up), and the status
+    // bar's message area meanwhile.
     void ShowNotice(const QString& text) override;
 
     // Messages only on standard error, without boxes: for a run that shows no window
@@ -48,6 +50,8 @@ private:
     static void SetUpBox(QMessageBox& box, const QString& caption, const QString& text);
 
     QPointer<CMainFrame> m_pMainFrame;
+    // Holds the notices not shown yet; they go with it.
+    QObject m_notices;
     QString m_strPendingStatus;
     bool m_bStatusPending = false;
     bool m_bStderrOnly = false;

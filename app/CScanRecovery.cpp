@@ -5,6 +5,8 @@
 #include "document/CVespiraDoc.h"
 #include "document/IHostUi.h"
 
+#include <QApplication>
+
 #include <cstdio>
 #include <memory>
 
@@ -27,15 +29,17 @@ QString RecoveryQuestionText(const std::vector<CScanJournal::Unfinished>& journa
                        : QStringLiteral("Scans were not saved when Vespira last ended:\n");
     for (const CScanJournal::Unfinished& journal : journals) {
         const ScanJournalContents& c = journal.contents;
-        char date[12];
-        char time[12];
-        FormatGmt(c.began, date, time);
         const long long total = static_cast<long long>(c.grid.nXPoints) * c.grid.nYPoints;
-        text += QStringLiteral("%1: %2 of %3 points received, scan begun %4 %5 UTC.\n")
-                    .arg(QString::fromLocal8Bit(c.title.c_str()))
+        text += QStringLiteral("%1: %2 of %3 points received (%4 x %5 grid), scan begun %6.")
+                    .arg(RecoveryTitle(journal))
                     .arg(c.ReceivedPoints())
                     .arg(total)
-                    .arg(QLatin1String(date), QString::fromLatin1(time).trimmed());
+                    .arg(c.grid.nXPoints)
+                    .arg(c.grid.nYPoints)
+                    .arg(QString::fromLatin1(JournalTimeText(c.began).c_str()));
+        if (const QString note = RecoveryNote(journal); !note.isEmpty())
+            text += QLatin1Char(' ') + note;
+        text += QLatin1Char('\n');
     }
     text += one ? QStringLiteral("Restore it as a new pattern, discard it, or decide later?")
                 : QStringLiteral("Restore them as new patterns, discard them, or decide later?");
@@ -49,44 +53,50 @@ std::vector<CVespiraDoc*> OfferUnfinishedScans(CScanJournal& journal, CDocManage
     std::vector<CScanJournal::Unfinished> found = journal.FindUnfinished();
     if (found.empty())
         return {};
-    const QString question = RecoveryQuestionText(found);
-    RecoveryChoice choice = RecoveryChoice::Later;
-    if (preset) {
-        // Shown as every message is, so a log tells what was decided.
-        std::fprintf(stderr, "%s\n", MessageLine(question).toLocal8Bit().constData());
-        std::fflush(stderr);
-        choice = *preset;
-    } else {
-        // Enter restores; closing the box keeps everything for later.
-        const int answer = ui.AskQuestion(
-            question,
-            {QStringLiteral("&Restore"), QStringLiteral("&Discard"), QStringLiteral("&Later")}, 0,
-            2);
-        choice = answer == 0   ? RecoveryChoice::Restore
-                 : answer == 1 ? RecoveryChoice::Discard
-                               : RecoveryChoice::Later;
+    // On standard error as every message is, so a log tells what was found.
+    std::fprintf(stderr, "%s\n",
+                 MessageLine(RecoveryQuestionText(found)).toLocal8Bit().constData());
+    std::fflush(stderr);
+    std::vector<RecoveryChoice> choices(found.size(), preset.value_or(RecoveryChoice::Later));
+    if (!preset) {
+        CRecoveryDlg dialog(found, QApplication::activeWindow());
+        if (ui.ExecDialog(dialog) == QDialog::Accepted)
+            choices = dialog.Choices();
     }
 
     std::vector<CVespiraDoc*> restored;
-    for (CScanJournal::Unfinished& unfinished : found) {
-        if (choice == RecoveryChoice::Discard) {
-            unfinished.file.Remove();
+    QStringList problems;
+    const QString folder = journal.Folder();
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        CScanJournal::Unfinished& unfinished = found[i];
+        const QString title = RecoveryTitle(unfinished);
+        std::string error;
+        if (choices[i] == RecoveryChoice::Discard) {
+            if (!journal.Discard(unfinished, error))
+                problems << QStringLiteral("The journal of %1 cannot be removed: %2.")
+                                .arg(title, QString::fromLocal8Bit(error.c_str()));
             continue;
         }
-        if (choice == RecoveryChoice::Later)
+        if (choices[i] == RecoveryChoice::Later)
             continue;
         auto doc = std::make_unique<CVespiraDoc>(services);
         if (!RestoreScanJournal(unfinished.contents, *doc)) {
-            ui.ShowMessage(QStringLiteral("The scan %1 cannot be restored: its grid does not "
-                                          "fit in memory. Its journal stays in %2.")
-                               .arg(QString::fromLocal8Bit(unfinished.contents.title.c_str()),
-                                    journal.Folder()));
+            problems << QStringLiteral("The scan %1 cannot be restored: its grid does not fit in "
+                                       "memory. Its journal stays in %2.")
+                            .arg(title, folder);
             continue;
         }
-        const QString title = QString::fromLocal8Bit(unfinished.contents.title.c_str());
-        CVespiraDoc* shown = docs.AddDocument(std::move(doc), title);
-        journal.Adopt(*shown, std::move(unfinished));
+        CVespiraDoc* shown =
+            docs.AddDocument(std::move(doc), QString::fromUtf8(unfinished.contents.title.c_str()));
+        const QString path = QString::fromLocal8Bit(unfinished.path.c_str());
+        if (!journal.Adopt(*shown, std::move(unfinished), error))
+            problems << QStringLiteral("The scan %1 is restored, but its journal cannot be kept "
+                                       "on (%2): it stays as %3 and is offered again at the next "
+                                       "start.")
+                            .arg(title, QString::fromLocal8Bit(error.c_str()), path);
         restored.push_back(shown);
     }
+    if (!problems.isEmpty())
+        ui.ShowMessage(problems.join(QLatin1Char('\n')));
     return restored;
 }

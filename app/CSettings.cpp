@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
@@ -94,9 +95,10 @@ CSettings::CSettings(QString filePath) : m_strPath(std::move(filePath)) {}
 
 QString CSettings::DefaultFilePath()
 {
-    const QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Merovant"),
-                      QStringLiteral("ORMA Radiography"));
-    return s.fileName();
+    // Named as QSettings names the user's file, but not through a QSettings: that reads
+    // the file as it is made, and a FIFO there would hold the start up.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Merovant/ORMA Radiography.conf");
 }
 
 SettingsReadResult CSettings::Read(ProgramState& state, ShowState startShow) const

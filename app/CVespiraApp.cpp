@@ -91,9 +91,23 @@ CVespiraApp::StartResult CVespiraApp::InitInstance(const CommandLineInfo& comman
             m_pInstance = std::make_unique<CSingleInstance>(dir.path + QLatin1Char('/') +
                                                             QLatin1String(kInstanceSocketName));
             const QByteArray file = AbsolutePath(commandLine.fileName);
-            if (m_pInstance->Start(file) == CSingleInstance::Result::HandedOver) {
+            switch (m_pInstance->Start(file)) {
+            case CSingleInstance::Result::First:
+                break;
+            case CSingleInstance::Result::HandedOver:
                 m_pInstance.reset();
                 return StartResult::HandedOver;
+            case CSingleInstance::Result::NoAnswer:
+                // Never a second copy beside the first: both would take the instrument's
+                // requests.
+                std::fprintf(stderr, "vespira: %s; this copy ends\n",
+                             m_pInstance->Error().toLocal8Bit().constData());
+                m_pInstance.reset();
+                return StartResult::Failed;
+            case CSingleInstance::Result::NoGuard:
+                std::fprintf(stderr, "vespira: %s; running without the single-instance check\n",
+                             m_pInstance->Error().toLocal8Bit().constData());
+                break;
             }
         }
     }

@@ -26,11 +26,13 @@ void CWindowPlacement::Apply(const WindowPlacement& placement)
 {
     if (placement.left < 0)
         return; // the system's default placement
+    // Stored sizes are cut to the screen the window goes on: a huge one would make a
+    // window of 32767 x 32767 pixels.
+    const QList<QRect> screens = AvailableScreenAreas();
     if (placement.width > 0 && placement.height > 0)
-        m_window.resize(placement.width, placement.height);
-    QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens << screen->availableGeometry();
+        m_window.resize(FitOnScreens(QPoint(placement.left, placement.top),
+                                     QSize(placement.width, placement.height), kTitleBarHeight,
+                                     screens));
     const QPoint place = KeepTitleBarOnScreens(
         QRect(QPoint(placement.left, placement.top), m_window.size() + QSize(0, kTitleBarHeight)),
         kTitleBarHeight, screens);

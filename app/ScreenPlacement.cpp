@@ -1,5 +1,8 @@
 #include "app/ScreenPlacement.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <algorithm>
 #include <limits>
 
@@ -44,4 +47,32 @@ QPoint KeepTitleBarOnScreens(const QRect& frame, int titleHeight, const QList<QR
     const int top =
         std::max(nearest->top(), std::min(frame.top(), nearest->bottom() + 1 - frame.height()));
     return QPoint(left, top);
+}
+
+QSize FitOnScreens(QPoint at, QSize size, int titleHeight, const QList<QRect>& screens)
+{
+    const QRect corner(at, QSize(1, 1));
+    const QRect* target = nullptr;
+    long long best = std::numeric_limits<long long>::max();
+    for (const QRect& screen : screens) {
+        if (!screen.isValid())
+            continue;
+        const long long d = Distance(corner, screen);
+        if (d < best) {
+            best = d;
+            target = &screen;
+        }
+    }
+    if (target == nullptr)
+        return size;
+    return QSize(std::min(size.width(), target->width()),
+                 std::min(size.height(), std::max(1, target->height() - titleHeight)));
+}
+
+QList<QRect> AvailableScreenAreas()
+{
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    return areas;
 }

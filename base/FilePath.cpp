@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -132,14 +133,20 @@ QByteArray PathFromUser(const QString& path)
     return bytes;
 }
 
-bool WriteFileReplacing(const QByteArray& path, std::string_view bytes)
+bool WriteFileReplacing(const QByteArray& path, std::string_view bytes, std::string* reason)
 {
-    return WriteFileReplacing(path, [bytes](const ByteWriter& write) { return write(bytes); });
+    return WriteFileReplacing(
+        path, [bytes](const ByteWriter& write) { return write(bytes); }, reason);
 }
 
 bool WriteFileReplacing(const QByteArray& path,
-                        const std::function<bool(const ByteWriter&)>& produce)
+                        const std::function<bool(const ByteWriter&)>& produce, std::string* reason)
 {
+    const auto fail = [reason](std::string why) {
+        if (reason != nullptr)
+            *reason = std::move(why);
+        return false;
+    };
     QByteArray target = path;
     struct stat link
     {};
@@ -153,7 +160,7 @@ bool WriteFileReplacing(const QByteArray& path,
     const bool exists = ::stat(target.constData(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
         errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
-        return false;
+        return fail(S_ISDIR(old.st_mode) ? "it is a folder" : "it is not a regular file");
     }
 
     const QByteArray folder = FolderOf(target);
@@ -165,10 +172,10 @@ bool WriteFileReplacing(const QByteArray& path,
         temp = stem + QByteArray::number(attempt) + ".tmp";
         fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
-            return false;
+            return fail(std::strerror(errno));
     }
     if (fd < 0)
-        return false;
+        return fail("no name for a temporary file is free in its folder");
 
     // As before; a failure leaves the default mode.
     [[maybe_unused]] const int kept = exists ? ::fchmod(fd, old.st_mode & 07777) : 0;
@@ -176,9 +183,12 @@ bool WriteFileReplacing(const QByteArray& path,
     // pieces are made and the closing fsync waits for little more than the last.
     off_t written = 0;
     off_t started = 0;
-    const auto write = [fd, &written, &started](std::string_view bytes) {
-        if (!WriteAll(fd, bytes))
+    int error = 0;
+    const auto write = [fd, &written, &started, &error](std::string_view bytes) {
+        if (!WriteAll(fd, bytes)) {
+            error = errno != 0 ? errno : EIO;
             return false;
+        }
         written += static_cast<off_t>(bytes.size());
         if (written - started >= kWritebackStep) {
             ::sync_file_range(fd, started, written - started, SYNC_FILE_RANGE_WRITE);
@@ -186,21 +196,25 @@ bool WriteFileReplacing(const QByteArray& path,
         }
         return true;
     };
-    // The first failure's errno is the reason given; cleaning up must not replace it.
-    errno = 0;
-    bool ok = produce(write) && ::fsync(fd) == 0;
-    int reason = ok ? 0 : errno;
+    // The first failure is the reason given, in errno and in words; cleaning up must not
+    // replace it. A piece that could not be made leaves errno 0.
+    bool ok = produce(write);
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        error = errno;
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
-        reason = errno;
+        error = errno;
     }
     if (ok && ::rename(temp.constData(), target.constData()) != 0) {
         ok = false;
-        reason = errno;
+        error = errno;
     }
     if (!ok) {
         ::unlink(temp.constData());
-        errno = reason;
+        errno = error;
+        return fail(error != 0 ? std::strerror(error) : "a part of it could not be made");
     }
-    return ok;
+    return true;
 }

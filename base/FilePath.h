@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 // Paths are byte strings on Linux. They travel as bytes from where they come in (the
@@ -32,8 +33,10 @@ QByteArray PathFromUser(const QString& path);
 // failed write leaves an existing file as it was. An existing file keeps its permissions;
 // saving through a symbolic link replaces the file it points at. False when anything
 // failed, errno then telling why (EISDIR for a folder, ENOSPC for a full disk, 0 when a
-// piece could not be made); a path naming a device, FIFO or folder is refused.
-bool WriteFileReplacing(const QByteArray& path, std::string_view bytes);
+// piece could not be made) and `reason` (when given) in words ("No space left on
+// device", "it is a folder"); a path naming a device, FIFO or folder is refused.
+bool WriteFileReplacing(const QByteArray& path, std::string_view bytes,
+                        std::string* reason = nullptr);
 
 // Takes the next piece of a file's bytes; false when it could not be written.
 using ByteWriter = std::function<bool(std::string_view)>;
@@ -41,4 +44,5 @@ using ByteWriter = std::function<bool(std::string_view)>;
 // As above, for bytes made piece by piece: `produce` hands each piece to the writer it is
 // given, so a large file is never held whole, and returns false when a write failed.
 bool WriteFileReplacing(const QByteArray& path,
-                        const std::function<bool(const ByteWriter&)>& produce);
+                        const std::function<bool(const ByteWriter&)>& produce,
+                        std::string* reason = nullptr);

@@ -528,13 +528,13 @@ PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view text)
     return ReadPattern(doc, reader);
 }
 
-bool WritePatternFile(CVespiraDoc& doc, const QByteArray& path)
+bool WritePatternFile(CVespiraDoc& doc, const QByteArray& path, std::string* reason)
 {
     char oldName[sizeof doc.m_szFileName];
     std::memcpy(oldName, doc.m_szFileName, sizeof oldName);
     CopyText(doc.m_szFileName, FileNameOf(std::string_view(path.constData(), path.size())));
     const bool written = WriteFileReplacing(
-        path, [&doc](const ByteWriter& write) { return WritePatternText(doc, write); });
+        path, [&doc](const ByteWriter& write) { return WritePatternText(doc, write); }, reason);
     if (!written) {
         std::memcpy(doc.m_szFileName, oldName, sizeof oldName);
         return false;

@@ -38,9 +38,9 @@ PatternReadResult ReadPatternText(CVespiraDoc& doc, std::string_view text);
 
 // Writes the file: sets the document's file name from the path (its bytes as given),
 // writes through a temporary file and renames it over the target, so a failed save
-// leaves an existing file untouched. False when anything failed; the document then
-// keeps its file name.
-bool WritePatternFile(CVespiraDoc& doc, const QByteArray& path);
+// leaves an existing file untouched. False when anything failed, with why in `reason`
+// when given; the document then keeps its file name.
+bool WritePatternFile(CVespiraDoc& doc, const QByteArray& path, std::string* reason = nullptr);
 
 // Opens a pattern file for reading: a descriptor of a regular file, or -1 when the path
 // cannot be opened or names a device, FIFO or folder. Never waits for a writer.

@@ -188,8 +188,12 @@ bool CVespiraDoc::OnOpenDocument(const QByteArray& path)
 bool CVespiraDoc::OnSaveDocument(const QByteArray& path)
 {
     CWaitCursor wait(Ui());
-    if (!WritePatternFile(*this, path))
+    m_strSaveError.clear();
+    std::string reason;
+    if (!WritePatternFile(*this, path, &reason)) {
+        m_strSaveError = QString::fromLocal8Bit(reason.c_str());
         return false;
+    }
     SetModifiedFlag(false);
     if (m_services.scanJournal != nullptr)
         m_services.scanJournal->DocumentSaved(*this);

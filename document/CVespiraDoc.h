@@ -101,6 +101,8 @@ public:
     bool OnNewDocument();
     bool OnOpenDocument(const QByteArray& path);
     bool OnSaveDocument(const QByteArray& path);
+    // Why the last save failed ("No space left on device", ...).
+    QString SaveError() const { return m_strSaveError; }
     void OnCloseDocument();
     bool SaveModified() override;
 
@@ -166,6 +168,7 @@ signals:
 
 private:
     DocumentServices& m_services;
+    QString m_strSaveError;
     int m_nScanCount = 0;
     double m_dTotalScanTime = 0.0;
     unsigned m_nSelectionGeneration = 0;

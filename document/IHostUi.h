@@ -45,9 +45,9 @@ public:
     // Gives the index of the one chosen; escapeButton when the box is closed without one.
     virtual int AskQuestion(const QString& text, const QStringList& buttons, int defaultButton,
                             int escapeButton);
-    // A note in the status bar that stays there until something else is shown; also one
-    // line on standard error.
-    virtual void ShowNotice(const QString& text) { SetStatusText(text); }
+    // A message that must not hold up the work at hand (a scan journal that stopped):
+    // the GUI shows it in a box once that work is done.
+    virtual void ShowNotice(const QString& text) { ShowMessage(text); }
 };
 
 // Writes every message as one "message: " line on standard error and gives the

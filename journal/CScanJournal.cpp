@@ -4,22 +4,12 @@
 #include "document/IHostUi.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
-std::string Local(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
 
 void Warn(const std::string& text)
 {
@@ -27,9 +17,16 @@ void Warn(const std::string& text)
     std::fflush(stderr);
 }
 
+QString Text(const std::string& text)
+{
+    return QString::fromLocal8Bit(text.c_str());
+}
+
 } // namespace
 
-CScanJournal::CScanJournal(IHostUi& ui, QString folder) : m_ui(ui), m_folder(std::move(folder)) {}
+CScanJournal::CScanJournal(IHostUi& ui, QString folder)
+    : m_ui(ui), m_folder(std::move(folder)), m_dir(QFile::encodeName(m_folder).toStdString())
+{}
 
 CScanJournal::~CScanJournal() = default;
 
@@ -42,33 +39,11 @@ QString CScanJournal::DefaultFolder()
     return base + QStringLiteral("/vespira");
 }
 
-bool CScanJournal::MakeFolder(std::string& error) const
+CJournalWriter& CScanJournal::Writer()
 {
-    const QString parent = QFileInfo(m_folder).absolutePath();
-    if (!QDir().mkpath(parent)) {
-        error = "cannot create " + Local(parent);
-        return false;
-    }
-    const std::string folder = Local(m_folder);
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        error = SystemError("cannot create " + folder);
-        return false;
-    }
-    struct stat info
-    {};
-    if (::lstat(folder.c_str(), &info) != 0) {
-        error = SystemError("cannot use " + folder);
-        return false;
-    }
-    if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
-        error = folder + " is not a folder of your own";
-        return false;
-    }
-    if ((info.st_mode & 0777) != 0700 && ::chmod(folder.c_str(), 0700) != 0) {
-        error = SystemError("cannot make " + folder + " private");
-        return false;
-    }
-    return true;
+    if (!m_pWriter)
+        m_pWriter = std::make_unique<CJournalWriter>(m_dir);
+    return *m_pWriter;
 }
 
 CScanJournal::Entry* CScanJournal::Find(const CVespiraDoc& doc)
@@ -79,12 +54,15 @@ CScanJournal::Entry* CScanJournal::Find(const CVespiraDoc& doc)
     return nullptr;
 }
 
+const CScanJournal::Entry* CScanJournal::Find(const CVespiraDoc& doc) const
+{
+    return const_cast<CScanJournal*>(this)->Find(doc);
+}
+
 std::string CScanJournal::PathOf(const CVespiraDoc& doc) const
 {
-    for (const Entry& entry : m_entries)
-        if (entry.doc == &doc)
-            return entry.writer->Path();
-    return {};
+    const Entry* entry = Find(doc);
+    return entry != nullptr ? m_pWriter->Path(entry->id) : std::string();
 }
 
 void CScanJournal::Forget(const CVespiraDoc& doc, bool removeFile)
@@ -93,22 +71,42 @@ void CScanJournal::Forget(const CVespiraDoc& doc, bool removeFile)
                                  [&doc](const Entry& e) { return e.doc == &doc; });
     if (it == m_entries.end())
         return;
-    if (removeFile)
-        it->writer->Remove();
+    const CJournalWriter::Id id = it->id;
     m_entries.erase(it);
+    std::string error;
+    if (!removeFile)
+        Writer().Release(id);
+    else if (!Writer().Remove(id, error))
+        m_ui.ShowNotice(QStringLiteral("The scan journal is no longer needed, but ") + Text(error) +
+                        QLatin1Char('.'));
 }
 
-void CScanJournal::TurnOff(const CVespiraDoc& doc, const std::string& reason)
+void CScanJournal::TurnOff(const std::string& reason)
 {
-    // A partial journal would later claim to be the whole scan: it goes.
-    Forget(doc, true);
-    m_ui.ShowNotice(QStringLiteral("Scan journal off: ") + QString::fromLocal8Bit(reason));
+    m_ui.ShowNotice(QStringLiteral("Scan journal off: ") + Text(reason) +
+                    QStringLiteral(".\nThe scan goes on without a journal: should Vespira end "
+                                   "before its pattern is saved, the scan is lost."));
+}
+
+void CScanJournal::StopJournal(Entry& entry)
+{
+    if (entry.stopped)
+        return;
+    entry.stopped = true;
+    const std::string reason = Writer().Error(entry.id);
+    // What it holds is valid up to its last whole record; the mark tells a later reader
+    // that the scan may have gone on after it. It fits in the room the writer keeps.
+    Writer().Stop(entry.id, StopRecord(reason.substr(0, 600)));
+    m_ui.ShowNotice(QStringLiteral("Scan journal off: ") + Text(reason) +
+                    QStringLiteral(".\nThe points received until then stay in %1; the scan goes "
+                                   "on without a journal.")
+                        .arg(Text(Writer().Path(entry.id))));
 }
 
 void CScanJournal::Append(Entry& entry, std::string_view records)
 {
-    if (!entry.writer->Append(records))
-        TurnOff(*entry.doc, entry.writer->Error());
+    if (!entry.stopped && !Writer().Append(entry.id, records))
+        StopJournal(entry);
 }
 
 void CScanJournal::ScanStarted(const CVespiraDoc& doc)
@@ -118,35 +116,22 @@ void CScanJournal::ScanStarted(const CVespiraDoc& doc)
     Forget(doc, true);
 
     std::string error;
-    if (!MakeFolder(error)) {
-        TurnOff(doc, error);
-        return;
-    }
-    const std::time_t began = std::time(nullptr);
-    char stamp[32] = "";
-    std::tm utc{};
-    gmtime_r(&began, &utc);
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &utc);
-    // The name tells when and by whom; a journal a program of the same process id left in
-    // the same second keeps its own.
-    std::string path;
-    do {
-        path = Local(m_folder) + "/scan-" + stamp + "-" + std::to_string(::getpid()) + "-" +
-               std::to_string(++m_nSequence) + kJournalSuffix;
-    } while (::access(path.c_str(), F_OK) == 0);
-    CJournalFile file;
-    if (CJournalFile::Create(path, file, error) != CJournalFile::Result::Ok) {
-        TurnOff(doc, error);
+    if (!m_dir.OpenToWrite(error)) {
+        TurnOff(error);
         return;
     }
     Entry entry;
     entry.doc = &doc;
-    entry.began = began;
+    entry.began = std::time(nullptr);
     entry.title = doc.GetTitle().toStdString();
-    entry.writer = std::make_unique<CJournalWriter>(std::move(file));
+    entry.id =
+        Writer().Create(m_dir.NewJournalName(entry.began),
+                        StartRecord(entry.began, doc, entry.title) + HeaderRecord(doc), error);
+    if (entry.id == 0) {
+        TurnOff(error);
+        return;
+    }
     m_entries.push_back(std::move(entry));
-    Entry& added = m_entries.back();
-    Append(added, StartRecord(began, doc, added.title) + HeaderRecord(doc));
 }
 
 void CScanJournal::PointStored(const CVespiraDoc& doc, int col, int row, std::int32_t value)
@@ -165,16 +150,18 @@ void CScanJournal::HeaderChanged(const CVespiraDoc& doc)
 
 void CScanJournal::PatternReplaced(const CVespiraDoc& doc)
 {
-    if (Entry* entry = Find(doc))
-        Append(*entry, SnapshotRecords(entry->began, doc, entry->title));
+    Entry* entry = Find(doc);
+    if (entry != nullptr && !entry->stopped &&
+        !Writer().Replace(entry->id, SnapshotRecords(entry->began, doc, entry->title)))
+        StopJournal(*entry);
 }
 
 void CScanJournal::ScanEnded(const CVespiraDoc& doc)
 {
     if (Entry* entry = Find(doc)) {
         entry->scanOver = true;
-        if (!entry->writer->Sync())
-            TurnOff(doc, entry->writer->Error());
+        if (!entry->stopped && !Writer().Sync(entry->id))
+            StopJournal(*entry);
     }
 }
 
@@ -197,42 +184,60 @@ void CScanJournal::DocumentDestroyed(const CVespiraDoc& doc)
 std::vector<CScanJournal::Unfinished> CScanJournal::FindUnfinished()
 {
     std::vector<Unfinished> found;
-    const QDir dir(m_folder);
-    const QStringList names = dir.entryList({QStringLiteral("*") + QLatin1String(kJournalSuffix)},
-                                            QDir::Files, QDir::Name);
-    for (const QString& name : names) {
-        const std::string path = Local(dir.filePath(name));
-        Unfinished journal;
-        std::string error;
-        const CJournalFile::Result opened = CJournalFile::Open(path, journal.file, error);
-        if (opened == CJournalFile::Result::InUse)
-            continue; // a running program writes it
+    std::string error;
+    if (!m_dir.OpenToRead(error)) {
+        if (!error.empty())
+            m_ui.ShowNotice(QStringLiteral("Scans left when Vespira last ended cannot be "
+                                           "looked for: ") +
+                            Text(error) + QLatin1Char('.'));
+        return found;
+    }
+    m_dir.Sweep();
+    for (const std::string& name : m_dir.JournalNames()) {
+        const CJournalFolder::Use use = m_dir.UseOf(name);
+        if (use == CJournalFolder::Use::Running)
+            continue;
+        if (use == CJournalFolder::Use::Ours &&
+            std::any_of(m_entries.begin(), m_entries.end(), [this, &name](const Entry& entry) {
+                return m_pWriter->Name(entry.id) == name;
+            }))
+            continue;
+        const std::string path = m_dir.PathOf(name);
         std::string text;
-        if (opened == CJournalFile::Result::Failed || !journal.file.ReadAll(text, error)) {
+        if (!m_dir.Read(name, text, error)) {
             Warn("ignoring " + error);
             continue;
         }
+        Unfinished journal;
         switch (ReadScanJournal(text, journal.contents)) {
         case JournalReadResult::Ok:
-            found.push_back(std::move(journal));
             break;
         case JournalReadResult::Foreign:
             Warn("ignoring " + path + ": not a scan journal");
-            break;
+            continue;
         case JournalReadResult::NoScan:
-            Warn("ignoring " + path + ": no scan in it");
-            break;
+            Warn("ignoring " + path + ": no scan in it" +
+                 (journal.contents.damagedRecords > 0 ? " (its start record is damaged)" : ""));
+            continue;
         }
+        journal.name = name;
+        journal.path = path;
+        found.push_back(std::move(journal));
     }
     return found;
 }
 
-bool CScanJournal::Adopt(const CVespiraDoc& doc, Unfinished&& journal)
+bool CScanJournal::Adopt(const CVespiraDoc& doc, Unfinished&& journal, std::string& error)
 {
-    std::string error;
-    // What follows the last good record would spoil the records appended after it.
-    if (!journal.file.CutAt(static_cast<long long>(journal.contents.validLength), error)) {
-        Warn(error);
+    std::string taken;
+    switch (m_dir.TakeOver(journal.name, taken, error)) {
+    case CJournalFolder::Take::Ok:
+        break;
+    case CJournalFolder::Take::Gone:
+        error = journal.path + " was taken by another program meanwhile";
+        return false;
+    case CJournalFolder::Take::ReadOnly:
+    case CJournalFolder::Take::Failed:
         return false;
     }
     Forget(doc, true);
@@ -240,8 +245,27 @@ bool CScanJournal::Adopt(const CVespiraDoc& doc, Unfinished&& journal)
     entry.doc = &doc;
     entry.began = journal.contents.began;
     entry.title = journal.contents.title;
-    entry.writer = std::make_unique<CJournalWriter>(std::move(journal.file));
+    entry.id = Writer().Continue(taken, error);
     entry.scanOver = true;
+    if (entry.id == 0)
+        return false;
     m_entries.push_back(std::move(entry));
     return true;
+}
+
+bool CScanJournal::Discard(const Unfinished& journal, std::string& error)
+{
+    // Taken over first, so a journal another program took meanwhile is never removed.
+    std::string taken;
+    switch (m_dir.TakeOver(journal.name, taken, error)) {
+    case CJournalFolder::Take::Ok:
+        return m_dir.Remove(taken, error);
+    case CJournalFolder::Take::Gone:
+        error = journal.path + " was taken by another program meanwhile";
+        return false;
+    case CJournalFolder::Take::ReadOnly:
+    case CJournalFolder::Take::Failed:
+        break;
+    }
+    return m_dir.Remove(journal.name, error);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/IScanJournal.h"
-#include "journal/CJournalFile.h"
+#include "journal/CJournalFolder.h"
 #include "journal/CJournalWriter.h"
 #include "journal/ScanJournalFormat.h"
 
@@ -16,8 +16,8 @@ class IHostUi;
 
 // The program's scan journals: one file for each pattern made by NEWIMAGE, in a folder
 // of its own, from the scan's start until the pattern is saved after its scan ended or
-// closed. When a journal cannot be written the scan goes on without it and the status
-// bar says so once; nothing else changes.
+// closed. When a journal cannot be made or written the scan goes on without it: what it
+// holds stays, marked as stopped, and the user is told once, with the reason.
 class CScanJournal : public IScanJournal
 {
 public:
@@ -39,17 +39,24 @@ public:
     void DocumentClosed(const CVespiraDoc& doc) override;
     void DocumentDestroyed(const CVespiraDoc& doc) override;
 
-    // A journal left by a program that is no longer running, locked by this one now.
+    // A journal left by a program that is no longer running.
     struct Unfinished
     {
-        CJournalFile file;
+        std::string name;
+        std::string path;
         ScanJournalContents contents;
     };
-    // The folder's unfinished journals, oldest first. Files that are not journals or
-    // hold no scan are left alone, with one line on standard error each.
+    // The folder's unfinished journals, oldest first. Files that are not journals or hold
+    // no scan are left alone, with one line on standard error each; a folder that fails
+    // the checks of a private folder is not read, and the user is told why.
     std::vector<Unfinished> FindUnfinished();
-    // doc, restored from journal, keeps it until it is saved or closed; its scan is over.
-    bool Adopt(const CVespiraDoc& doc, Unfinished&& journal);
+    // doc, restored from journal, takes it over (renamed to a name of this program) and
+    // keeps it until it is saved or closed; its scan is over. False when it cannot be
+    // taken over (a read-only folder, or another program took it first; error says why):
+    // it stays as it is.
+    bool Adopt(const CVespiraDoc& doc, Unfinished&& journal, std::string& error);
+    // The journal goes; false (and why) when it cannot be removed.
+    bool Discard(const Unfinished& journal, std::string& error);
 
     // The journal file of doc; empty when it has none.
     std::string PathOf(const CVespiraDoc& doc) const;
@@ -60,19 +67,24 @@ private:
         const CVespiraDoc* doc = nullptr;
         std::time_t began = 0;
         std::string title;
-        std::unique_ptr<CJournalWriter> writer;
+        CJournalWriter::Id id = 0;
         bool scanOver = false;
+        bool stopped = false;
     };
 
     Entry* Find(const CVespiraDoc& doc);
+    const Entry* Find(const CVespiraDoc& doc) const;
+    CJournalWriter& Writer();
     void Append(Entry& entry, std::string_view records);
-    // The journal of doc is given up: its file goes and the status bar tells why.
-    void TurnOff(const CVespiraDoc& doc, const std::string& reason);
+    // The scan goes on without a journal: none could be made.
+    void TurnOff(const std::string& reason);
+    // The journal takes nothing more: what it holds stays, marked as stopped.
+    void StopJournal(Entry& entry);
     void Forget(const CVespiraDoc& doc, bool removeFile);
-    bool MakeFolder(std::string& error) const;
 
     IHostUi& m_ui;
     QString m_folder;
+    CJournalFolder m_dir;
+    std::unique_ptr<CJournalWriter> m_pWriter;
     std::vector<Entry> m_entries;
-    int m_nSequence = 0;
 };

@@ -281,6 +281,11 @@ std::string SnapshotRecords(std::time_t began, const CVespiraDoc& doc, std::stri
     return records;
 }
 
+std::string StopRecord(std::string_view reason)
+{
+    return CRecord('X').AddText(reason).Line();
+}
+
 long ScanJournalContents::ReceivedPoints() const
 {
     std::vector<bool> seen(static_cast<std::size_t>(grid.nXPoints) * grid.nYPoints, false);
@@ -298,42 +303,65 @@ long ScanJournalContents::ReceivedPoints() const
 JournalReadResult ReadScanJournal(std::string_view text, ScanJournalContents& contents)
 {
     contents = ScanJournalContents{};
-    const std::string_view version(kJournalVersionLine);
-    if (text.substr(0, version.size()) != version)
+    for (const auto& [line, version] : {std::pair{std::string_view(kJournalVersionLine), 2},
+                                        std::pair{std::string_view(kJournalVersion1Line), 1}})
+        if (text.substr(0, line.size()) == line)
+            contents.version = version;
+    if (contents.version == 0)
         return JournalReadResult::Foreign;
-    bool started = false;
-    std::size_t pos = version.size();
+    std::size_t pos = text.find('\n') + 1;
     contents.validLength = pos;
+    // A start record lost to damage leaves the records after it without their grid: they
+    // are not placed on the grid of the one before.
+    bool placing = false;
+    bool started = false;
+    long lineNumber = 1;
     while (pos < text.size()) {
+        ++lineNumber;
         const std::size_t lf = text.find('\n', pos);
-        if (lf == std::string_view::npos)
-            break; // torn: the last record never got its line end
+        const bool whole = lf != std::string_view::npos;
+        const std::string_view line = text.substr(pos, whole ? lf - pos : std::string_view::npos);
         std::string_view payload;
-        bool good = CheckedPayload(text.substr(pos, lf - pos), payload);
+        bool good = CheckedPayload(line, payload);
         if (good) {
             CFieldReader fields(payload.substr(std::min<std::size_t>(2, payload.size())));
             switch (payload[0]) {
             case 'S':
                 good = ReadStart(fields, contents);
+                placing = placing || good;
                 started = started || good;
                 break;
             case 'H':
-                good = started && ReadHeader(fields, contents.header);
+                good = placing && ReadHeader(fields, contents.header);
                 break;
             case 'P':
-                good = started && ReadPoint(fields, contents);
+                good = placing && ReadPoint(fields, contents);
+                break;
+            case 'X':
+                good = fields.Text(contents.stopReason);
+                contents.stopped = contents.stopped || good;
                 break;
             default:
                 good = false;
                 break;
             }
+        } else if (line.size() > 10 && line[9] == 'S' && line[10] == ' ') {
+            placing = false;
         }
-        if (!good)
-            break; // nothing after a damaged record can be trusted to be in order
+        if (!whole) {
+            // A record cut short by the program's death: not damage. One that checks
+            // only lost its line end and is kept.
+            contents.tornTail = !good;
+            break;
+        }
+        if (!good) {
+            ++contents.damagedRecords;
+            if (contents.damagedLines.size() < ScanJournalContents::kDamagedLinesKept)
+                contents.damagedLines.push_back(lineNumber);
+        }
         pos = lf + 1;
         contents.validLength = pos;
     }
-    contents.tornTail = contents.validLength < text.size();
     return started ? JournalReadResult::Ok : JournalReadResult::NoScan;
 }
 
@@ -351,4 +379,63 @@ bool RestoreScanJournal(const ScanJournalContents& contents, CVespiraDoc& doc)
     }
     doc.SetModifiedFlag(true);
     return true;
+}
+
+std::string JournalTimeText(std::time_t when)
+{
+    // 9999-12-31 23:59:59 UTC: the last second a date of four digits can show.
+    constexpr std::time_t kLast = 253402300799;
+    std::tm utc{};
+    if (when < 0 || when > kLast || gmtime_r(&when, &utc) == nullptr)
+        return "unknown";
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    return text;
+}
+
+std::string PrintableText(std::string_view text)
+{
+    std::string shown;
+    const auto escape = [&shown](const char* prefix, unsigned value) {
+        shown += prefix;
+        shown.push_back(kHex[(value >> 4) & 0xF]);
+        shown.push_back(kHex[value & 0xF]);
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            if (byte < 0x20 || byte == 0x7F)
+                escape("\\x", byte);
+            else
+                shown.push_back(static_cast<char>(byte));
+            ++i;
+            continue;
+        }
+        // The length and the smallest value of a UTF-8 sequence by its first byte.
+        const std::size_t length = byte >= 0xF0 && byte <= 0xF4   ? 4
+                                   : byte >= 0xE0 && byte <= 0xEF ? 3
+                                   : byte >= 0xC2 && byte <= 0xDF ? 2
+                                                                  : 0;
+        char32_t value = length == 4 ? byte & 0x07u : length == 3 ? byte & 0x0Fu : byte & 0x1Fu;
+        bool valid = length != 0 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            value = (value << 6) | (next & 0x3Fu);
+        }
+        const char32_t smallest = length == 4 ? 0x10000 : length == 3 ? 0x800 : 0x80;
+        valid =
+            valid && value >= smallest && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+        if (!valid) {
+            escape("\\x", byte);
+            ++i;
+        } else if (value <= 0x9F) {
+            escape("\\u00", static_cast<unsigned>(value));
+            i += length;
+        } else {
+            shown.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return shown;
 }

@@ -18,10 +18,17 @@ class CVespiraDoc;
 //   S began nX nY xBeg xEnd xInc yBeg yEnd yInc title   a scan (or a loaded pattern)
 //   H measurement and background fields, background file last
 //   P column row intensity                              one stored point
+//   X reason                                            nothing was written after this
 // Floats are written in their shortest exact form; texts last on their line, with
 // '%', control characters and bytes above 126 as %XX.
+//
+// Version 2 has the same records as version 1 and adds X; a loaded pattern replaces the
+// whole file instead of being appended. The new version line keeps a program of version
+// 1 from taking a journal of this one for its own (it leaves it alone as foreign);
+// journals of version 1 are read as they are.
 
-inline constexpr char kJournalVersionLine[] = "VESPIRA SCAN JOURNAL 1\n";
+inline constexpr char kJournalVersionLine[] = "VESPIRA SCAN JOURNAL 2\n";
+inline constexpr char kJournalVersion1Line[] = "VESPIRA SCAN JOURNAL 1\n";
 inline constexpr char kJournalSuffix[] = ".journal";
 
 std::uint32_t Crc32(std::string_view bytes);
@@ -38,6 +45,8 @@ std::size_t PointRecord(char (&out)[kPointRecordMax], int col, int row, std::int
 // The whole pattern as it is now: a start record, the header and every point that is
 // not 0 (a loaded file replaced everything).
 std::string SnapshotRecords(std::time_t began, const CVespiraDoc& doc, std::string_view title);
+// The last record of a journal that could not be written on: why.
+std::string StopRecord(std::string_view reason);
 
 struct JournalPoint
 {
@@ -48,15 +57,27 @@ struct JournalPoint
 
 struct ScanJournalContents
 {
+    int version = 0;
     std::time_t began = 0;
     std::string title;
     ScanGrid grid;
     MeasurementHeader header;
     std::vector<JournalPoint> points; // in arrival order; a later one wins
-    // Bytes up to the end of the last good record: where appending may go on.
+    // Bytes up to the end of the last whole line: where appending may go on.
     std::size_t validLength = 0;
-    // Something followed the last good record: a torn last record, or damage.
+    // The last line never got its line end and does not check: a record cut short.
     bool tornTail = false;
+    // Whole lines that could not be taken: a checksum that does not fit, fields that do
+    // not make a record, or records that belong to no scan that could be read. Each is
+    // left out; the records around it are kept.
+    long damagedRecords = 0;
+    // Line numbers (the version line is 1) of the first damaged records.
+    std::vector<long> damagedLines;
+    static constexpr std::size_t kDamagedLinesKept = 10;
+    // The program stopped writing the journal (an X record), and why: the scan may have
+    // gone on after its last record.
+    bool stopped = false;
+    std::string stopReason;
 
     // Grid points that received a value (a point sent twice counts once).
     long ReceivedPoints() const;
@@ -65,8 +86,8 @@ struct ScanJournalContents
 enum class JournalReadResult
 {
     Ok,
-    Foreign, // no version line: not a journal of this program
-    NoScan   // a journal without a complete start record
+    Foreign, // no version line this program reads: not one of its journals
+    NoScan   // a journal without a start record that can be read
 };
 
 JournalReadResult ReadScanJournal(std::string_view text, ScanJournalContents& contents);
@@ -75,3 +96,12 @@ JournalReadResult ReadScanJournal(std::string_view text, ScanJournalContents& co
 // exactly the received intensities; no targets, never saved, modified. False when the
 // grid cannot be set up.
 bool RestoreScanJournal(const ScanJournalContents& contents, CVespiraDoc& doc);
+
+// "YYYY-MM-DD HH:MM:SS UTC" of a journal's start, or "unknown" for a time no journal can
+// have been begun at (before 1970 or after 9999).
+std::string JournalTimeText(std::time_t when);
+
+// Text from a journal (a title, a reason) made safe to show on a terminal: control
+// characters, and bytes that are not UTF-8, as \xNN (or \u00NN for the C1 controls);
+// everything else as it is.
+std::string PrintableText(std::string_view text);

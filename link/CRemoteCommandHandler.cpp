@@ -234,8 +234,8 @@ void CRemoteCommandHandler::SaveImage(const PipeMessage& request)
         } else {
             // A silent failure would leave the scan unsaved while everyone believes it is.
             m_services.ui.ShowMessage(
-                QStringLiteral("Vespira: Remote SAVEIMAGE command, but %1 cannot be written.")
-                    .arg(DisplayPath(path)));
+                QStringLiteral("Vespira: Remote SAVEIMAGE command, but %1 cannot be written: %2.")
+                    .arg(DisplayPath(path), doc->SaveError()));
         }
     } else {
         ShowMessage("Vespira: Remote SAVEIMAGE command, but no active document.");

@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <cstdio>
+
 const char* PipeResultMessage(int result)
 {
     switch (result) {
@@ -39,9 +41,16 @@ std::unique_ptr<CPipeServer> CTargetPipe::Listen() const
 {
     auto server = std::make_unique<CPipeServer>();
     std::string error;
-    if (m_path.empty() || !server->Listen(m_path, error))
-        return nullptr;
-    return server;
+    if (m_path.empty()) {
+        const PipeDirectoryResult dir = PipeDirectory();
+        error = dir.ok() ? std::string("no path for the target socket") : dir.error.toStdString();
+    } else if (server->Listen(m_path, error)) {
+        return server;
+    }
+    // The message names no file: the one in the way is told here.
+    std::fprintf(stderr, "vespira: %s\n", error.c_str());
+    std::fflush(stderr);
+    return nullptr;
 }
 
 int CTargetPipe::Exchange(const PipeMessage& message, bool another)
@@ -51,13 +60,18 @@ int CTargetPipe::Exchange(const PipeMessage& message, bool another)
         server = Listen();
     if (!server)
         return kPipeCreationFailed;
-    CPipeSocket peer = server->Accept(connectTimeoutMs);
+    CPipeSocket peer = server->Accept(connectTimeoutMs, -1, m_peerPid);
     // One instance: nobody else connects while this message is under way.
     server.reset();
+    // The run ends with this message, whatever its result; a failed one starts over.
+    const pid_t runPeer = another ? peer.PeerPid() : 0;
+    m_peerPid = 0;
     if (!peer.IsValid())
         return kPipeTimeout;
-    if (another)
+    if (another) {
+        m_peerPid = runPeer;
         m_pNext = Listen(); // when this fails, the next exchange tries once more itself
+    }
 
     // A failed write shows as a missing reply.
     peer.Send(EncodePipeMessage(message), writeTimeoutMs);
@@ -69,7 +83,9 @@ int CTargetPipe::Exchange(const PipeMessage& message, bool another)
         result = kPipeNotResponding;
     else if (read == CPipeSocket::Result::Ok && size == kPipeMessageSize)
         result = kPipeOk;
-    if (result != kPipeOk)
+    if (result != kPipeOk) {
         m_pNext.reset();
+        m_peerPid = 0;
+    }
     return result;
 }

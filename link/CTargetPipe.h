@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <sys/types.h>
 #include <utility>
 
 // Results of one exchange on the target socket.
@@ -29,7 +30,9 @@ class CPipeServer;
 // The program's end of the target socket. For every message it listens, waits for the
 // instrument to connect, sends the message and reads a reply into a record of its own,
 // then closes the socket again. Each message has a socket of its own; only its first
-// peer is taken.
+// peer is taken. Messages sent as one run (each but the last with `another`) all go to
+// the process that took the first: any other that connects meanwhile is closed unserved,
+// so two instruments never split one list.
 class CTargetPipe
 {
 public:
@@ -54,4 +57,6 @@ private:
     std::string m_path;
     PipeBytes m_reply{};
     std::unique_ptr<CPipeServer> m_pNext;
+    // The process the run of messages under way talks to; 0 between runs.
+    pid_t m_peerPid = 0;
 };

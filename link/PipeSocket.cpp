@@ -37,6 +37,20 @@ std::string ErrnoText(int error)
     return std::strerror(error);
 }
 
+// What a file in the place of a socket is, for the message that says why it stays.
+std::string KindInTheWay(mode_t mode)
+{
+    if (S_ISLNK(mode))
+        return "it is a symbolic link";
+    if (S_ISDIR(mode))
+        return "it is a folder";
+    if (S_ISREG(mode))
+        return "it is a regular file";
+    if (S_ISFIFO(mode))
+        return "it is a FIFO";
+    return "it is a device";
+}
+
 // Rounded up, so that a wait never ends before its time-out.
 int RemainingMs(std::chrono::steady_clock::time_point deadline)
 {
@@ -127,6 +141,16 @@ bool CPipeSocket::PeerIsOwnUser() const
     return PeerUid() == static_cast<long>(::getuid());
 }
 
+pid_t CPipeSocket::PeerPid() const
+{
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (m_fd < 0 || ::getsockopt(m_fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 ||
+        size != sizeof credentials)
+        return 0;
+    return credentials.pid;
+}
+
 CPipeSocket::Result CPipeSocket::Send(const PipeBytes& bytes, int timeoutMs, int wakeFd)
 {
     if (m_fd < 0)
@@ -191,7 +215,8 @@ bool CPipeServer::Listen(const std::string& path, std::string& error)
     {};
     if (::lstat(path.c_str(), &existing) == 0) {
         if (!S_ISSOCK(existing.st_mode)) {
-            error = path + " exists and is not a socket";
+            error = "cannot listen at " + path + ": " + KindInTheWay(existing.st_mode) +
+                    ", not a socket";
             return false;
         }
         std::string ignored;
@@ -265,13 +290,13 @@ void CPipeServer::Close()
     m_path.clear();
 }
 
-CPipeSocket CPipeServer::Accept(int timeoutMs, int wakeFd)
+CPipeSocket CPipeServer::Accept(int timeoutMs, int wakeFd, pid_t onlyPid)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (m_fd >= 0) {
         CPipeSocket peer(::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
         if (peer.IsValid()) {
-            if (peer.PeerIsOwnUser())
+            if (peer.PeerIsOwnUser() && (onlyPid == 0 || peer.PeerPid() == onlyPid))
                 return peer;
             continue;
         }

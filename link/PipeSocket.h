@@ -43,6 +43,8 @@ public:
     long PeerUid() const;
     // True when the other end runs as the same user as this process.
     bool PeerIsOwnUser() const;
+    // The process id at the other end (as it connected), or 0 when it cannot be told.
+    pid_t PeerPid() const;
 
     Result Send(const PipeBytes& bytes, int timeoutMs, int wakeFd = -1);
     // Receives one message. Fewer than 288 bytes are stored at the front of `bytes` and
@@ -65,14 +67,15 @@ public:
 
     // Listens at `path`. A socket file left behind by a program that has ended is
     // replaced; one where somebody still listens, or a file of another kind, is not.
+    // `error` says why, with the path ("... it is a regular file", "Permission denied").
     bool Listen(const std::string& path, std::string& error);
     bool IsListening() const { return m_fd >= 0; }
     const std::string& Path() const { return m_path; }
     void Close();
 
-    // Waits for a peer of our own user; others are closed unserved. Invalid on time-out
-    // or wake-up.
-    CPipeSocket Accept(int timeoutMs, int wakeFd = -1);
+    // Waits for a peer of our own user (and, with onlyPid, of that process); others are
+    // closed unserved. Invalid on time-out or wake-up.
+    CPipeSocket Accept(int timeoutMs, int wakeFd = -1, pid_t onlyPid = 0);
 
 private:
     int m_fd = -1;

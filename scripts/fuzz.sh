@@ -30,6 +30,7 @@ targets=(
   "fuzz_live_view_requests live_view_requests 16384"
   "fuzz_target_csv target_csv 65536"
   "fuzz_nexus_map nexus_map 512"
+  "fuzz_scan_journal scan_journal 65536"
 )
 total=0
 for entry in "${targets[@]}"; do

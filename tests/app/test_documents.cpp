@@ -182,7 +182,8 @@ TEST_F(ShellTest, AFailedSaveIsReportedAndKeepsTheDocumentOpen)
     saveAnswers << path;
     frame->Action(ID_FILE_CLOSE)->trigger();
     ASSERT_EQ(ui.messages.size(), 2);
-    EXPECT_EQ(ui.messages[1], QStringLiteral("The pattern could not be saved as ") + path + ".");
+    EXPECT_EQ(ui.messages[1], QStringLiteral("The pattern could not be saved as ") + path +
+                                  ": No such file or directory.");
     EXPECT_EQ(docs.Documents().size(), 1u);
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(doc->GetTitle(), QStringLiteral("ORMA1"));

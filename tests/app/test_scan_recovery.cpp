@@ -1,3 +1,4 @@
+#include "app/CRecoveryDlg.h"
 #include "app/CScanRecovery.h"
 #include "document/CPatternFile.h"
 #include "document/CVespiraDoc.h"
@@ -10,8 +11,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QTableWidget>
 
 #include <csignal>
 #include <random>
@@ -175,14 +179,27 @@ TEST_F(ScanRecoveryTest, RestoreOpensEachScanAsANewModifiedPatternBesideTheActiv
     LeaveUnfinishedScan(QStringLiteral("ORMA3"));
     CVespiraDoc* active = docs.OnFileNew();
     ASSERT_NE(active, nullptr);
-    ui.questionAnswers << 0;
+    QStringList row;
+    ui.dialogHandler = [&row](QDialog& dialog) {
+        auto* list = qobject_cast<CRecoveryDlg*>(&dialog);
+        if (list == nullptr || list->Table()->rowCount() != 1)
+            return int(QDialog::Rejected);
+        for (int column = 0; column < list->Table()->columnCount() - 1; ++column)
+            row << list->Table()->item(0, column)->text();
+        return int(QDialog::Accepted); // each row says Restore unless changed
+    };
     const std::vector<CVespiraDoc*> restored =
         OfferUnfinishedScans(*journal, docs, state, ui, std::nullopt);
 
-    ASSERT_EQ(ui.questionButtons.size(), 1);
-    EXPECT_EQ(ui.questionButtons[0], (QStringList{"&Restore", "&Discard", "&Later"}));
-    EXPECT_TRUE(ui.messages.last().contains("ORMA3: 4 of 6 points received, scan begun "))
-        << ui.messages.last().toStdString();
+    ASSERT_EQ(ui.dialogCount, 1);
+    ASSERT_EQ(row.size(), 5);
+    EXPECT_EQ(row[CRecoveryDlg::kTitle], "ORMA3");
+    EXPECT_EQ(row[CRecoveryDlg::kGrid], "3 x 2");
+    EXPECT_EQ(row[CRecoveryDlg::kPoints], "4 of 6");
+    EXPECT_TRUE(row[CRecoveryDlg::kBegun].endsWith(" UTC"))
+        << row[CRecoveryDlg::kBegun].toStdString();
+    EXPECT_TRUE(row[CRecoveryDlg::kNote].isEmpty());
+    EXPECT_TRUE(ui.messages.isEmpty());
     ASSERT_EQ(restored.size(), 1u);
     CVespiraDoc* doc = restored[0];
     EXPECT_EQ(doc->GetTitle(), "ORMA3");
@@ -204,23 +221,98 @@ TEST_F(ScanRecoveryTest, RestoreOpensEachScanAsANewModifiedPatternBesideTheActiv
     EXPECT_TRUE(JournalFiles().isEmpty());
 }
 
+// Each scan has its own choice: one restored, one discarded, one left for later.
+TEST_F(ScanRecoveryTest, EachScanIsRestoredDiscardedOrKeptAsItsOwnRowSays)
+{
+    LeaveUnfinishedScan(QStringLiteral("ORMA1"));
+    LeaveUnfinishedScan(QStringLiteral("ORMA2"));
+    LeaveUnfinishedScan(QStringLiteral("ORMA3"));
+    ASSERT_EQ(JournalFiles().size(), 3);
+    QStringList titles;
+    ui.dialogHandler = [&titles](QDialog& dialog) {
+        auto* list = qobject_cast<CRecoveryDlg*>(&dialog);
+        if (list == nullptr)
+            return int(QDialog::Rejected);
+        for (int row = 0; row < list->Table()->rowCount(); ++row)
+            titles << list->Table()->item(row, CRecoveryDlg::kTitle)->text();
+        list->SetChoice(titles.indexOf("ORMA1"), RecoveryChoice::Discard);
+        list->SetChoice(titles.indexOf("ORMA3"), RecoveryChoice::Later);
+        return int(QDialog::Accepted);
+    };
+    const std::vector<CVespiraDoc*> restored =
+        OfferUnfinishedScans(*journal, docs, state, ui, std::nullopt);
+    EXPECT_EQ(titles.size(), 3);
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_EQ(restored[0]->GetTitle(), "ORMA2");
+    // The restored one's journal and the one for later stay; the discarded one goes.
+    EXPECT_EQ(JournalFiles().size(), 2);
+    docs.CloseAllDocuments();
+    ui.dialogHandler = [&titles](QDialog& dialog) {
+        auto* list = qobject_cast<CRecoveryDlg*>(&dialog);
+        titles.clear();
+        for (int row = 0; list != nullptr && row < list->Table()->rowCount(); ++row)
+            titles << list->Table()->item(row, CRecoveryDlg::kTitle)->text();
+        return int(QDialog::Rejected); // closed: everything later
+    };
+    CScanJournal next(ui, folder);
+    EXPECT_TRUE(OfferUnfinishedScans(next, docs, state, ui, std::nullopt).empty());
+    EXPECT_EQ(titles, QStringList{"ORMA3"});
+    EXPECT_EQ(JournalFiles().size(), 1);
+}
+
 TEST_F(ScanRecoveryTest, DiscardRemovesAndLaterKeepsEveryJournal)
 {
     LeaveUnfinishedScan(QStringLiteral("ORMA1"));
     LeaveUnfinishedScan(QStringLiteral("ORMA2"));
-    ui.questionAnswers << 2;
+    ui.dialogHandler = [](QDialog&) { return int(QDialog::Rejected); };
     EXPECT_TRUE(OfferUnfinishedScans(*journal, docs, state, ui, std::nullopt).empty());
     EXPECT_EQ(JournalFiles().size(), 2);
     EXPECT_TRUE(docs.Documents().empty());
-    // One question for both.
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.messages[0].contains("ORMA1: 4 of 6") &&
-                ui.messages[0].contains("ORMA2: 4 of 6"));
+    // One list for both.
+    EXPECT_EQ(ui.dialogCount, 1);
 
+    testing::internal::CaptureStderr();
     EXPECT_TRUE(OfferUnfinishedScans(*journal, docs, state, ui, RecoveryChoice::Discard).empty());
-    EXPECT_EQ(ui.messages.size(), 1); // answered without a box
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ui.dialogCount, 1); // answered without a box
+    EXPECT_EQ(err.rfind("message: Scans were not saved when Vespira last ended: ", 0), 0u) << err;
+    for (const char* title : {"ORMA1", "ORMA2"})
+        EXPECT_NE(
+            err.find(std::string(title) + ": 4 of 6 points received (3 x 2 grid), scan begun "),
+            std::string::npos)
+            << err;
     EXPECT_TRUE(JournalFiles().isEmpty());
     EXPECT_TRUE(docs.Documents().empty());
+}
+
+// However many there are, the list fits on the screen with its buttons, and tells the
+// scans apart by grid, points and start time where their titles are the same.
+TEST_F(ScanRecoveryTest, FiftySixScansFitOnTheScreen)
+{
+    for (int i = 0; i < 56; ++i)
+        LeaveUnfinishedScan(QStringLiteral("ORMA%1").arg(1 + i % 2));
+    QRect shown;
+    QRect okButton;
+    QRect screen;
+    int rows = 0;
+    ui.dialogHandler = [&](QDialog& dialog) {
+        dialog.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        screen = dialog.screen()->availableGeometry();
+        shown = dialog.frameGeometry();
+        auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("ok"));
+        if (ok != nullptr)
+            okButton = QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
+        if (auto* list = qobject_cast<CRecoveryDlg*>(&dialog))
+            rows = list->Table()->rowCount();
+        dialog.hide();
+        return int(QDialog::Rejected);
+    };
+    OfferUnfinishedScans(*journal, docs, state, ui, std::nullopt);
+    EXPECT_EQ(rows, 56);
+    EXPECT_TRUE(screen.contains(shown)) << shown.height() << " of " << screen.height();
+    EXPECT_TRUE(screen.contains(okButton));
+    EXPECT_FALSE(okButton.isEmpty());
 }
 
 // ---- the real program, killed in the middle of a scan ----
@@ -380,7 +472,7 @@ TEST_F(KilledScanTest, RestoreGivesBackEveryAnsweredPoint)
     state.services.scanJournal = &journal;
     // The fixture's documents outlive this journal and must not report to it.
     const auto detach = qScopeGuard([this] { state.services.scanJournal = nullptr; });
-    ui.questionAnswers << 0;
+    ui.dialogHandler = [](QDialog&) { return int(QDialog::Accepted); };
     const std::vector<CVespiraDoc*> restored =
         OfferUnfinishedScans(journal, docs, state, ui, std::nullopt);
     ASSERT_EQ(restored.size(), 1u);
@@ -412,11 +504,15 @@ TEST_F(KilledScanTest, ATornRecordIsLeftOutAndTheRestoredScanSurvivesAnotherKill
     const QByteArray question = "ORMA1: " + QByteArray::number(kept) + " of 1681 points received";
     EXPECT_TRUE(SaidOnStderr(question)) << err.constData();
     Kill();
-    ASSERT_EQ(JournalPath(), path); // the restored, unsaved pattern kept it
+    // The restored, unsaved pattern kept it, under a name of the program that took it.
+    const QString taken = JournalPath();
+    ASSERT_FALSE(taken.isEmpty());
+    EXPECT_NE(taken, path);
 
     const QString out = dir.filePath("recovered.rad");
     QByteArray output;
-    ASSERT_EQ(Run(VESPIRA_RAD_PATH, {"recover", path, out}, &output), 0) << output.constData();
+    ASSERT_EQ(Run(VESPIRA_RAD_PATH, {"recover", taken, out, "--remove"}, &output), 0)
+        << output.constData();
     EXPECT_TRUE(JournalPath().isEmpty());
     CVespiraDoc doc(state);
     ASSERT_TRUE(ReadPatternFile(doc, QFile::encodeName(out)));

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -378,6 +380,38 @@ TEST(ScreenPlacement, ATitleBarOffEveryScreenComesToTheNearest)
     EXPECT_EQ(place({2500, 335}, {}), QPoint(2500, 335));
 }
 
+TEST(ScreenPlacement, ASizeLargerThanItsScreenIsCutToIt)
+{
+    const QRect left(0, 0, 1280, 1024);
+    const QRect right(1280, 0, 1920, 1080);
+    const QSize huge(1'000'000'000, 1'000'000'000);
+    EXPECT_EQ(FitOnScreens(QPoint(40, 30), huge, 30, {left, right}), QSize(1280, 994));
+    EXPECT_EQ(FitOnScreens(QPoint(1300, 30), huge, 30, {left, right}), QSize(1920, 1050));
+    // A place off every screen: the size the nearest one allows, where it will be moved.
+    EXPECT_EQ(FitOnScreens(QPoint(-5000, 2000), huge, 30, {left, right}), QSize(1280, 994));
+    EXPECT_EQ(FitOnScreens(QPoint(1'000'000'000, 0), huge, 30, {left, right}), QSize(1920, 1050));
+    // What fits stays as it is; without a screen nothing is known.
+    EXPECT_EQ(FitOnScreens(QPoint(40, 30), QSize(700, 530), 30, {left, right}), QSize(700, 530));
+    EXPECT_EQ(FitOnScreens(QPoint(40, 30), huge, 30, {}), huge);
+}
+
+TEST(MainFramePlacement, StoredSizesBeyondTheScreenAreCutToIt)
+{
+    CFakeHostUi ui;
+    CTestProgram state(ui);
+    CVespiraApp::SetStartupValues(state);
+    state.placement = WindowPlacement{false, 40, 30, 1'000'000'000, 1'000'000'000};
+    CDocManager docs(state.services, state.View(), ui);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    CMainFrame frame(state, docs, ui);
+    EXPECT_LE(frame.width(), screen.width());
+    EXPECT_LE(frame.height(), screen.height());
+    // And so they are stored back at exit.
+    const WindowPlacement stored = frame.CapturePlacement();
+    EXPECT_LE(stored.width, screen.width());
+    EXPECT_LE(stored.height, screen.height());
+}
+
 TEST(MainFramePlacement, TakenWhenTheWindowIsMadeBeforeItsSplashAndKeptOnScreen)
 {
     CFakeHostUi ui;
@@ -399,4 +433,37 @@ TEST(MainFramePlacement, TakenWhenTheWindowIsMadeBeforeItsSplashAndKeptOnScreen)
     state.placement.left = screen.right() + 1000;
     CMainFrame frame(state, docs, ui);
     EXPECT_TRUE(screen.contains(QRect(frame.pos(), frame.size()))) << frame.pos().x();
+}
+
+// The settings file is only named before its checks, never opened: a FIFO in its place
+// gives the start-up values, as /dev/zero does, instead of waiting for a writer.
+TEST(SettingsFile, AFifoInPlaceOfTheFileDoesNotHoldUpTheStart)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("config/Merovant")));
+    ASSERT_TRUE(QDir().mkdir(dir.filePath("pipes")));
+    QFile::setPermissions(dir.filePath("pipes"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray fifo =
+        QFile::encodeName(dir.filePath("config/Merovant/ORMA Radiography.conf"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("VESPIRA_PIPE_DIR", dir.filePath("pipes"));
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    env.insert("XDG_STATE_HOME", dir.filePath("state"));
+    QProcess vespira;
+    vespira.setProcessEnvironment(env);
+    vespira.start(QStringLiteral(VESPIRA_EXE), {QStringLiteral("/NOS")});
+    ASSERT_TRUE(vespira.waitForStarted(5000));
+    bool up = false;
+    for (int i = 0; i < 10 && !up && vespira.state() == QProcess::Running; ++i) {
+        QProcess sim;
+        sim.setProcessEnvironment(env);
+        sim.start(QStringLiteral(ORMA_SIM_PATH), {"send", "--connect-timeout", "1", "5"});
+        up = sim.waitForFinished(10000) && sim.exitCode() == 0;
+    }
+    vespira.kill();
+    vespira.waitForFinished(5000);
+    EXPECT_TRUE(up) << vespira.readAllStandardError().constData();
 }

@@ -190,6 +190,39 @@ TEST(HostUi, MessageBoxCaptionAndStderrLine)
     EXPECT_TRUE(err.contains("message: Save changes to ORMA1?\n")) << err.constData();
 }
 
+// A journal that stops during a scan is said in a box the user sees, once the request
+// that met it is answered: a box there would hold the instrument up until it is closed.
+TEST(HostUi, ANoticeIsABoxShownOnceTheWorkAtHandIsDone)
+{
+    const QString notice = QStringLiteral("Scan journal off: cannot write /s/j: No space left on "
+                                          "device.\nThe points received until then stay in /s/j.");
+    QString text;
+    int boxes = 0;
+    StderrCapture capture;
+    {
+        CQtHostUi host;
+        host.ShowNotice(notice);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        QTimer::singleShot(0, [&]() {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                ++boxes;
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return boxes > 0; }, 5000));
+        // A notice still waiting when its host goes is dropped with it.
+        host.ShowNotice(notice);
+    }
+    QTest::qWait(50);
+    const QByteArray err = capture.Take();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(text, notice);
+    EXPECT_TRUE(err.contains("message: Scan journal off: cannot write /s/j: No space left on "
+                             "device. The points received"))
+        << err.constData();
+}
+
 TEST(HostUi, ErrorBoxHasItsOwnCaptionAndAnErrorIcon)
 {
     CQtHostUi host;

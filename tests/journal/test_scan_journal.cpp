@@ -1,7 +1,9 @@
 #include "base/FixedText.h"
+#include "journal/CJournalFile.h"
 #include "journal/CJournalWriter.h"
 #include "journal/CScanJournal.h"
 #include "journal/ScanJournalFormat.h"
+#include "tests/common/WithoutRootOverride.h"
 #include "tests/document/TestPatterns.h"
 
 #include <QDir>
@@ -10,13 +12,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <csignal>
+#include <fcntl.h>
 #include <limits>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +32,13 @@ std::string ReadFile(const std::string& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll().toStdString();
+}
+
+std::size_t Entries(const char* folder)
+{
+    return static_cast<std::size_t>(QDir(QString::fromLatin1(folder))
+                                        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                                        .size());
 }
 
 class ScanJournalTest : public ::testing::Test, protected DocFixture
@@ -123,7 +136,8 @@ TEST_F(ScanJournalTest, AJournalCutAnywhereGivesTheRecordsBeforeTheCut)
         ScanJournalContents contents;
         const JournalReadResult result =
             ReadScanJournal(std::string_view(full).substr(0, length), contents);
-        if (length < head.size() - HeaderRecord(*doc).size()) {
+        // The start record counts from its last character on, with or without its line end.
+        if (length < head.size() - HeaderRecord(*doc).size() - 1) {
             EXPECT_NE(result, JournalReadResult::Ok) << length;
             continue;
         }
@@ -133,12 +147,20 @@ TEST_F(ScanJournalTest, AJournalCutAnywhereGivesTheRecordsBeforeTheCut)
         for (std::size_t i = 0; i < contents.points.size(); ++i)
             EXPECT_EQ(contents.points[i].value, points[i].value) << length;
         EXPECT_EQ(full.compare(0, contents.validLength, full, 0, contents.validLength), 0);
-        EXPECT_EQ(contents.tornTail, contents.validLength != length) << length;
+        // A record that lost only its line end is whole and taken; any shorter piece is
+        // a torn record, never damage.
+        const bool lostLineEnd = length < full.size() && full[length] == '\n';
+        EXPECT_EQ(contents.tornTail, contents.validLength != length && !lostLineEnd) << length;
+        EXPECT_EQ(contents.damagedRecords, 0) << length;
         EXPECT_EQ(full[contents.validLength - 1], '\n');
+        std::size_t records = 0;
+        for (std::size_t at = full.find('\n') + 1; at < length; at = full.find('\n', at) + 1)
+            records += full.find('\n', at) <= length ? 1 : 0;
+        EXPECT_EQ(contents.points.size(), records > 2 ? records - 2 : 0) << length;
     }
 }
 
-TEST_F(ScanJournalTest, ReadingStopsAtADamagedRecord)
+TEST_F(ScanJournalTest, ADamagedRecordIsLeftOutAndReadingGoesOn)
 {
     auto doc = ScanDoc();
     std::string text = Journal(*doc, points);
@@ -148,15 +170,116 @@ TEST_F(ScanJournalTest, ReadingStopsAtADamagedRecord)
     text[at + 3] = text[at + 3] == '1' ? '2' : '1';
     ScanJournalContents contents;
     ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
-    EXPECT_EQ(contents.points.size(), 2u);
-    EXPECT_TRUE(contents.tornTail);
+    ASSERT_EQ(contents.points.size(), 4u);
+    EXPECT_EQ(contents.points[2].value, 7);
+    EXPECT_FALSE(contents.tornTail);
+    EXPECT_EQ(contents.damagedRecords, 1);
+    // Version, start, header, two points, then the damaged one.
+    EXPECT_EQ(contents.damagedLines, std::vector<long>{6});
+    EXPECT_EQ(contents.validLength, text.size());
+
+    // A start record that is damaged leaves the records after it unplaced: they are
+    // not put on the grid of the scan before it.
+    auto loaded = NewDoc(0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+    loaded->m_pIntensity = {0, 9, 0, 4};
+    std::string snapshot = SnapshotRecords(1'000'000'000, *loaded, "ORMA2");
+    snapshot[12] = snapshot[12] == '1' ? '2' : '1';
+    ASSERT_EQ(ReadScanJournal(Journal(*doc, points) + snapshot, contents), JournalReadResult::Ok);
+    EXPECT_EQ(contents.points.size(), points.size());
+    EXPECT_EQ(contents.grid.nXPoints, 4);
+    EXPECT_EQ(contents.damagedRecords, 4); // the start, the header and two points
+}
+
+TEST_F(ScanJournalTest, AJournalOfTheFirstVersionIsRead)
+{
+    auto doc = ScanDoc();
+    std::string text = Journal(*doc, points);
+    ASSERT_EQ(text.rfind(kJournalVersionLine, 0), 0u);
+    text.replace(0, std::string_view(kJournalVersionLine).size(), kJournalVersion1Line);
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
+    EXPECT_EQ(contents.version, 1);
+    EXPECT_EQ(contents.points.size(), points.size());
+    EXPECT_EQ(contents.title, "scan 7% done\nnext");
+    EXPECT_EQ(contents.damagedRecords, 0);
+}
+
+TEST_F(ScanJournalTest, AStopRecordSaysWhyTheJournalEndsThere)
+{
+    auto doc = ScanDoc();
+    const std::string text =
+        Journal(*doc, points) + StopRecord("cannot write /s/j: No space left on device");
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
+    EXPECT_TRUE(contents.stopped);
+    EXPECT_EQ(contents.stopReason, "cannot write /s/j: No space left on device");
+    EXPECT_EQ(contents.points.size(), points.size());
+    ASSERT_EQ(ReadScanJournal(Journal(*doc, points), contents), JournalReadResult::Ok);
+    EXPECT_FALSE(contents.stopped);
+}
+
+TEST(JournalTexts, StartTimesOutOfRangeAreUnknownAndControlBytesAreShownEscaped)
+{
+    EXPECT_EQ(JournalTimeText(1'000'000'000), "2001-09-09 01:46:40 UTC");
+    EXPECT_EQ(JournalTimeText(253402300799), "9999-12-31 23:59:59 UTC");
+    EXPECT_EQ(JournalTimeText(253402300800), "unknown");
+    EXPECT_EQ(JournalTimeText(-1), "unknown");
+    EXPECT_EQ(JournalTimeText(std::numeric_limits<std::time_t>::max()), "unknown");
+
+    EXPECT_EQ(PrintableText("ORMA1"), "ORMA1");
+    EXPECT_EQ(PrintableText("\x1b]2;pwned\x07\r\n\x7f"), "\\x1b]2;pwned\\x07\\x0d\\x0a\\x7f");
+    // UTF-8 stays; a C1 control, a lone byte above 127 and an overlong form do not.
+    EXPECT_EQ(PrintableText("Probe \xc3\xa9t\xc3\xa9 \xe2\x82\xac"),
+              "Probe \xc3\xa9t\xc3\xa9 \xe2\x82\xac");
+    EXPECT_EQ(PrintableText("a\xc2\x9b"
+                            "1m"),
+              "a\\u009b1m");
+    EXPECT_EQ(PrintableText("\x9b\xc0\xaf\xed\xa0\x80"), "\\x9b\\xc0\\xaf\\xed\\xa0\\x80");
+    EXPECT_EQ(PrintableText("cut \xe2\x82"), "cut \\xe2\\x82");
+}
+
+// Any one record damaged, wherever it is: only that record is lost.
+TEST_F(ScanJournalTest, EveryRecordDamagedInTurnLosesOnlyThatRecord)
+{
+    auto doc = ScanDoc();
+    std::vector<JournalPoint> many;
+    for (int i = 0; i < 40; ++i)
+        many.push_back({i % 4, (i / 4) % 3, 1000 + i});
+    const std::string full = Journal(*doc, many);
+    std::vector<std::size_t> starts;
+    for (std::size_t at = full.find('\n') + 1; at < full.size(); at = full.find('\n', at) + 1)
+        starts.push_back(at);
+    ASSERT_EQ(starts.size(), many.size() + 2);
+    for (std::size_t line = 0; line < starts.size(); ++line) {
+        std::string text = full;
+        // One digit or letter of the record changes; its checksum no longer fits.
+        char& byte = text[starts[line] + 12];
+        byte = byte == '7' ? '8' : '7';
+        ScanJournalContents contents;
+        const JournalReadResult result = ReadScanJournal(text, contents);
+        if (line == 0) {
+            EXPECT_EQ(result, JournalReadResult::NoScan);
+            continue;
+        }
+        ASSERT_EQ(result, JournalReadResult::Ok) << line;
+        EXPECT_EQ(contents.damagedRecords, 1) << line;
+        EXPECT_EQ(contents.damagedLines, std::vector<long>{static_cast<long>(line) + 2});
+        EXPECT_FALSE(contents.tornTail);
+        const std::size_t lost = line >= 2 ? 1 : 0;
+        ASSERT_EQ(contents.points.size(), many.size() - lost) << line;
+        for (std::size_t i = 0, j = 0; i < many.size(); ++i) {
+            if (lost == 1 && i == line - 2)
+                continue;
+            EXPECT_EQ(contents.points[j++].value, many[i].value) << line;
+        }
+    }
 }
 
 TEST_F(ScanJournalTest, RefusesForeignFilesAndRecordsThatBreakTheGrid)
 {
     ScanJournalContents contents;
     EXPECT_EQ(ReadScanJournal("", contents), JournalReadResult::Foreign);
-    EXPECT_EQ(ReadScanJournal("VESPIRA SCAN JOURNAL 2\n", contents), JournalReadResult::Foreign);
+    EXPECT_EQ(ReadScanJournal("VESPIRA SCAN JOURNAL 3\n", contents), JournalReadResult::Foreign);
     EXPECT_EQ(ReadScanJournal(kExamplePattern, contents), JournalReadResult::Foreign);
     EXPECT_EQ(ReadScanJournal(kJournalVersionLine, contents), JournalReadResult::NoScan);
 
@@ -170,7 +293,7 @@ TEST_F(ScanJournalTest, RefusesForeignFilesAndRecordsThatBreakTheGrid)
         text = Journal(*doc, {}) + std::string(record, PointRecord(record, col, row, 1));
         ASSERT_EQ(ReadScanJournal(text, contents), JournalReadResult::Ok);
         EXPECT_TRUE(contents.points.empty());
-        EXPECT_TRUE(contents.tornTail);
+        EXPECT_EQ(contents.damagedRecords, 1);
     }
 }
 
@@ -229,13 +352,17 @@ protected:
 
 TEST_F(ScanJournalKeeperTest, KeepsAScanInAPrivateFileThatOnlyThisProgramMayTake)
 {
-    auto doc = StartScan();
-    const std::string path = journal.PathOf(*doc);
+    // The program that writes the journal; it dies below.
+    auto writing = std::make_unique<CScanJournal>(ui, folder);
+    state.services.scanJournal = writing.get();
+    auto doc = ScanDoc();
+    writing->ScanStarted(*doc);
+    const std::string path = writing->PathOf(*doc);
     ASSERT_FALSE(path.empty());
     for (const JournalPoint& p : points)
-        journal.PointStored(*doc, p.col, p.row, p.value);
+        writing->PointStored(*doc, p.col, p.row, p.value);
     doc->m_nKV = 41;
-    journal.HeaderChanged(*doc);
+    writing->HeaderChanged(*doc);
 
     struct stat info
     {};
@@ -246,21 +373,79 @@ TEST_F(ScanJournalKeeperTest, KeepsAScanInAPrivateFileThatOnlyThisProgramMayTake
 
     ScanJournalContents contents;
     ASSERT_EQ(ReadScanJournal(ReadFile(path), contents), JournalReadResult::Ok);
+    EXPECT_EQ(contents.version, 2);
     EXPECT_EQ(contents.points.size(), points.size());
     EXPECT_EQ(contents.header.kV, 41);
 
     // A second program finds nothing to take while this one lives, and no tool may open
     // it; once this one is gone the journal is there to restore.
-    CScanJournal other(ui, folder);
-    EXPECT_TRUE(other.FindUnfinished().empty());
+    EXPECT_TRUE(journal.FindUnfinished().empty());
     CJournalFile file;
     std::string error;
     EXPECT_EQ(CJournalFile::Open(path, file, error), CJournalFile::Result::InUse);
-    journal.DocumentDestroyed(*doc);
+    state.services.scanJournal = &journal;
+    writing.reset();
     EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
-    auto found = other.FindUnfinished();
+    EXPECT_EQ(CJournalFile::Open(path, file, error), CJournalFile::Result::Ok) << error;
+    auto found = journal.FindUnfinished();
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].contents.points.size(), points.size());
+    CScanJournal rival(ui, folder);
+    auto rivalFound = rival.FindUnfinished();
+    ASSERT_EQ(rivalFound.size(), 1u);
+    // Restored, it is taken over: renamed to a name of this program, which no one else
+    // may take now.
+    CVespiraDoc restored(state);
+    ASSERT_TRUE(RestoreScanJournal(found[0].contents, restored));
+    ASSERT_TRUE(journal.Adopt(restored, std::move(found[0]), error)) << error;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    CScanJournal third(ui, folder);
+    EXPECT_TRUE(third.FindUnfinished().empty());
+    EXPECT_EQ(CJournalFile::Open(journal.PathOf(restored), file, error),
+              CJournalFile::Result::InUse);
+    // Two programs that both found it: only the first takes it.
+    CVespiraDoc late(state);
+    EXPECT_FALSE(rival.Adopt(late, std::move(rivalFound[0]), error));
+    EXPECT_NE(error.find("taken by another program"), std::string::npos) << error;
+    EXPECT_TRUE(rival.PathOf(late).empty());
+}
+
+// A journal of the version before, as its program named and locked it.
+TEST_F(ScanJournalKeeperTest, AJournalLeftByTheVersionBeforeComesBackWhenItsProgramIsGone)
+{
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    auto doc = ScanDoc();
+    std::string text = Journal(*doc, points);
+    text.replace(0, std::string_view(kJournalVersionLine).size(), kJournalVersion1Line);
+    const std::string path = folder.toStdString() + "/scan-20250102-030405-4321-1.journal";
+    {
+        QFile out(QString::fromStdString(path));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    // Its program still runs: it holds the journal's own lock.
+    const int held = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    EXPECT_TRUE(journal.FindUnfinished().empty());
+    CJournalFile file;
+    std::string error;
+    EXPECT_EQ(CJournalFile::Open(path, file, error), CJournalFile::Result::InUse);
+    ::close(held);
+
+    auto found = journal.FindUnfinished();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].contents.version, 1);
+    EXPECT_EQ(found[0].contents.points.size(), points.size());
+    CVespiraDoc restored(state);
+    ASSERT_TRUE(RestoreScanJournal(found[0].contents, restored));
+    ASSERT_TRUE(journal.Adopt(restored, std::move(found[0]), error)) << error;
+    journal.HeaderChanged(restored);
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(ReadFile(journal.PathOf(restored)), contents), JournalReadResult::Ok);
+    EXPECT_EQ(contents.points.size(), points.size());
+    EXPECT_EQ(contents.damagedRecords, 0);
 }
 
 TEST_F(ScanJournalKeeperTest, EndsWhenSavedAfterTheScanOrClosed)
@@ -286,7 +471,7 @@ TEST_F(ScanJournalKeeperTest, EndsWhenSavedAfterTheScanOrClosed)
     EXPECT_TRUE(QFile::exists(secondPath));
     second->OnCloseDocument();
     EXPECT_FALSE(QFile::exists(secondPath));
-    EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.journal")}, QDir::Files).isEmpty());
     EXPECT_TRUE(ui.notices.isEmpty());
 }
 
@@ -305,7 +490,7 @@ TEST_F(ScanJournalKeeperTest, AnUnusableFolderLeavesTheScanWithoutAJournalAndSay
         << ui.notices[0].toStdString();
 }
 
-TEST_F(ScanJournalKeeperTest, AFullDiskTurnsTheJournalOffAndRemovesItOnce)
+TEST_F(ScanJournalKeeperTest, AFullDiskStopsTheJournalAndKeepsWhatItHolds)
 {
     auto doc = StartScan();
     const QString path = QString::fromStdString(journal.PathOf(*doc));
@@ -324,9 +509,199 @@ TEST_F(ScanJournalKeeperTest, AFullDiskTurnsTheJournalOffAndRemovesItOnce)
     ASSERT_EQ(ui.notices.size(), 1);
     EXPECT_TRUE(ui.notices[0].startsWith("Scan journal off: cannot write "))
         << ui.notices[0].toStdString();
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_TRUE(journal.PathOf(*doc).empty());
+    EXPECT_TRUE(ui.notices[0].contains(path)) << ui.notices[0].toStdString();
+    // The journal stays, whole up to its last record and marked as stopped, for a
+    // program that dies before the pattern is saved.
     journal.PointStored(*doc, 0, 0, 1);
+    EXPECT_EQ(ui.notices.size(), 1);
+    ASSERT_TRUE(QFile::exists(path));
+    EXPECT_EQ(QString::fromStdString(journal.PathOf(*doc)), path);
+    ScanJournalContents contents;
+    ASSERT_EQ(ReadScanJournal(ReadFile(path.toStdString()), contents), JournalReadResult::Ok);
+    EXPECT_FALSE(contents.tornTail);
+    EXPECT_EQ(contents.damagedRecords, 0);
+    EXPECT_GE(contents.points.size(), 2u);
+    for (std::size_t i = 0; i < contents.points.size(); ++i)
+        EXPECT_EQ(contents.points[i].value, static_cast<int>(i));
+    journal.DocumentDestroyed(*doc);
+    auto found = journal.FindUnfinished();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].contents.points.size(), contents.points.size());
+}
+
+TEST_F(ScanJournalKeeperTest, AStoppedJournalGoesWhenItsPatternIsSavedAfterTheScan)
+{
+    auto doc = StartScan();
+    const QString path = QString::fromStdString(journal.PathOf(*doc));
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = static_cast<rlim_t>(QFileInfo(path).size());
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    journal.PointStored(*doc, 1, 1, 5);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_EQ(ui.notices.size(), 1);
+    journal.ScanEnded(*doc);
+    EXPECT_TRUE(QFile::exists(path));
+    ASSERT_TRUE(doc->OnSaveDocument(QFile::encodeName(tmp.filePath("saved.rad"))));
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(ui.notices.size(), 1);
+}
+
+// A folder that cannot be written still gives back what is in it: restoring needs no
+// write; what cannot be taken over or removed is said.
+TEST_F(ScanJournalKeeperTest, AReadOnlyFolderStillOffersItsJournals)
+{
+    {
+        CScanJournal writing(ui, folder);
+        state.services.scanJournal = &writing;
+        auto doc = ScanDoc();
+        writing.ScanStarted(*doc);
+        for (const JournalPoint& p : points)
+            writing.PointStored(*doc, p.col, p.row, p.value);
+        state.services.scanJournal = &journal;
+    }
+    const QByteArray native = QFile::encodeName(folder);
+    const QStringList names = QDir(folder).entryList({QStringLiteral("*.journal")}, QDir::Files);
+    ASSERT_EQ(names.size(), 1);
+    const QByteArray file = native + '/' + QFile::encodeName(names[0]);
+    ASSERT_EQ(::chmod(file.constData(), 0400), 0);
+    ASSERT_EQ(::chmod(native.constData(), 0500), 0);
+    std::vector<CScanJournal::Unfinished> found;
+    std::string adoptError;
+    std::string discardError;
+    bool adopted = true;
+    bool discarded = true;
+    CVespiraDoc restored(state);
+    {
+        const CWithoutRootOverride asAnyUser;
+        found = journal.FindUnfinished();
+        if (found.size() == 1) {
+            ASSERT_TRUE(RestoreScanJournal(found[0].contents, restored));
+            discarded = journal.Discard(found[0], discardError);
+            adopted = journal.Adopt(restored, std::move(found[0]), adoptError);
+        }
+    }
+    ::chmod(native.constData(), 0700);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(restored.m_pIntensity[0], 7);
+    EXPECT_FALSE(adopted);
+    EXPECT_NE(adoptError.find("Permission denied"), std::string::npos) << adoptError;
+    EXPECT_FALSE(discarded);
+    EXPECT_NE(discardError.find("cannot remove " + native.toStdString()), std::string::npos)
+        << discardError;
+    EXPECT_TRUE(journal.PathOf(restored).empty());
+    EXPECT_TRUE(QFile::exists(QFile::decodeName(file)));
+    EXPECT_TRUE(ui.notices.isEmpty());
+}
+
+// The checks that keep new scans out of a folder others control keep the journals in it
+// from being read, restored or removed too.
+TEST_F(ScanJournalKeeperTest, AFolderOthersControlIsNeitherReadNorWritten)
+{
+    const QString real = tmp.filePath("real");
+    {
+        CScanJournal writing(ui, real);
+        state.services.scanJournal = &writing;
+        auto doc = ScanDoc();
+        writing.ScanStarted(*doc);
+        writing.PointStored(*doc, 0, 0, 5);
+        state.services.scanJournal = &journal;
+    }
+    ASSERT_EQ(Entries(QFile::encodeName(real).constData()), 1u);
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("state")));
+    ASSERT_TRUE(QFile::link(real, folder));
+    EXPECT_TRUE(journal.FindUnfinished().empty());
+    ASSERT_EQ(ui.notices.size(), 1);
+    EXPECT_TRUE(ui.notices[0].contains(folder + " is a symbolic link"))
+        << ui.notices[0].toStdString();
+    auto doc = StartScan();
+    EXPECT_TRUE(journal.PathOf(*doc).empty());
+    ASSERT_EQ(ui.notices.size(), 2);
+    EXPECT_TRUE(ui.notices[1].startsWith("Scan journal off: " + folder + " is a symbolic link"))
+        << ui.notices[1].toStdString();
+    EXPECT_EQ(Entries(QFile::encodeName(real).constData()), 1u);
+
+    // The user's own folder that others may write in.
+    ASSERT_TRUE(QFile::remove(folder));
+    ASSERT_TRUE(QDir().rename(real, folder));
+    const QByteArray native = QFile::encodeName(folder);
+    ASSERT_EQ(::chmod(native.constData(), 0777), 0);
+    CScanJournal open(ui, folder);
+    EXPECT_TRUE(open.FindUnfinished().empty());
+    ASSERT_EQ(ui.notices.size(), 3);
+    EXPECT_TRUE(ui.notices[2].contains(folder + " is writable by others"))
+        << ui.notices[2].toStdString();
+    EXPECT_EQ(Entries(native.constData()), 1u);
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give the folder away";
+    ASSERT_EQ(::chown(native.constData(), 65534, 65534), 0);
+    CScanJournal given(ui, folder);
+    EXPECT_TRUE(given.FindUnfinished().empty());
+    ASSERT_EQ(ui.notices.size(), 4);
+    EXPECT_TRUE(ui.notices[3].contains(folder + " belongs to user 65534"))
+        << ui.notices[3].toStdString();
+    auto other = ScanDoc();
+    given.ScanStarted(*other);
+    EXPECT_TRUE(given.PathOf(*other).empty());
+    EXPECT_TRUE(ui.notices.last().contains("belongs to user 65534"));
+    EXPECT_EQ(Entries(native.constData()), 1u);
+    ASSERT_EQ(::chown(native.constData(), ::getuid(), ::getgid()), 0);
+}
+
+// Unsaved scans by the hundred hold no descriptor and no thread each; when descriptors
+// run out, a scan goes on without a journal and says why.
+TEST_F(ScanJournalKeeperTest, ManyJournalsShareOneThreadAndAFewDescriptors)
+{
+    const std::size_t threadsBefore = Entries("/proc/self/task");
+    std::vector<std::unique_ptr<CVespiraDoc>> docs;
+    docs.push_back(StartScan());
+    journal.PointStored(*docs.back(), 1, 1, 100);
+    // The folder, the program's lock and the journal written last.
+    const std::size_t fdsAfterOne = Entries("/proc/self/fd");
+    for (int i = 1; i < 60; ++i) {
+        docs.push_back(StartScan());
+        journal.PointStored(*docs.back(), 1, 1, 100 + i);
+    }
+    // Four open at most, as many waiting for their last flush, and one the flushing
+    // thread holds for a moment.
+    EXPECT_LE(Entries("/proc/self/fd"), fdsAfterOne + 8);
+    EXPECT_LE(Entries("/proc/self/task"), threadsBefore + 1);
+    // Every one of them still takes its points.
+    for (int i = 0; i < 60; ++i)
+        journal.PointStored(*docs[static_cast<std::size_t>(i)], 2, 2, 200 + i);
+    for (int i = 0; i < 60; i += 7) {
+        ScanJournalContents contents;
+        ASSERT_EQ(
+            ReadScanJournal(ReadFile(journal.PathOf(*docs[static_cast<std::size_t>(i)])), contents),
+            JournalReadResult::Ok);
+        ASSERT_EQ(contents.points.size(), 2u);
+        EXPECT_EQ(contents.points[1].value, 200 + i);
+    }
+    EXPECT_TRUE(ui.notices.isEmpty());
+
+    // Once every journal is flushed the flushing thread holds no descriptor for a moment.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    rlimit limit = old;
+    // Every descriptor number below the limit taken: none is left to open.
+    const int lowestFree = ::dup(0);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    limit.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    auto starved = StartScan();
+    journal.PointStored(*starved, 0, 0, 1);
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    ASSERT_EQ(ui.notices.size(), 1);
+    EXPECT_TRUE(ui.notices[0].startsWith("Scan journal off: "));
+    EXPECT_TRUE(ui.notices[0].contains("Too many open files")) << ui.notices[0].toStdString();
+    auto next = StartScan();
+    EXPECT_FALSE(journal.PathOf(*next).empty());
     EXPECT_EQ(ui.notices.size(), 1);
 }
 
@@ -349,53 +724,98 @@ TEST_F(ScanJournalKeeperTest, IgnoresFilesThatAreNotJournalsWithOneLineEach)
     EXPECT_NE(err.find("bare.journal: no scan in it"), std::string::npos) << err;
 }
 
-TEST_F(ScanJournalKeeperTest, AnAdoptedJournalDropsItsTornTailAndGoesOn)
+TEST_F(ScanJournalKeeperTest, AnAdoptedJournalKeepsEveryByteAndGoesOn)
 {
     auto doc = StartScan();
-    journal.PointStored(*doc, 1, 2, 11);
+    for (int i = 0; i < 6; ++i)
+        journal.PointStored(*doc, i % 4, i / 4, 11 + i);
     const std::string path = journal.PathOf(*doc);
     journal.DocumentDestroyed(*doc);
     {
         QFile file(QString::fromStdString(path));
-        ASSERT_TRUE(file.open(QIODevice::Append));
-        file.write("0badf00d P 3 1"); // half a record
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray text = file.readAll();
+        // One record damaged in the middle, and half a record at the end.
+        const qsizetype third = text.indexOf(" P 2 0 13");
+        ASSERT_GT(third, 0);
+        text[third + 8] = '4';
+        text += "0badf00d P 3 1";
+        file.seek(0);
+        file.write(text);
     }
+    const std::string before = ReadFile(path);
     auto found = journal.FindUnfinished();
     ASSERT_EQ(found.size(), 1u);
     EXPECT_TRUE(found[0].contents.tornTail);
+    EXPECT_EQ(found[0].contents.damagedRecords, 1);
+    EXPECT_EQ(found[0].contents.points.size(), 5u);
     CVespiraDoc restored(state);
     ASSERT_TRUE(RestoreScanJournal(found[0].contents, restored));
-    ASSERT_TRUE(journal.Adopt(restored, std::move(found[0])));
+    const std::string taken = found[0].path;
+    std::string error;
+    ASSERT_TRUE(journal.Adopt(restored, std::move(found[0]), error)) << error;
     journal.HeaderChanged(restored);
 
+    // Nothing is cut: the records after the damage are all still there.
+    const std::string after = ReadFile(taken);
+    ASSERT_GT(after.size(), before.size());
+    EXPECT_EQ(after.compare(0, before.size(), before), 0);
     ScanJournalContents contents;
-    ASSERT_EQ(ReadScanJournal(ReadFile(path), contents), JournalReadResult::Ok);
+    ASSERT_EQ(ReadScanJournal(after, contents), JournalReadResult::Ok);
     EXPECT_FALSE(contents.tornTail);
-    EXPECT_EQ(contents.points.size(), 1u);
+    EXPECT_EQ(contents.points.size(), 5u);
+    EXPECT_EQ(contents.damagedRecords, 2); // the damaged record and the torn one, now ended
     // Its scan is over: a save ends it.
     ASSERT_TRUE(restored.OnSaveDocument(QFile::encodeName(tmp.filePath("restored.rad"))));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(taken)));
 }
 
 TEST(JournalWriterTest, FlushesToTheDiskAtMostOnceAPeriod)
 {
     QTemporaryDir tmp;
-    CJournalFile file;
+    CJournalFolder folder(tmp.filePath("j").toStdString());
     std::string error;
-    ASSERT_EQ(CJournalFile::Create(tmp.filePath("w.journal").toStdString(), file, error),
-              CJournalFile::Result::Ok)
-        << error;
-    CJournalWriter writer(std::move(file), std::chrono::milliseconds(300));
+    ASSERT_TRUE(folder.OpenToWrite(error)) << error;
+    CJournalWriter writer(folder, std::chrono::milliseconds(300));
+    const CJournalWriter::Id id = writer.Create("w.journal", "", error);
+    ASSERT_NE(id, 0u) << error;
     const auto start = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(200)) {
-        ASSERT_TRUE(writer.Append("x\n"));
+        ASSERT_TRUE(writer.Append(id, "x\n"));
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     // The first append is flushed at once, the rest wait for the period to end.
     EXPECT_LE(writer.BackgroundSyncs(), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_EQ(writer.BackgroundSyncs(), 2);
-    EXPECT_TRUE(writer.Sync());
+    EXPECT_TRUE(writer.Sync(id));
+}
+
+TEST(JournalWriterTest, ALoadedPatternReplacesTheFileWholeAndOnlyAFewStayOpen)
+{
+    QTemporaryDir tmp;
+    CJournalFolder folder(tmp.filePath("j").toStdString());
+    std::string error;
+    ASSERT_TRUE(folder.OpenToWrite(error)) << error;
+    CJournalWriter writer(folder, std::chrono::milliseconds(50), 2);
+    std::vector<CJournalWriter::Id> ids;
+    for (int i = 0; i < 5; ++i) {
+        ids.push_back(writer.Create("j" + std::to_string(i) + ".journal", "a\n", error));
+        ASSERT_NE(ids.back(), 0u) << error;
+        ASSERT_TRUE(writer.Append(ids.back(), "b\n"));
+        EXPECT_LE(writer.OpenDescriptors(), 2u);
+    }
+    ASSERT_TRUE(writer.Append(ids[0], "c\n"));
+    ASSERT_TRUE(writer.Replace(ids[1], "new\n"));
+    ASSERT_TRUE(writer.Append(ids[1], "d\n"));
+    EXPECT_LE(writer.OpenDescriptors(), 2u);
+    const std::string version = kJournalVersionLine;
+    EXPECT_EQ(ReadFile(writer.Path(ids[0])), version + "a\nb\nc\n");
+    EXPECT_EQ(ReadFile(writer.Path(ids[1])), version + "new\nd\n");
+    EXPECT_EQ(ReadFile(writer.Path(ids[4])), version + "a\nb\n");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(writer.Path(ids[1]) + ".new")));
+    ASSERT_TRUE(writer.Remove(ids[2], error)) << error;
+    EXPECT_FALSE(writer.Append(ids[2], "e\n"));
 }
 
 } // namespace

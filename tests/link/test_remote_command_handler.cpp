@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <limits>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -241,10 +244,52 @@ TEST_F(HandlerTest, FailedFileCommandsAreReportedNotPassedOffAsDone)
     EXPECT_EQ(doc->m_nXPoints, 21);
     ASSERT_EQ(ui.messages.size(), 2);
     EXPECT_EQ(ui.messages[0], "Vespira: Remote SAVEIMAGE command, but /nonexistent-dir/scan.rad "
-                              "cannot be written.");
+                              "cannot be written: No such file or directory.");
     EXPECT_EQ(ui.messages[1], "Vespira: Remote LOADIMAGE command, but /nonexistent-dir/scan.rad "
                               "cannot be opened.");
     EXPECT_EQ(Send(Request(kCheckPipe)), 0);
+}
+
+// A save that fails says why: out of descriptors, a full disk, a folder in the way.
+TEST_F(HandlerTest, AFailedSaveSaysWhy)
+{
+    CVespiraDoc* doc = Scan();
+    ASSERT_NE(doc, nullptr);
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkdir(dir.filePath("folder.rad")));
+    Send(Request(kSaveImage, 0, 0, 0, 0, 0, 0, 0,
+                 dir.filePath("folder.rad").toLocal8Bit().constData()));
+
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    const int lowestFree = ::dup(0);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    rlimit limit = old;
+    limit.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    Send(Request(kSaveImage, 0, 0, 0, 0, 0, 0, 0, dir.filePath("a.rad").toLocal8Bit().constData()));
+    ::setrlimit(RLIMIT_NOFILE, &old);
+
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    limit = old;
+    limit.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    Send(Request(kSaveImage, 0, 0, 0, 0, 0, 0, 0, dir.filePath("b.rad").toLocal8Bit().constData()));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_EQ(ui.messages.size(), 3);
+    EXPECT_TRUE(ui.messages[0].endsWith("folder.rad cannot be written: it is a folder."))
+        << ui.messages[0].toStdString();
+    EXPECT_TRUE(ui.messages[1].endsWith("a.rad cannot be written: Too many open files."))
+        << ui.messages[1].toStdString();
+    EXPECT_TRUE(ui.messages[2].endsWith("b.rad cannot be written: File too large."))
+        << ui.messages[2].toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("a.rad")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("b.rad")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
 }
 
 TEST_F(HandlerTest, CollectingSetsTheMarkerAndStartsTheBlinker)

@@ -2,21 +2,28 @@
 #include "link/PipeDirectory.h"
 #include "link/TargetList.h"
 #include "link/dialogs/CSendTargetsDlg.h"
+#include "tests/common/WithoutRootOverride.h"
 #include "tests/link/FakeOrma.h"
 #include "tests/link/LinkFakes.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -108,6 +115,93 @@ TEST_F(TargetPipeTest, ResultsOfEveryKindOfPeer)
     EXPECT_EQ(CTargetPipe(dir.filePath("missing/x").toStdString()).Exchange(PipeMessage{}),
               kPipeCreationFailed);
     EXPECT_EQ(CTargetPipe("").Exchange(PipeMessage{}), kPipeCreationFailed);
+}
+
+// Two instruments of the same user at once, one in a process of its own: the one that
+// took the start of a list takes every target of it; the other is refused meanwhile.
+TEST_F(TargetPipeTest, AListGoesWholeToThePeerThatTookItsStart)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VESPIRA_PIPE_DIR"), dir.path());
+    QProcess sim;
+    sim.setProcessEnvironment(env);
+    sim.start(QStringLiteral(ORMA_SIM_PATH), {QStringLiteral("targets")});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    sim.setReadChannel(QProcess::StandardError);
+    ASSERT_TRUE(sim.waitForReadyRead(5000)); // it says it waits
+    std::vector<Target> targets;
+    for (int i = 0; i < 100; ++i)
+        targets.push_back({i, 0.5 * i, -0.25 * i, 10.0f});
+    std::vector<PipeBytes> here;
+    int result = -1;
+    {
+        CFakeOrma orma(path, kPipeMessageSize);
+        CTargetPipe pipe(path);
+        CTargetSender sender(pipe);
+        result = sender.SendList(targets);
+        here = orma.Received();
+    }
+    // The simulator prints what it took after a pause.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    ASSERT_EQ(result, kPipeOk);
+    const QStringList printed =
+        QString::fromLocal8Bit(sim.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const auto there = std::count_if(printed.begin(), printed.end(), [](const QString& line) {
+        return line.startsWith(QStringLiteral("Target list:")) ||
+               QRegularExpression(QStringLiteral("^ +\\d+ ")).match(line).hasMatch();
+    });
+    if (here.empty()) {
+        EXPECT_EQ(there, 101) << printed.join('\n').toStdString();
+    } else {
+        EXPECT_EQ(there, 0) << printed.join('\n').toStdString();
+        ASSERT_EQ(here.size(), 101u);
+        EXPECT_EQ(IntAt(here[0], 0), kTargetListStart);
+        for (std::size_t i = 1; i < here.size(); ++i)
+            EXPECT_EQ(IntAt(here[i], 28), static_cast<int>(i) - 1);
+    }
+}
+
+// The message stays "Named pipe: Creation failed"; what stands in the way, with its path,
+// goes to standard error.
+TEST_F(TargetPipeTest, ACreationFailureSaysWhatIsInTheWayOnStandardError)
+{
+    const QString socket = QString::fromStdString(path);
+    const auto failure = [this] {
+        testing::internal::CaptureStderr();
+        CTargetPipe pipe(path);
+        pipe.connectTimeoutMs = 100;
+        EXPECT_EQ(pipe.Exchange(PipeMessage{}), kPipeCreationFailed);
+        return testing::internal::GetCapturedStderr();
+    };
+    {
+        QFile file(socket);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    std::string err = failure();
+    EXPECT_NE(err.find("vespira: cannot listen at " + path + ": it is a regular file"),
+              std::string::npos)
+        << err;
+    ASSERT_TRUE(QFile::remove(socket));
+    ASSERT_TRUE(QDir().mkdir(socket));
+    err = failure();
+    EXPECT_NE(err.find("cannot listen at " + path + ": it is a folder"), std::string::npos) << err;
+    ASSERT_TRUE(QDir().rmdir(socket));
+    ASSERT_TRUE(QFile::link(dir.filePath("elsewhere"), socket));
+    err = failure();
+    EXPECT_NE(err.find("cannot listen at " + path + ": it is a symbolic link"), std::string::npos)
+        << err;
+    ASSERT_TRUE(QFile::remove(socket));
+    const QByteArray folder = QFile::encodeName(dir.path());
+    ASSERT_EQ(::chmod(folder.constData(), 0500), 0);
+    {
+        const CWithoutRootOverride asAnyUser;
+        err = failure();
+    }
+    ::chmod(folder.constData(), 0700);
+    EXPECT_NE(err.find("cannot listen at " + path + ": Permission denied"), std::string::npos)
+        << err;
 }
 
 TEST(TargetPipe, MessagesOfTheResults)

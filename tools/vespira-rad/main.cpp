@@ -10,13 +10,12 @@
 #include "document/DocumentServices.h"
 #include "document/ViewOptions.h"
 #include "exchange/PatternCsv.h"
-#include "journal/CJournalFile.h"
-#include "journal/ScanJournalFormat.h"
 #include "render/CCellImage.h"
 #include "render/PrintedPage.h"
 #include "render/RenderContext.h"
 #include "render/ToolState.h"
 #include "tools/vespira-rad/ExchangeCommands.h"
+#include "tools/vespira-rad/RecoverCommand.h"
 #include "tools/vespira-rad/ToolMessages.h"
 
 #include <QBuffer>
@@ -51,16 +50,13 @@ constexpr char kUsage[] =
     "                       (1 to 64, default 1), from the built-in colours or the\n"
     "                       look-up table NAME (NAME.lut alike) in $ORMA_SYSDATA\n"
     "                       or, without it, among the bundled tables\n"
-    "  export IN OUT.pdf    the pattern's printed page, as Print draws it, on A4\n"
-    "  recover JOURNAL OUT.rad\n"
-    "                       the scan kept in JOURNAL (left in ~/.local/state/vespira by\n"
-    "                       a Vespira that died) as a pattern file; the journal is\n"
-    "                       removed once OUT.rad is written\n";
+    "  export IN OUT.pdf    the pattern's printed page, as Print draws it, on A4\n";
 
 int Usage(int status)
 {
     std::fputs(kUsage, status == 0 ? stdout : stderr);
     std::fputs(kExchangeUsage, status == 0 ? stdout : stderr);
+    std::fputs(kRecoverUsage, status == 0 ? stdout : stderr);
     return status;
 }
 
@@ -258,54 +254,6 @@ int ExportPdf(CVespiraDoc& doc, const RenderContext& context, const char* in, co
                                                                                                : 1;
 }
 
-int Recover(CVespiraDoc& doc, const char* path, const char* out)
-{
-    CJournalFile file;
-    std::string error;
-    switch (CJournalFile::Open(path, file, error, false)) {
-    case CJournalFile::Result::Ok:
-        break;
-    case CJournalFile::Result::InUse:
-        // Its scan is still coming in: taking it would lose what follows.
-        std::fprintf(stderr, "vespira-rad: %s is being written by a running Vespira\n", path);
-        return 1;
-    case CJournalFile::Result::Failed:
-        std::fprintf(stderr, "vespira-rad: %s\n", error.c_str());
-        return 1;
-    }
-    std::string text;
-    if (!file.ReadAll(text, error)) {
-        std::fprintf(stderr, "vespira-rad: %s\n", error.c_str());
-        return 1;
-    }
-    ScanJournalContents contents;
-    switch (ReadScanJournal(text, contents)) {
-    case JournalReadResult::Ok:
-        break;
-    case JournalReadResult::Foreign:
-        std::fprintf(stderr, "vespira-rad: %s is not a scan journal\n", path);
-        return 1;
-    case JournalReadResult::NoScan:
-        std::fprintf(stderr, "vespira-rad: %s holds no scan\n", path);
-        return 1;
-    }
-    if (!RestoreScanJournal(contents, doc)) {
-        std::fprintf(stderr, "vespira-rad: the grid of %s does not fit in memory\n", path);
-        return 1;
-    }
-    if (!doc.OnSaveDocument(QByteArray(out))) {
-        std::fprintf(stderr, "vespira-rad: cannot write %s\n", out);
-        return 1;
-    }
-    std::printf("%s: %ld of %d points received, scan begun %s %s UTC, written to %s\n",
-                contents.title.c_str(), contents.ReceivedPoints(), doc.PointCount(),
-                doc.m_szCreatedDate, doc.m_szCreatedTime, out);
-    if (contents.tornTail)
-        std::printf("The journal's last record was incomplete and is left out.\n");
-    file.Remove();
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -334,8 +282,8 @@ int main(int argc, char** argv)
         return Convert(doc, argv[2], argv[3]);
     if (command == "export" && argc == 4 && HasSuffix(argv[3], ".csv"))
         return ExportCsv(doc, argv[2], argv[3]);
-    if (command == "recover" && argc == 4)
-        return Recover(doc, argv[2], argv[3]);
+    if (command == "recover")
+        return RecoverCommand(doc, argc, argv);
     if (command == "export" && argc >= 4 && HasSuffix(argv[3], ".png"))
         return ExportPng(doc, argc, argv);
     if (pdf) {
