@@ -142,7 +142,7 @@ void CScanJournal::ScanStarted(const CVespiraDoc& doc)
     Entry entry;
     entry.doc = &doc;
     entry.began = began;
-    entry.title = doc.GetTitle().toStdString();
+    entry.title = doc.GetName().toStdString();
     entry.writer = std::make_unique<CJournalWriter>(std::move(file));
     m_entries.push_back(std::move(entry));
     Entry& added = m_entries.back();
