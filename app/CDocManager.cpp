@@ -338,6 +338,7 @@ void CDocManager::CloseDocument(CVespiraDoc* doc)
     owned->saveHandler = nullptr;
     disconnect(owned.get(), nullptr, this, nullptr);
     DeleteLater(owned.release());
+    emit documentClosed();
     emit documentsChanged();
 }
 

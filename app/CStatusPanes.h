@@ -25,6 +25,8 @@ public:
     // The status text of pane 101: at most 255 characters, shown at once.
     void SetStatusText(const QString& text);
     QString StatusText() const { return m_strStatusText; }
+    // A pattern closed: the values it showed go, the pane shows the initial text.
+    void ForgetPatternValues() { SetStatusText(QString::fromLatin1(kInitialStatusText)); }
     // The label of a pane: ID_INDICATOR_STAT (101), ID_INDICATOR_CAPS, _NUM, _SCRL, or 0
     // for the prompt pane.
     QLabel* Pane(int id) const;

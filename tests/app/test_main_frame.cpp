@@ -1,4 +1,5 @@
 #include "app/CQtHostUi.h"
+#include "app/CStatusPanes.h"
 #include "app/CommandTable.h"
 #include "display/dialogs/COrientationDlg.h"
 #include "document/CVespiraDoc.h"
@@ -339,6 +340,30 @@ TEST_F(ShellTest, HostStatusTextReachesPane101)
     Settle();
     EXPECT_EQ(frame->StatusPane(ID_INDICATOR_STAT)->text(),
               QStringLiteral("Remote COLLECTING command:"));
+}
+
+TEST_F(ShellTest, AClosedPatternsValuesLeavePane101)
+{
+    CVespiraDoc* first = frame->NewDocument();
+    CVespiraDoc* second = frame->NewDocument();
+    Settle();
+    const QString initial = QString::fromLatin1(CStatusPanes::kInitialStatusText);
+    frame->SetStatusText(QStringLiteral("X: 3  Y: 4  Int: 3804  Time: 900"));
+    // Another window of the pattern closing leaves the pattern, and its values.
+    frame->Action(ID_WINDOW_NEW)->trigger();
+    Settle();
+    frame->ActiveChild()->close();
+    Settle();
+    EXPECT_EQ(frame->StatusText(), QStringLiteral("X: 3  Y: 4  Int: 3804  Time: 900"));
+
+    for (CVespiraDoc* doc : {second, first}) {
+        frame->SetStatusText(QStringLiteral("X: 3  Y: 4  Int: 3804  Time: 900"));
+        doc->SetModifiedFlag(false);
+        docs.CloseDocument(doc);
+        Settle();
+        EXPECT_EQ(frame->StatusText(), initial);
+        EXPECT_EQ(frame->StatusPane(ID_INDICATOR_STAT)->text(), initial);
+    }
 }
 
 TEST_F(ShellTest, LockIndicatorPanesExist)
