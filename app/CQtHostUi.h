@@ -27,6 +27,7 @@ public:
     void ShowError(const QString& caption, const QString& text) override;
     // Goes to status pane 101 of the main frame (cut at 255 characters there).
     void SetStatusText(const QString& text) override;
+    void ShowRemoteCommand(const QString& text) override;
     int AskQuestion(const QString& text, const QStringList& buttons, int defaultButton,
                     int escapeButton) override;
     // In the status bar's message area, beside the status text of the remote commands.
@@ -50,5 +51,6 @@ private:
     QPointer<CMainFrame> m_pMainFrame;
     QString m_strPendingStatus;
     bool m_bStatusPending = false;
+    QString m_strPendingRemoteCommand;
     bool m_bStderrOnly = false;
 };

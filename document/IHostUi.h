@@ -48,6 +48,9 @@ public:
     // A note in the status bar that stays there until something else is shown; also one
     // line on standard error.
     virtual void ShowNotice(const QString& text) { SetStatusText(text); }
+    // The instrument's last remote command ("Remote NEWPOINT command:"), in a pane of its
+    // own where there is one, so that the pointer readout stays readable during a scan.
+    virtual void ShowRemoteCommand(const QString& text) { SetStatusText(text); }
 };
 
 // Writes every message as one "message: " line on standard error and gives the

@@ -126,7 +126,7 @@ void CRemoteCommandHandler::ShowNoDocumentMessage(const char* text)
 
 void CRemoteCommandHandler::SetStatus(const char* text)
 {
-    m_services.ui.SetStatusText(QString::fromLatin1(text));
+    m_services.ui.ShowRemoteCommand(QString::fromLatin1(text));
 }
 
 void CRemoteCommandHandler::StopBlinker()

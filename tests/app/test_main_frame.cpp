@@ -366,6 +366,24 @@ TEST_F(ShellTest, AClosedPatternsValuesLeavePane101)
     }
 }
 
+TEST_F(ShellTest, TheLastRemoteCommandHasAPaneBesideThePointerReadout)
+{
+    CQtHostUi host;
+    host.ShowRemoteCommand(QStringLiteral("Remote NEWIMAGE command:"));
+    host.SetMainFrame(frame.get());
+    QLabel* remote = frame->StatusPane(CStatusPanes::kRemoteCommandPane);
+    ASSERT_NE(remote, nullptr);
+    EXPECT_EQ(remote->text(), QStringLiteral("Remote NEWIMAGE command:"));
+    host.SetStatusText(QStringLiteral("X: 1  Y: 2  Int: 300  Time: ?"));
+    host.ShowRemoteCommand(QStringLiteral("Remote NEWPOINT command:"));
+    Settle();
+    EXPECT_EQ(frame->StatusPane(ID_INDICATOR_STAT)->text(),
+              QStringLiteral("X: 1  Y: 2  Int: 300  Time: ?"));
+    EXPECT_EQ(remote->text(), QStringLiteral("Remote NEWPOINT command:"));
+    EXPECT_TRUE(remote->isVisible());
+    EXPECT_EQ(remote->width(), remote->fontMetrics().horizontalAdvance(remote->text()));
+}
+
 TEST_F(ShellTest, LockIndicatorPanesExist)
 {
     for (int id : {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL})
