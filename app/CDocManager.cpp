@@ -182,7 +182,7 @@ CVespiraDoc* CDocManager::AddDocument(std::unique_ptr<CVespiraDoc> owned, const 
 {
     const QString docName = QString::fromLatin1(kDocName);
     const bool taken = std::any_of(m_docs.begin(), m_docs.end(),
-                                   [&title](const auto& d) { return d->GetTitle() == title; });
+                                   [&title](const auto& d) { return d->GetName() == title; });
     if (title.isEmpty() || taken) {
         owned->SetTitle(docName + QString::number(++m_nUntitledCount));
     } else {
@@ -220,7 +220,7 @@ bool CDocManager::DoSave(CVespiraDoc* doc, const QByteArray& path)
     if (target.isEmpty()) {
         QString suggested = DisplayPath(doc->GetPathName());
         if (suggested.isEmpty()) {
-            suggested = doc->GetTitle();
+            suggested = doc->GetName();
             // Cut at the first character that cannot be in a file name.
             const qsizetype bad =
                 suggested.indexOf(QRegularExpression(QStringLiteral("[#%;/\\\\:*?\"<>|]")));
@@ -338,6 +338,7 @@ void CDocManager::CloseDocument(CVespiraDoc* doc)
     owned->saveHandler = nullptr;
     disconnect(owned.get(), nullptr, this, nullptr);
     DeleteLater(owned.release());
+    emit documentClosed();
     emit documentsChanged();
 }
 

@@ -108,6 +108,8 @@ public:
 
 signals:
     void documentsChanged();
+    // A document closed: nothing shown of it may stay.
+    void documentClosed();
     void recentFilesChanged();
     // A document's title changed (the frame captions follow).
     void titleChanged(CVespiraDoc* doc);

@@ -108,7 +108,7 @@ QString CExchangeCommands::SuggestedName(const CVespiraDoc& doc, const char* suf
 {
     QString name = QFileInfo(DisplayPath(doc.GetPathName())).completeBaseName();
     if (name.isEmpty()) {
-        name = doc.GetTitle();
+        name = doc.GetName();
         const qsizetype bad =
             name.indexOf(QRegularExpression(QStringLiteral("[#%;/\\\\:*?\"<>|]")));
         if (bad >= 0)
@@ -131,7 +131,7 @@ bool CExchangeCommands::OnFileExport(CVespiraDoc& doc)
     {
         CWaitCursor wait(m_ui);
         written = IsTiffName(chosen) ? WriteTiffFile(doc, path)
-                                     : WriteNexusFile(doc, doc.GetTitle(), path);
+                                     : WriteNexusFile(doc, doc.GetName(), path);
     }
     if (!written) {
         m_ui.ShowMessage(

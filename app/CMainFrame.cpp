@@ -92,6 +92,8 @@ CMainFrame::CMainFrame(ProgramState& state, CDocManager& docs, IHostUi& ui, QWid
     CreateToolBar();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     m_pStatusPanes = new CStatusPanes(*statusBar());
+    connect(&m_docs, &CDocManager::documentClosed, m_pStatusPanes,
+            &CStatusPanes::ForgetPatternValues);
     m_pPlacement = new CWindowPlacement(*this);
     UpdateCommandUi();
 

@@ -180,12 +180,24 @@ void CQtHostUi::SetStatusText(const QString& text)
     m_bStatusPending = true;
 }
 
+void CQtHostUi::ShowRemoteCommand(const QString& text)
+{
+    if (m_pMainFrame)
+        m_pMainFrame->StatusPanes().SetRemoteCommandText(text);
+    else
+        m_strPendingRemoteCommand = text;
+}
+
 void CQtHostUi::SetMainFrame(CMainFrame* frame)
 {
     m_pMainFrame = frame;
     if (frame && m_bStatusPending) {
         frame->SetStatusText(m_strPendingStatus);
         m_bStatusPending = false;
+    }
+    if (frame && !m_strPendingRemoteCommand.isEmpty()) {
+        frame->StatusPanes().SetRemoteCommandText(m_strPendingRemoteCommand);
+        m_strPendingRemoteCommand.clear();
     }
 }
 

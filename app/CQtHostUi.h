@@ -28,6 +28,7 @@ public:
     void ShowError(const QString& caption, const QString& text) override;
     // Goes to status pane 101 of the main frame (cut at 255 characters there).
     void SetStatusText(const QString& text) override;
+    void ShowRemoteCommand(const QString& text) override;
     int AskQuestion(const QString& text, const QStringList& buttons, int defaultButton,
                     int escapeButton) override;
     // A box, once the work at hand is done (the event loop takes it up), and the status
@@ -54,5 +55,6 @@ private:
     QObject m_notices;
     QString m_strPendingStatus;
     bool m_bStatusPending = false;
+    QString m_strPendingRemoteCommand;
     bool m_bStderrOnly = false;
 };

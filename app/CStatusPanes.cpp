@@ -34,6 +34,8 @@ CStatusPanes::CStatusPanes(QStatusBar& bar)
         bar.addPermanentWidget(label);
         return label;
     };
+    m_pRemotePane = makePane(QStringLiteral("paneRemote"));
+    m_pRemotePane->hide(); // until the first remote command
     m_pStatusPane = makePane(QStringLiteral("pane101"));
     m_pCapsPane = makePane(QStringLiteral("paneCAP"));
     m_pNumPane = makePane(QStringLiteral("paneNUM"));
@@ -59,6 +61,8 @@ QLabel* CStatusPanes::Pane(int id) const
         return m_pPromptPane;
     case ID_INDICATOR_STAT:
         return m_pStatusPane;
+    case kRemoteCommandPane:
+        return m_pRemotePane;
     case ID_INDICATOR_CAPS:
         return m_pCapsPane;
     case ID_INDICATOR_NUM:
@@ -74,6 +78,17 @@ void CStatusPanes::SetStatusText(const QString& text)
 {
     m_strStatusText = text.left(kMaxStatusText);
     Update();
+}
+
+void CStatusPanes::SetRemoteCommandText(const QString& text)
+{
+    const QString shown = text.left(kMaxStatusText);
+    // A scan sends the same text at every point: measured only when it changes.
+    if (m_pRemotePane->text() == shown)
+        return;
+    m_pRemotePane->setText(shown);
+    m_pRemotePane->setFixedWidth(m_pRemotePane->fontMetrics().horizontalAdvance(shown));
+    m_pRemotePane->setVisible(!shown.isEmpty());
 }
 
 void CStatusPanes::Update()

@@ -5,6 +5,7 @@
 #include "display/dialogs/CSelectionPropertiesDlg.h"
 #include "document/CVespiraDoc.h"
 #include "document/IHostUi.h"
+#include "document/ScanTimeRule.h"
 #include "exchange/CTargetListModel.h"
 #include "view/CVespiraView.h"
 
@@ -35,7 +36,7 @@ public:
             return;
         const std::optional<float> time = CSelectionPropertiesDlg::ParseScanTime(edit->text());
         if (!time) {
-            m_ui.ShowMessage(QStringLiteral("Scan time must be positive"));
+            m_ui.ShowMessage(QString::fromLatin1(kScanTimeRangeMessage));
             return;
         }
         model->setData(index, static_cast<double>(*time));

@@ -89,7 +89,7 @@ std::vector<CommandInfo> BuildTable()
         R::View);
     {
         auto& c = add(ID_ZOOM_IN, "Zoom &In\t+", "Zoom active document (enlarge)\nZoom In",
-                      {Key(Qt::KeypadModifier | Qt::Key_Plus)}, R::View);
+                      {Key(Qt::KeypadModifier | Qt::Key_Plus), Key(Qt::Key_Plus)}, R::View);
         c.contextLabel = QStringLiteral("Zoom In");
         c.themeIcon = QStringLiteral("zoom-in");
         c.fallbackIcon = QStringLiteral("zoomin");
@@ -99,7 +99,7 @@ std::vector<CommandInfo> BuildTable()
     {
         auto& c =
             add(ID_ZOOM_OUT, "Zoom &Out\t-", "Zoom out the active document (reduce)\nZoom Out",
-                {Key(Qt::KeypadModifier | Qt::Key_Minus)}, R::View);
+                {Key(Qt::KeypadModifier | Qt::Key_Minus), Key(Qt::Key_Minus)}, R::View);
         c.contextLabel = QStringLiteral("Zoom Out");
         c.themeIcon = QStringLiteral("zoom-out");
         c.fallbackIcon = QStringLiteral("zoomout");

@@ -6,6 +6,17 @@ CDocumentBase::CDocumentBase(IHostUi& ui, QObject* parent) : QObject(parent), m_
 
 void CDocumentBase::SetTitle(const QString& title)
 {
+    m_strName = title;
+    ShowTitle(title);
+}
+
+void CDocumentBase::SetPassingTitle(const QString& text)
+{
+    ShowTitle(text);
+}
+
+void CDocumentBase::ShowTitle(const QString& title)
+{
     if (title == m_strTitle)
         return;
     m_strTitle = title;
@@ -32,9 +43,10 @@ bool CDocumentBase::SaveModified()
 {
     if (!IsModified())
         return true;
-    // A saved document is named by its file name, a new one by its title.
+    // A saved document is named by its file name, a new one by its own name (never by
+    // a scan's passing caption).
     const QString name =
-        m_strPathName.isEmpty() ? m_strTitle : DisplayPath(FileNameOf(m_strPathName));
+        m_strPathName.isEmpty() ? m_strName : DisplayPath(FileNameOf(m_strPathName));
     switch (m_ui.ShowMessage(QStringLiteral("Save changes to %1?").arg(name),
                              IHostUi::Buttons::YesNoCancel, IHostUi::Answer::Yes)) {
     case IHostUi::Answer::Yes:

@@ -48,6 +48,9 @@ public:
     // A message that must not hold up the work at hand (a scan journal that stopped):
     // the GUI shows it in a box once that work is done.
     virtual void ShowNotice(const QString& text) { ShowMessage(text); }
+    // The instrument's last remote command ("Remote NEWPOINT command:"), in a pane of its
+    // own where there is one, so that the pointer readout stays readable during a scan.
+    virtual void ShowRemoteCommand(const QString& text) { SetStatusText(text); }
 };
 
 // Writes every message as one "message: " line on standard error and gives the

@@ -191,7 +191,9 @@ TargetImport ParseTargetCsv(const CVespiraDoc& doc, std::string_view text)
         }
         const std::optional<float> accepted = AcceptedScanTime(time);
         if (!accepted) {
-            problem("scan time " + std::string(fields[2]) + " s is not greater than 0.9 s");
+            problem("scan time " + std::string(fields[2]) +
+                    (time > kMaxScanTime ? " s is more than 1000000 s"
+                                         : " s is not greater than 0.9 s"));
             continue;
         }
         const float fx = static_cast<float>(x);

@@ -123,7 +123,7 @@ void CScanJournal::ScanStarted(const CVespiraDoc& doc)
     Entry entry;
     entry.doc = &doc;
     entry.began = std::time(nullptr);
-    entry.title = doc.GetTitle().toStdString();
+    entry.title = doc.GetName().toStdString();
     entry.id =
         Writer().Create(m_dir.NewJournalName(entry.began),
                         StartRecord(entry.began, doc, entry.title) + HeaderRecord(doc), error);

@@ -14,8 +14,6 @@
 #include "link/CMarkerBlinker.h"
 #include "link/IRemoteHost.h"
 
-#include <QVariant>
-
 #include <cmath>
 #include <string>
 #include <unistd.h>
@@ -35,9 +33,6 @@ int RoundHalfUp(float value)
         return -2147483647 - 1;
     return static_cast<int>(rounded);
 }
-
-// Where a pattern keeps the title it had before the scan titles replaced it.
-constexpr char kTitleBeforeScan[] = "vespiraTitleBeforeScan";
 
 // The path's bytes exactly as the instrument sent them, up to the first NUL.
 QByteArray PathOf(const PipeMessage& request)
@@ -131,7 +126,7 @@ void CRemoteCommandHandler::ShowNoDocumentMessage(const char* text)
 
 void CRemoteCommandHandler::SetStatus(const char* text)
 {
-    m_services.ui.SetStatusText(QString::fromLatin1(text));
+    m_services.ui.ShowRemoteCommand(QString::fromLatin1(text));
 }
 
 void CRemoteCommandHandler::StopBlinker()
@@ -140,13 +135,6 @@ void CRemoteCommandHandler::StopBlinker()
         m_pBlinker.reset();
         m_scan.ClearMarker();
     }
-}
-
-void CRemoteCommandHandler::SetScanTitle(CVespiraDoc& doc, const std::string& title)
-{
-    if (!doc.property(kTitleBeforeScan).isValid())
-        doc.setProperty(kTitleBeforeScan, doc.GetTitle());
-    doc.SetTitle(QString::fromStdString(title));
 }
 
 std::string CRemoteCommandHandler::PositionText(float x, float y) const
@@ -255,7 +243,7 @@ void CRemoteCommandHandler::NewPoint(const PipeMessage& request)
             m_services.scanJournal != nullptr)
             m_services.scanJournal->PointStored(*doc, doc->ColumnOf(request.param1),
                                                 doc->RowOf(request.param2), request.intParam);
-        SetScanTitle(*doc, title);
+        doc->SetPassingTitle(QString::fromStdString(title));
     } else {
         ShowNoDocumentMessage("Vespira: Remote NEWPOINT command, but no active document.");
     }
@@ -273,7 +261,8 @@ void CRemoteCommandHandler::Collecting(const PipeMessage& request)
         return;
     }
     StopBlinker();
-    SetScanTitle(*doc, "Collecting:  " + PositionText(request.param1, request.param2));
+    doc->SetPassingTitle(
+        QString::fromStdString("Collecting:  " + PositionText(request.param1, request.param2)));
 
     const int col = doc->ColumnOf(request.param1);
     const int row = doc->RowOf(request.param2);
@@ -294,14 +283,12 @@ void CRemoteCommandHandler::EndCollect()
     if (doc != nullptr && m_services.scanJournal != nullptr)
         m_services.scanJournal->ScanEnded(*doc);
     if (doc != nullptr && view != nullptr) {
-        // The stored file name; a pattern never saved has none and keeps, or gets back,
-        // the title it had before the scan (ORMA1, ...) rather than an empty caption.
-        const QVariant before = doc->property(kTitleBeforeScan);
+        // The stored file name; a pattern never saved has none and shows its own name
+        // again (ORMA1, ...) rather than an empty caption.
         if (doc->m_szFileName[0] != '\0')
             doc->SetTitle(DisplayPath(QByteArray(doc->m_szFileName)));
-        else if (before.isValid())
-            doc->SetTitle(before.toString());
-        doc->setProperty(kTitleBeforeScan, QVariant());
+        else
+            doc->EndPassingTitle();
         const CollectMarker marker = m_scan.Marker();
         m_scan.ClearMarker();
         const bool inGrid = doc->IsInGrid(marker.col, marker.row);

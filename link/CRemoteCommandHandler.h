@@ -51,8 +51,6 @@ private:
     // A missing document's message, once only in the scan after a refused grid.
     void ShowNoDocumentMessage(const char* text);
     void SetStatus(const char* text);
-    // Sets a scan title, keeping the pattern's own title for ENDCOLLECT.
-    void SetScanTitle(CVespiraDoc& doc, const std::string& title);
     // "X: ... Y: ..." with the decimals of the pending grid's increments.
     std::string PositionText(float x, float y) const;
 

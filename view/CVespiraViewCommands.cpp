@@ -103,7 +103,7 @@ void CVespiraView::OnEditCopy()
 
 void CVespiraView::OnSendTargets()
 {
-    SetJobText(m_context.job.szJobName, m_doc.GetTitle().left(kJobNameChars));
+    SetJobText(m_context.job.szJobName, m_doc.GetName().left(kJobNameChars));
     CSendTargetsDlg dialog(m_doc, m_context.job, m_context.Ui(), this);
     m_context.Ui().ExecDialog(dialog);
     m_context.services.liveScan.SetActive(&m_doc, this);

@@ -53,7 +53,7 @@ void CSelectionPropertiesDlg::accept()
 {
     const std::optional<float> time = ParseScanTime(m_pEdit->text());
     if (!time) {
-        m_ui.ShowMessage(QStringLiteral("Scan time must be positive"));
+        m_ui.ShowMessage(QString::fromLatin1(kScanTimeRangeMessage));
         m_pEdit->setFocus();
         return;
     }

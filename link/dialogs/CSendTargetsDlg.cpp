@@ -3,6 +3,7 @@
 #include "base/FixedText.h"
 #include "document/CVespiraDoc.h"
 #include "document/IHostUi.h"
+#include "link/JobFieldCheck.h"
 #include "link/JobFields.h"
 
 #include <QFontDatabase>
@@ -18,17 +19,16 @@
 #include <QVBoxLayout>
 
 #include <string>
+#include <utility>
 
 namespace {
 
-constexpr int kJobFieldChars = 79;
-constexpr int kSampleNumberChars = 15;
-
-QLineEdit* JobEdit(const char* name, const char* text, int maxLength)
+// No length limit on the edits: a limit would cut a paste without a word. Collect
+// refuses what cannot be sent instead.
+QLineEdit* JobEdit(const char* name, const char* text)
 {
     auto* edit = new QLineEdit(QString::fromUtf8(text));
     edit->setObjectName(QLatin1String(name));
-    edit->setMaxLength(maxLength);
     edit->setEnabled(false);
     return edit;
 }
@@ -60,11 +60,10 @@ CSendTargetsDlg::CSendTargetsDlg(CVespiraDoc& doc, JobFields& job, IHostUi& ui, 
     m_pList->setMinimumWidth(
         QFontMetrics(fixed).horizontalAdvance(QString::fromLatin1(kListHeader)) + 48);
 
-    m_pJobName = JobEdit("jobName", job.szJobName, kJobFieldChars);
-    m_pTitle = JobEdit("title", job.szTitle, kJobFieldChars);
-    m_pSample = JobEdit("sample", job.szSampleName, kJobFieldChars);
-    m_pSampleNumber =
-        JobEdit("sampleNumber", std::to_string(job.nSampleNumber).c_str(), kSampleNumberChars);
+    m_pJobName = JobEdit("jobName", job.szJobName);
+    m_pTitle = JobEdit("title", job.szTitle);
+    m_pSample = JobEdit("sample", job.szSampleName);
+    m_pSampleNumber = JobEdit("sampleNumber", std::to_string(job.nSampleNumber).c_str());
     m_pSampleNumber->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]*")), m_pSampleNumber));
 
@@ -142,11 +141,36 @@ void CSendTargetsDlg::OnCollect()
 {
     if (!m_bCollecting)
         return;
+    const std::optional<int> sampleNumber = CheckedFields();
+    if (!sampleNumber)
+        return;
     JobFields& job = m_job;
     SetJobText(job.szJobName, m_pJobName->text());
     SetJobText(job.szTitle, m_pTitle->text());
     SetJobText(job.szSampleName, m_pSample->text());
-    job.nSampleNumber = SampleNumberOf(m_pSampleNumber->text().toStdString());
+    job.nSampleNumber = *sampleNumber;
     if (Succeeds([this, &job] { return m_sender.SendCollect(job); }))
         accept();
+}
+
+std::optional<int> CSendTargetsDlg::CheckedFields()
+{
+    const auto refuse = [this](QLineEdit* edit, const QString& message) {
+        m_ui.ShowMessage(message);
+        edit->setFocus();
+        edit->selectAll();
+    };
+    const std::pair<QLineEdit*, const char*> texts[] = {
+        {m_pJobName, "Jobname"}, {m_pTitle, "Title"}, {m_pSample, "Sample"}};
+    for (const auto& [edit, label] : texts) {
+        if (const std::optional<QString> problem =
+                JobTextProblem(QString::fromLatin1(label), edit->text())) {
+            refuse(edit, *problem);
+            return std::nullopt;
+        }
+    }
+    const std::optional<int> number = SampleNumberOfField(m_pSampleNumber->text());
+    if (!number)
+        refuse(m_pSampleNumber, SampleNumberProblem());
+    return number;
 }

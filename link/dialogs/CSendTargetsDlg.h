@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class IHostUi;
@@ -38,6 +39,9 @@ public:
 
 private:
     void EnterCollectingPhase();
+    // The sample number when every job field can be sent as typed; otherwise the first
+    // field that cannot has been named in a message and has the focus.
+    std::optional<int> CheckedFields();
     // Runs exchanges under the wait cursor; a failure's message is shown.
     bool Succeeds(const std::function<int()>& exchange);
 

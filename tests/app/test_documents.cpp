@@ -1,7 +1,9 @@
 #include "app/CommandIds.h"
 #include "document/CPatternFile.h"
 #include "document/CVespiraDoc.h"
+#include "link/CRemoteCommandHandler.h"
 #include "tests/app/ShellFixture.h"
+#include "tests/link/LinkFakes.h"
 #include "view/CVespiraView.h"
 
 #include <QDir>
@@ -203,6 +205,35 @@ TEST_F(ShellTest, YesSavesBeforeClosing)
     ui.answers << IHostUi::Answer::Yes;
     frame->Action(ID_FILE_CLOSE)->trigger();
     EXPECT_EQ(docs.Documents().size(), 1u);
+}
+
+TEST_F(ShellTest, AScanCaptionNeverStandsForThePatternsName)
+{
+    CRemoteCommandHandler handler{state.services, state.view, *frame};
+    handler.HandleRequest(Request(kNewImage, 0, 4, 1, 0, 4, 1));
+    Settle();
+    CVespiraDoc* doc = state.liveScan.Document();
+    ASSERT_NE(doc, nullptr);
+    handler.HandleRequest(Request(kNewPoint, 3.2f, 1, 0, 0, 0, 0, 3804));
+    Settle();
+    ASSERT_EQ(doc->GetTitle(), QStringLiteral("Collected:  X: 3  Y: 1  Int: 3804"));
+    EXPECT_EQ(frame->ActiveChild()->windowTitle(), doc->GetTitle());
+
+    frame->ActiveView()->OnSendTargets();
+    EXPECT_STREQ(state.job.szJobName, "ORMA1");
+
+    ASSERT_FALSE(docs.OnFileSaveAs(doc));
+    EXPECT_EQ(suggestedNames, QStringList{QStringLiteral("ORMA1.rad")});
+
+    ui.messages.clear();
+    ui.answers << IHostUi::Answer::Ok << IHostUi::Answer::Cancel;
+    EXPECT_FALSE(doc->SaveModified());
+    EXPECT_EQ(ui.messages,
+              (QStringList{kCollectingWarning, QStringLiteral("Save changes to ORMA1?")}));
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("Collected:  X: 3  Y: 1  Int: 3804"));
+
+    handler.HandleRequest(Request(kEndCollect));
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("ORMA1"));
 }
 
 TEST_F(ShellTest, WarningWhileTheActivePatternIsCollected)

@@ -146,8 +146,14 @@ TEST_F(ExchangeTest, ATimeEditedInPlaceFollowsTheSelectionPropertiesRule)
         QTest::keyClick(editor, Qt::Key_Return);
         Settle();
     };
+    const QString range =
+        QStringLiteral("Scan time must be greater than 0.9 and at most 1000000 seconds");
+    enter(QStringLiteral("1e30"));
+    EXPECT_EQ(ui.messages.value(0), range);
+    EXPECT_EQ(doc->m_pScanTime[doc->IndexOf(1, 2)], 900.0f);
+    ui.messages.clear();
     enter(QStringLiteral("0.5"));
-    EXPECT_EQ(ui.messages.value(0), QStringLiteral("Scan time must be positive"));
+    EXPECT_EQ(ui.messages.value(0), range);
     EXPECT_EQ(doc->m_pScanTime[doc->IndexOf(1, 2)], 900.0f);
     enter(QStringLiteral("12.6 s"));
     EXPECT_EQ(doc->m_pScanTime[doc->IndexOf(1, 2)], 12.6f);

@@ -1,4 +1,5 @@
 #include "app/CQtHostUi.h"
+#include "app/CStatusPanes.h"
 #include "app/CommandTable.h"
 #include "display/dialogs/COrientationDlg.h"
 #include "document/CVespiraDoc.h"
@@ -102,10 +103,13 @@ TEST_F(ShellTest, AcceleratorTable)
               (QList<QKeySequence>{QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")}));
     EXPECT_EQ(keys(ID_EDIT_PASTE),
               (QList<QKeySequence>{QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")}));
+    // The keypad's keys and the main keyboard's, as the menu's "+" and "-" promise.
     EXPECT_EQ(keys(ID_ZOOM_IN),
-              QList<QKeySequence>{QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)});
+              (QList<QKeySequence>{QKeySequence(Qt::KeypadModifier | Qt::Key_Plus),
+                                   QKeySequence(Qt::Key_Plus)}));
     EXPECT_EQ(keys(ID_ZOOM_OUT),
-              QList<QKeySequence>{QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)});
+              (QList<QKeySequence>{QKeySequence(Qt::KeypadModifier | Qt::Key_Minus),
+                                   QKeySequence(Qt::Key_Minus)}));
     EXPECT_EQ(keys(ID_ZOOM_RESET), QList<QKeySequence>{QKeySequence("Esc")});
     EXPECT_EQ(keys(ID_SEND_TARGETS), QList<QKeySequence>{QKeySequence("End")});
     EXPECT_EQ(keys(ID_TOOL_ERASER), QList<QKeySequence>{QKeySequence("Del")});
@@ -172,8 +176,10 @@ TEST_F(ShellTest, ViewCommandsReachTheActiveViewFromTheirKeys)
     QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, Qt::KeypadModifier, QStringLiteral("-"));
     QApplication::sendEvent(target, &minus);
     EXPECT_EQ(doc->m_nZoom, 1);
-    QKeyEvent mainPlus(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier, QStringLiteral("+"));
-    QApplication::sendEvent(target, &mainPlus);
+    // The main keyboard's + and - zoom as well.
+    QTest::keyClick(target, Qt::Key_Plus);
+    EXPECT_EQ(doc->m_nZoom, 2);
+    QTest::keyClick(target, Qt::Key_Minus);
     EXPECT_EQ(doc->m_nZoom, 1);
 
     doc->SetScanTime(3, 0, 900.0f);
@@ -334,6 +340,48 @@ TEST_F(ShellTest, HostStatusTextReachesPane101)
     Settle();
     EXPECT_EQ(frame->StatusPane(ID_INDICATOR_STAT)->text(),
               QStringLiteral("Remote COLLECTING command:"));
+}
+
+TEST_F(ShellTest, AClosedPatternsValuesLeavePane101)
+{
+    CVespiraDoc* first = frame->NewDocument();
+    CVespiraDoc* second = frame->NewDocument();
+    Settle();
+    const QString initial = QString::fromLatin1(CStatusPanes::kInitialStatusText);
+    frame->SetStatusText(QStringLiteral("X: 3  Y: 4  Int: 3804  Time: 900"));
+    // Another window of the pattern closing leaves the pattern, and its values.
+    frame->Action(ID_WINDOW_NEW)->trigger();
+    Settle();
+    frame->ActiveChild()->close();
+    Settle();
+    EXPECT_EQ(frame->StatusText(), QStringLiteral("X: 3  Y: 4  Int: 3804  Time: 900"));
+
+    for (CVespiraDoc* doc : {second, first}) {
+        frame->SetStatusText(QStringLiteral("X: 3  Y: 4  Int: 3804  Time: 900"));
+        doc->SetModifiedFlag(false);
+        docs.CloseDocument(doc);
+        Settle();
+        EXPECT_EQ(frame->StatusText(), initial);
+        EXPECT_EQ(frame->StatusPane(ID_INDICATOR_STAT)->text(), initial);
+    }
+}
+
+TEST_F(ShellTest, TheLastRemoteCommandHasAPaneBesideThePointerReadout)
+{
+    CQtHostUi host;
+    host.ShowRemoteCommand(QStringLiteral("Remote NEWIMAGE command:"));
+    host.SetMainFrame(frame.get());
+    QLabel* remote = frame->StatusPane(CStatusPanes::kRemoteCommandPane);
+    ASSERT_NE(remote, nullptr);
+    EXPECT_EQ(remote->text(), QStringLiteral("Remote NEWIMAGE command:"));
+    host.SetStatusText(QStringLiteral("X: 1  Y: 2  Int: 300  Time: ?"));
+    host.ShowRemoteCommand(QStringLiteral("Remote NEWPOINT command:"));
+    Settle();
+    EXPECT_EQ(frame->StatusPane(ID_INDICATOR_STAT)->text(),
+              QStringLiteral("X: 1  Y: 2  Int: 300  Time: ?"));
+    EXPECT_EQ(remote->text(), QStringLiteral("Remote NEWPOINT command:"));
+    EXPECT_TRUE(remote->isVisible());
+    EXPECT_EQ(remote->width(), remote->fontMetrics().horizontalAdvance(remote->text()));
 }
 
 TEST_F(ShellTest, LockIndicatorPanesExist)

@@ -221,20 +221,22 @@ TEST_F(DialogsFixture, SelectionPropertiesShowsWholeSecondsAndKeepsTheExactTime)
     EXPECT_EQ(state.tools.defaultScanTime, 12.6f);
 }
 
-TEST_F(DialogsFixture, SelectionPropertiesRefusesTimesNotAboveNineTenths)
+TEST_F(DialogsFixture, SelectionPropertiesRefusesTimesOutsideTheirRange)
 {
     CSelectionPropertiesDlg dlg(state.tools.defaultScanTime, state.services.ui);
     dlg.show();
     auto* edit = dlg.findChild<QLineEdit*>(QStringLiteral("scanTimeEdit"));
-    for (const char* bad : {"0.5", "0.8", "0", "-5", "abc", "", "1e999"}) {
-        edit->setText(QString::fromLatin1(bad));
+    const char* bad[] = {"0.5", "0.8", "0", "-5", "abc", "", "1e999", "1e30", "1000000.5"};
+    for (const char* text : bad) {
+        edit->setText(QString::fromLatin1(text));
         dlg.accept();
-        EXPECT_TRUE(dlg.isVisible()) << bad;
-        EXPECT_EQ(edit->text(), QString::fromLatin1(bad));
-        EXPECT_EQ(state.tools.defaultScanTime, 900.0f) << bad;
+        EXPECT_TRUE(dlg.isVisible()) << text;
+        EXPECT_EQ(edit->text(), QString::fromLatin1(text));
+        EXPECT_EQ(state.tools.defaultScanTime, 900.0f) << text;
     }
-    ASSERT_EQ(ui.messages.size(), 7);
-    EXPECT_EQ(ui.messages.back(), QStringLiteral("Scan time must be positive"));
+    EXPECT_EQ(ui.messages,
+              QStringList(std::size(bad), QStringLiteral("Scan time must be greater than 0.9 and "
+                                                         "at most 1000000 seconds")));
 
     using P = CSelectionPropertiesDlg;
     EXPECT_EQ(P::ParseScanTime(QStringLiteral("1e3")), 1000.0f);
@@ -244,4 +246,6 @@ TEST_F(DialogsFixture, SelectionPropertiesRefusesTimesNotAboveNineTenths)
     // Only 63 characters are read: the second digit here is the 64th.
     EXPECT_EQ(P::ParseScanTime(QString(61, QLatin1Char(' ')) + QStringLiteral("250")), 25.0f);
     EXPECT_FALSE(P::ParseScanTime(QStringLiteral("nan")));
+    EXPECT_EQ(P::ParseScanTime(QStringLiteral("1e6")), 1'000'000.0f);
+    EXPECT_FALSE(P::ParseScanTime(QStringLiteral("1000001")));
 }

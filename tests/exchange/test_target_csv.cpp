@@ -120,6 +120,21 @@ TEST_F(TargetCsvTest, EveryBadRowIsReportedByItsLineAndTheRestKept)
     EXPECT_NE(DescribeProblems(import.problems, 2).find("and 9 more"), std::string::npos);
 }
 
+TEST_F(TargetCsvTest, ScanTimesAboveAMillionSecondsAreRefused)
+{
+    const TargetImport import = ParseTargetCsv(*doc, "x_mm,y_mm,time_s\n"
+                                                     "1,1,1000000\n"
+                                                     "2,1,1000000.5\n"
+                                                     "3,1,1e30\n");
+    ASSERT_EQ(import.targets.size(), 1u);
+    EXPECT_EQ(import.targets[0].time, 1'000'000.0f);
+    EXPECT_EQ(Lines(import), (std::vector<int>{3, 4}));
+    const std::string text = DescribeProblems(import.problems);
+    EXPECT_NE(text.find("line 3: scan time 1000000.5 s is more than 1000000 s"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("line 4: scan time 1e30 s is more than 1000000 s"), std::string::npos);
+}
+
 TEST_F(TargetCsvTest, AFileWithoutTheHeaderIsNoList)
 {
     for (const char* text : {"1,1,10\n2,2,10\n", "", "\n\n", "x,y,t\n1,1,10\n"}) {

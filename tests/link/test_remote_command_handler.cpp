@@ -39,6 +39,32 @@ protected:
     CRecordingView& View() { return *host.View(); }
 };
 
+// A host with a pane of its own for the remote commands.
+struct CRemotePaneHostUi : CFakeHostUi
+{
+    void ShowRemoteCommand(const QString& text) override { remoteCommands << text; }
+    QStringList remoteCommands;
+};
+
+TEST(RemoteCommandPane, CommandsNeverOverwriteThePointerReadout)
+{
+    CRemotePaneHostUi ui;
+    CTestProgram state{ui};
+    CFakeRemoteHost host{state};
+    CRemoteCommandHandler handler{state.services, state.view, host};
+    const QString readout = QStringLiteral("X: 3  Y: 1  Int: 7  Time: ?");
+    ui.statusText = readout;
+    handler.HandleRequest(Request(kNewImage, 0, 4, 1, 0, 4, 1));
+    handler.HandleRequest(Request(kCollecting, 1, 1));
+    handler.HandleRequest(Request(kNewPoint, 1, 1, 0, 0, 0, 0, 5));
+    handler.HandleRequest(Request(kEndCollect));
+    EXPECT_EQ(ui.statusText, readout);
+    EXPECT_EQ(ui.remoteCommands,
+              (QStringList{"Remote NEWIMAGE command:", "Remote COLLECTING command:",
+                           "Remote NEWPOINT command:", "Remote ENDCOLLECT command:"}));
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
+}
+
 TEST_F(HandlerTest, NewImageMakesTheDocumentAndCountsThePoints)
 {
     state.liveScan.SetMarker(0, 0);

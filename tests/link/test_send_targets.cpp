@@ -1,4 +1,5 @@
 #include "base/FixedText.h"
+#include "link/JobFieldCheck.h"
 #include "link/PipeDirectory.h"
 #include "link/TargetList.h"
 #include "link/dialogs/CSendTargetsDlg.h"
@@ -342,10 +343,22 @@ TEST_F(SendTargetsTest, SendThenCollectSendsExactlyTheseRecords)
     for (const char* edit : {"jobName", "title", "sample", "sampleNumber"})
         EXPECT_TRUE(Edit(dlg, edit)->isEnabled()) << edit;
 
+    // What cannot be sent as typed is refused, never cut.
     Edit(dlg, "jobName")->setText(QString(85, QLatin1Char('J')));
     Edit(dlg, "title")->setText(QStringLiteral("Line scan"));
     Edit(dlg, "sample")->setText(QStringLiteral("Bone 3"));
     Edit(dlg, "sampleNumber")->setText(QStringLiteral("314x"));
+    Button(dlg, "collect")->click();
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral(
+                               "Jobname is too long to send: 85 bytes in UTF-8, at most 79.")});
+    Edit(dlg, "jobName")->setText(QString(79, QLatin1Char('J')));
+    Button(dlg, "collect")->click();
+    EXPECT_EQ(ui.messages.value(1),
+              QStringLiteral("Sample Number must be a whole number from 0 to 2147483647."));
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(orma.Received().size(), 3u) << "nothing was sent for a refused Collect";
+    ui.messages.clear();
+    Edit(dlg, "sampleNumber")->setText(QStringLiteral("314"));
     Button(dlg, "collect")->click();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_TRUE(ui.messages.isEmpty());
@@ -376,6 +389,51 @@ TEST_F(SendTargetsTest, SendThenCollectSendsExactlyTheseRecords)
     EXPECT_STREQ(state.job.szTitle, "Line scan");
     EXPECT_STREQ(state.job.szSampleName, "Bone 3");
     EXPECT_EQ(state.job.nSampleNumber, 314);
+}
+
+TEST(JobFieldCheck, TextsBeyond79BytesAndNumbersBeyond32BitsAreRefused)
+{
+    EXPECT_EQ(JobTextProblem(QStringLiteral("Title"), QString(79, QLatin1Char('a'))), std::nullopt);
+    EXPECT_EQ(JobTextProblem(QStringLiteral("Title"), QString()), std::nullopt);
+    // 78 letters and a two-byte character: 79 characters but 80 bytes.
+    EXPECT_EQ(JobTextProblem(QStringLiteral("Title"), QString(78, QLatin1Char('a')) + QChar(0xE9)),
+              QStringLiteral("Title is too long to send: 80 bytes in UTF-8, at most 79."));
+    EXPECT_EQ(JobTextProblem(QStringLiteral("Sample"), QString(39, QChar(0xE9))), std::nullopt);
+
+    EXPECT_EQ(SampleNumberOfField(QString()), 0);
+    EXPECT_EQ(SampleNumberOfField(QStringLiteral("0042")), 42);
+    EXPECT_EQ(SampleNumberOfField(QStringLiteral("2147483647")), 2147483647);
+    EXPECT_EQ(SampleNumberOfField(QStringLiteral("0000000000000000000002147483647")), 2147483647);
+    for (const char* bad : {"2147483648", "99999999999999999999", "-1", " 12", "12x", "1.5"})
+        EXPECT_EQ(SampleNumberOfField(QString::fromLatin1(bad)), std::nullopt) << bad;
+}
+
+TEST_F(SendTargetsTest, APasteIsNeverCutAndTheFieldNamesWhatWasRefused)
+{
+    CSendTargetsDlg dlg(*doc, state.job, state.services.ui);
+    CFakeOrma orma(path, kPipeMessageSize);
+    Button(dlg, "send")->click();
+    ASSERT_TRUE(dlg.IsCollecting());
+    // A paste of 20 nines reaches the field whole and is refused as a whole.
+    QLineEdit* number = Edit(dlg, "sampleNumber");
+    number->selectAll();
+    number->insert(QString(20, QLatin1Char('9')));
+    EXPECT_EQ(number->text(), QString(20, QLatin1Char('9')));
+    QLineEdit* title = Edit(dlg, "title");
+    title->insert(QString(78, QLatin1Char('t')) + QChar(0xE9));
+    EXPECT_EQ(title->text().size(), 79);
+
+    Button(dlg, "collect")->click();
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral(
+                               "Title is too long to send: 80 bytes in UTF-8, at most 79.")});
+    title->setText(QString(78, QLatin1Char('t')));
+    Button(dlg, "collect")->click();
+    EXPECT_EQ(ui.messages.value(1),
+              QStringLiteral("Sample Number must be a whole number from 0 to 2147483647."));
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(state.job.nSampleNumber, 0) << "a refused Collect keeps the job fields";
+    EXPECT_STREQ(state.job.szTitle, "");
+    EXPECT_EQ(orma.Received().size(), 3u);
 }
 
 TEST_F(SendTargetsTest, FailedSendStaysInItsPhaseAndStartsOverNextTime)
