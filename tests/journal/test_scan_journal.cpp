@@ -26,6 +26,12 @@
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kBuiltWithSanitizers = true;
+#else
+constexpr bool kBuiltWithSanitizers = false;
+#endif
+
 std::string ReadFile(const std::string& path)
 {
     QFile file(QString::fromStdString(path));
@@ -656,6 +662,11 @@ TEST_F(ScanJournalKeeperTest, AFolderOthersControlIsNeitherReadNorWritten)
 // run out, a scan goes on without a journal and says why.
 TEST_F(ScanJournalKeeperTest, ManyJournalsShareOneThreadAndAFewDescriptors)
 {
+    // The sanitizers' runtime holds descriptors of its own and slows the flushing thread
+    // several times over, so neither the count below nor the starved start means anything
+    // there; the plain build checks both.
+    if (kBuiltWithSanitizers)
+        GTEST_SKIP() << "descriptor and thread counts are the plain build's to check";
     const std::size_t threadsBefore = Entries("/proc/self/task");
     std::vector<std::unique_ptr<CVespiraDoc>> docs;
     docs.push_back(StartScan());
