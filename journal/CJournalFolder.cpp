@@ -186,13 +186,17 @@ bool CJournalFolder::OpenToWrite(std::string& error)
     if (m_fd >= 0) {
         struct stat info
         {};
-        // A folder removed while the program ran is made anew.
-        if (::fstat(m_fd, &info) != 0 || info.st_nlink == 0)
+        // A folder removed while the program ran is made anew; one opened to be read
+        // is made private before it is written in.
+        if (::fstat(m_fd, &info) != 0 || info.st_nlink == 0) {
             Close();
-        else if (m_ownerFd >= 0)
-            return true;
-        else
+        } else {
+            if ((info.st_mode & 0777) != 0700 && ::fchmod(m_fd, 0700) != 0) {
+                error = SystemError("cannot make " + m_path + " private");
+                return false;
+            }
             return TakeOwnerLock(error);
+        }
     }
     m_bChecked = true;
     // Missing parents are made as the folder itself is, for this user only.
