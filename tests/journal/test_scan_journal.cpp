@@ -3,6 +3,7 @@
 #include "journal/CJournalWriter.h"
 #include "journal/CScanJournal.h"
 #include "journal/ScanJournalFormat.h"
+#include "tests/common/Sanitizers.h"
 #include "tests/common/WithoutRootOverride.h"
 #include "tests/document/TestPatterns.h"
 
@@ -25,12 +26,6 @@
 #include <unistd.h>
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kBuiltWithSanitizers = true;
-#else
-constexpr bool kBuiltWithSanitizers = false;
-#endif
 
 std::string ReadFile(const std::string& path)
 {

@@ -1,6 +1,7 @@
 #include "document/CVespiraDoc.h"
 #include "document/DocumentServices.h"
 #include "document/IHostUi.h"
+#include "tests/common/Sanitizers.h"
 #include "web/CLiveViewServer.h"
 
 #include <QJsonArray>
@@ -16,12 +17,6 @@
 #include <memory>
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kBuiltWithSanitizers = true;
-#else
-constexpr bool kBuiltWithSanitizers = false;
-#endif
 
 // A viewer's socket and everything it was sent.
 struct Viewer
