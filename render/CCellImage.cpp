@@ -131,14 +131,13 @@ CCellImage::Pending CCellImage::PendingOf(const ToolState& tools)
     return {true, tools.tool, tools.dragAnchor, tools.dragCurrent};
 }
 
-void CCellImage::RestoreCell(const CVespiraDoc& doc, const RenderContext& context, int col, int row)
+bool CCellImage::RestoreCell(const CVespiraDoc& doc, const RenderContext& context, int col, int row)
 {
     if (m_inputs.marker && col == m_inputs.markerCol && row == m_inputs.markerRow)
-        SetColour(col, row, context.colours.activeTarget);
-    else if (m_inputs.overlay && doc.IsTarget(col, row))
-        SetColour(col, row, context.colours.selection);
-    else
-        SetIntensityColour(doc, col, row);
+        return SetColour(col, row, context.colours.activeTarget);
+    if (m_inputs.overlay && doc.IsTarget(col, row))
+        return SetColour(col, row, context.colours.selection);
+    return SetIntensityColour(doc, col, row);
 }
 
 bool CCellImage::UpdatePendingShape(const CVespiraDoc& doc, const RenderContext& context)

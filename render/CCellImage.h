@@ -30,6 +30,9 @@ public:
     // a point outside the window.
     bool SetIntensityColour(const CVespiraDoc& doc, int col, int row);
     bool SetColour(int col, int row, COLORREF colour);
+    // A visible cell as composition draws it without the pending shape: the collect
+    // marker, a target in the overlay colour, or its intensity colour.
+    bool RestoreCell(const CVespiraDoc& doc, const RenderContext& context, int col, int row);
 
     // When only the pending Line or Rectangle moved since the image was composed, redraws
     // just the cells it left and entered and gives true; false (nothing done) otherwise.
@@ -63,8 +66,6 @@ private:
     };
     static Inputs InputsOf(const CVespiraDoc& doc, const RenderContext& context);
     static Pending PendingOf(const ToolState& tools);
-    // A cell as composition draws it without the pending shape.
-    void RestoreCell(const CVespiraDoc& doc, const RenderContext& context, int col, int row);
 
     Inputs m_inputs;
     Pending m_pending;

@@ -137,7 +137,9 @@ void CVespiraView::DrawCell(int col, int row)
             m_recolour.start();
         return;
     }
-    if (m_cells.SetIntensityColour(m_doc, col, row))
+    // A point arriving on a target keeps the overlay colour, so picked targets stay
+    // visible while the scan fills the rows under them.
+    if (m_cells.RestoreCell(m_doc, m_render, col, row))
         update(CellRect(col, row));
 }
 

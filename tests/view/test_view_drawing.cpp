@@ -214,6 +214,32 @@ TEST_F(DrawingFixture, SingleCellRepaintsOnlyItsCell)
     view->removeEventFilter(&recorder);
 }
 
+TEST_F(DrawingFixture, APointArrivingOnATargetKeepsTheOverlayColour)
+{
+    SetTime(4, 3, 900.0f);
+    view->show();
+    Settle();
+    // What a partial repaint shows is the retained image, as the screen gets it.
+    auto shownCell = [&] {
+        QImage shown(view->size(), QImage::Format_RGB32);
+        shown.fill(Qt::black);
+        view->render(&shown, view->CellRect(4, 3).topLeft(), QRegion(view->CellRect(4, 3)));
+        return Centre(shown, 4, 3);
+    };
+    // A live point lands through the document, as the remote handler stores it.
+    const float x = static_cast<float>(doc->XOf(4));
+    const float y = static_cast<float>(doc->YOf(3));
+    ASSERT_TRUE(doc->SetPointIntensity(x, y, 7));
+    Settle();
+    EXPECT_EQ(shownCell(), Rgb24(ToQRgb(state.colours.selection)));
+
+    state.view.overlay = false;
+    view->repaint();
+    ASSERT_TRUE(doc->SetPointIntensity(x, y, 9));
+    Settle();
+    EXPECT_EQ(shownCell(), IntensityColour(4, 3));
+}
+
 TEST_F(DrawingFixture, CellsOutsideTheWindowAreNotDrawn)
 {
     doc->m_nFirstCol = 2;
