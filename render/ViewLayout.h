@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QSize>
 
 // The constants of one layout: the screen's in pixels, the printed page's in units of
 // a 2048 x 2048 area.
@@ -29,7 +30,13 @@ struct PatternLayout
 };
 
 // The layout of a page: the cell size is the largest that fits the visible window
-// beside the panels, held to 1..maxCellSize. statisticsWidth is the measured width of
-// the statistics panel's title.
+// beside the panels, held to 1..maxCellSize times the zoom level, so that a step in
+// never shrinks the cells. statisticsWidth is the measured width of the statistics
+// panel's title.
 PatternLayout ComputeLayout(const LayoutConstants& k, int pageWidth, int pageHeight, int lineHeight,
-                            int statisticsWidth, int visibleColumns, int visibleRows);
+                            int statisticsWidth, int visibleColumns, int visibleRows, int zoom = 1);
+
+// The smallest page on which the visible window fits with cells of one pixel, its axes
+// and panels beside it: a view smaller than that must scroll.
+QSize PageSizeForSinglePixelCells(const LayoutConstants& k, int lineHeight, int statisticsWidth,
+                                  int visibleColumns, int visibleRows);

@@ -37,6 +37,43 @@ TEST(Layout, CellSizeLimits)
     EXPECT_EQ(ComputeLayout(kScreenLayout, -5, -5, 17, 150, 0, 0).cellSize, 1);
 }
 
+TEST(Layout, EachZoomStepInShowsFewerPointsEachAtLeastAsLarge)
+{
+    // A small pattern (41 points a side) and a large one, in a typical window.
+    for (const int points : {41, 1001}) {
+        int lastCells = 0;
+        int lastShown = points + 1;
+        for (int zoom = 1; zoom <= 8; ++zoom) {
+            const VisibleRange range = ZoomRange(points, zoom, -1);
+            const int shown = range.last - range.first + 1;
+            const PatternLayout layout =
+                ComputeLayout(kScreenLayout, 1000, 900, 17, 150, shown, shown, zoom);
+            EXPECT_LE(shown, lastShown) << points << " zoom " << zoom;
+            EXPECT_GE(layout.cellSize, lastCells) << points << " zoom " << zoom;
+            lastShown = shown;
+            lastCells = layout.cellSize;
+        }
+        // The last step in fills the room the page leaves for the image (778 pixels wide:
+        // 1000 less margins, panel, gap and axis).
+        EXPECT_GE(lastCells * lastShown, 778 - lastShown) << points;
+    }
+}
+
+TEST(Layout, APageOfThatSizeFitsCellsOfOnePixel)
+{
+    for (const int points : {1, 7, 1001, 4096}) {
+        const QSize page = PageSizeForSinglePixelCells(kScreenLayout, 17, 150, points, points);
+        const PatternLayout fits =
+            ComputeLayout(kScreenLayout, page.width(), page.height(), 17, 150, points, points);
+        EXPECT_EQ(fits.cellSize, 1) << "no larger than one pixel a cell needs";
+        // The statistics panel (150 wide) and the margin lie right of the scale, inside the
+        // page; the X axis values below the image.
+        const int margin = kScreenLayout.margin;
+        EXPECT_LE(fits.bar.left() + 150 + margin, page.width()) << points;
+        EXPECT_LE(fits.image.bottom() + 1 + 17 + margin, page.height()) << points;
+    }
+}
+
 TEST(Layout, PrintConstants)
 {
     const PatternLayout layout =
