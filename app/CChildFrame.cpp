@@ -7,13 +7,20 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenu>
+#include <QScrollArea>
 
 CChildFrame::CChildFrame(CVespiraDoc& doc, const ViewContext& views, IChildFrameOwner& owner,
                          QWidget* parent)
     : QMdiSubWindow(parent), m_pDoc(&doc), m_owner(owner)
 {
-    m_pView = new CVespiraView(doc, views, this);
-    setWidget(m_pView);
+    // A pattern too large for the frame, even at one pixel a cell, scrolls.
+    auto* scroller = new QScrollArea(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    m_pView = new CVespiraView(doc, views, scroller);
+    scroller->setWidget(m_pView);
+    scroller->setFocusProxy(m_pView);
+    setWidget(scroller);
     setWindowIcon(QIcon(QStringLiteral(":/icons/document.png")));
     // Ctrl+W belongs to the command table's Close Window; two owners would leave the key
     // ambiguous and dead. The system menu keeps its other keys.

@@ -60,10 +60,18 @@ void CVespiraView::RecalcScreenLayout(int width, int height)
     if (height > 0)
         m_doc.m_nClientHeight = height;
     m_window = VisibleWindowOf(m_doc);
+    const int statisticsWidth = fontMetrics().horizontalAdvance(QLatin1String(kStatisticsTitle));
     m_layout =
         ComputeLayout(kScreenLayout, m_doc.m_nClientWidth, m_doc.m_nClientHeight, LineHeight(),
-                      fontMetrics().horizontalAdvance(QLatin1String(kStatisticsTitle)),
-                      m_window.Columns(), m_window.Rows());
+                      statisticsWidth, m_window.Columns(), m_window.Rows(), m_doc.m_nZoom);
+    // A window too large for cells of one pixel makes the view larger than its frame, which
+    // then scrolls; the axes are drawn with the image, so they scroll with it. Layout runs
+    // inside paint events, where resizing is not allowed: the new size comes next.
+    const QSize needed = PageSizeForSinglePixelCells(kScreenLayout, LineHeight(), statisticsWidth,
+                                                     m_window.Columns(), m_window.Rows());
+    if (needed != minimumSize())
+        QMetaObject::invokeMethod(
+            this, [this, needed] { setMinimumSize(needed); }, Qt::QueuedConnection);
     m_doc.m_nCellSize = m_layout.cellSize;
     m_doc.m_nImageLeft = m_layout.image.left();
     m_doc.m_nImageRight = m_layout.image.right();
@@ -189,8 +197,11 @@ void CVespiraView::paintEvent(QPaintEvent* event)
     RecalcScreenLayout(width(), height());
 
     // A partly hidden view never gets a whole paint event, so the colours are checked
-    // whatever part is painted.
-    const bool whole = event->rect().contains(rect());
+    // whatever part is painted; a scrolled view counts as whole when all it shows is
+    // painted.
+    const QRect shown = visibleRegion().boundingRect();
+    const bool whole =
+        event->rect().contains(rect()) || (!shown.isEmpty() && event->rect().contains(shown));
     const bool matches = m_cells.Matches(m_doc, m_render) && m_cells.ColoursMatch(m_doc);
     // A Line or Rectangle following the pointer redraws only the cells it left and entered.
     const bool patched = whole && matches && m_cells.UpdatePendingShape(m_doc, m_render);

@@ -12,6 +12,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QUrl>
 
 #include <sys/stat.h>
@@ -466,4 +468,44 @@ TEST_F(ShellTest, AnotherStartHandsItsFileOver)
     EXPECT_NE(state.liveScan.Document(), docs.Documents()[0]);
     frame->ActivateFromOtherInstance(QByteArray());
     EXPECT_EQ(docs.Documents().size(), 1u);
+}
+
+TEST_F(ShellTest, EveryPointOfALargePatternCanBeReachedAndPicked)
+{
+    CVespiraDoc* doc = frame->NewDocument();
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(doc->SetUpGrid({1001, 1001, 0.0f, 100.0f, 0.1f, 0.0f, 100.0f, 0.1f}));
+    CChildFrame* child = docs.FramesOf(doc)[0];
+    child->showMaximized();
+    CVespiraView* view = child->GetView();
+    view->RequestRepaint();
+    Settle();
+    auto* scroller = qobject_cast<QScrollArea*>(child->widget());
+    ASSERT_NE(scroller, nullptr);
+    ASSERT_LT(scroller->viewport()->height(), 1001) << "the window is smaller than the pattern";
+
+    // Scrolled to the end, the last point's cell and the X axis values under the image are
+    // on screen, and a click there finds that point.
+    scroller->verticalScrollBar()->setValue(scroller->verticalScrollBar()->maximum());
+    scroller->horizontalScrollBar()->setValue(scroller->horizontalScrollBar()->maximum());
+    Settle();
+    const QRect cell = view->CellRect(1000, 1000);
+    ASSERT_FALSE(cell.isEmpty());
+    const QRect shown(view->mapFrom(scroller->viewport(), QPoint(0, 0)),
+                      scroller->viewport()->size());
+    EXPECT_TRUE(shown.contains(cell.center()));
+    EXPECT_LE(view->ScreenLayout().image.bottom() + view->ScreenLayout().lineHeight,
+              shown.bottom());
+    int col = -1;
+    int row = -1;
+    ASSERT_TRUE(view->HitTestGrid(cell.center().x(), cell.center().y(), col, row));
+    EXPECT_EQ(col, 1000);
+    EXPECT_EQ(row, 1000);
+
+    // A pattern that fits needs no scrolling.
+    ASSERT_TRUE(doc->SetUpGrid({51, 51, 0.0f, 5.0f, 0.1f, 0.0f, 5.0f, 0.1f}));
+    view->RequestRepaint();
+    Settle();
+    EXPECT_LE(view->height(), scroller->viewport()->height());
+    EXPECT_FALSE(scroller->verticalScrollBar()->isVisible());
 }
