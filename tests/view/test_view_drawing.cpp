@@ -240,6 +240,38 @@ TEST_F(DrawingFixture, APointArrivingOnATargetKeepsTheOverlayColour)
     EXPECT_EQ(shownCell(), IntensityColour(4, 3));
 }
 
+TEST_F(DrawingFixture, EachStepOfAColourScaleDragRecoloursTheImage)
+{
+    // The table of the program, so brightness and contrast make new colours from it.
+    doc->CopyDisplaySettings(state.colours.display);
+    view->show();
+    Settle();
+    const QPoint start = view->ScreenLayout().bar.center();
+    auto send = [&](QEvent::Type type, QPoint p, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(p), QPointF(view->mapToGlobal(p)), Qt::LeftButton, held,
+                          Qt::NoModifier);
+        QApplication::sendEvent(view.get(), &event);
+    };
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton);
+    const QRgb before = IntensityColour(3, 2);
+    CPaintRecorder recorder;
+    view->installEventFilter(&recorder);
+    send(QEvent::MouseMove, start - QPoint(0, 40), Qt::LeftButton);
+    Settle();
+    ASSERT_NE(IntensityColour(3, 2), before) << "the drag changed the colours";
+    // Before the release the whole view is painted again, and the cells show the new
+    // colours, not only the scale.
+    QRect painted;
+    for (const QRect& r : recorder.rects)
+        painted = painted.united(r);
+    EXPECT_TRUE(painted.contains(view->rect()));
+    QImage cell(view->size(), QImage::Format_RGB32);
+    view->render(&cell, view->CellRect(3, 2).topLeft(), QRegion(view->CellRect(3, 2)));
+    EXPECT_EQ(Centre(cell, 3, 2), IntensityColour(3, 2));
+    view->removeEventFilter(&recorder);
+    send(QEvent::MouseButtonRelease, start - QPoint(0, 40), Qt::NoButton);
+}
+
 TEST_F(DrawingFixture, CellsOutsideTheWindowAreNotDrawn)
 {
     doc->m_nFirstCol = 2;
