@@ -3,6 +3,7 @@
 #include "app/CChildWindows.h"
 #include "app/CCommandRouter.h"
 #include "app/CommandIds.h"
+#include "document/CVespiraDoc.h"
 #include "document/IHostUi.h"
 #include "view/CVespiraView.h"
 
@@ -19,6 +20,13 @@ namespace {
 
 const char kNoPrinter[] = "No printer is installed: nothing was printed.";
 const char kPrintFailed[] = "Failed to start print job.";
+
+// The print job, and the PDF a PDF printer makes of it, carry the pattern's name.
+bool PrintNamed(CVespiraView& view, QPrinter& printer)
+{
+    printer.setDocName(view.GetDocument()->GetName());
+    return view.Print(printer);
+}
 
 } // namespace
 
@@ -82,7 +90,7 @@ void CActiveViewCommands::Register(int id, void (CVespiraView::*command)())
 
 void CActiveViewCommands::PrintOn(CVespiraView& view, QPrinter& printer)
 {
-    if (!view.Print(printer))
+    if (!PrintNamed(view, printer))
         m_ui.ShowMessage(QString::fromLatin1(kPrintFailed));
 }
 
@@ -104,7 +112,7 @@ void CActiveViewCommands::OnFilePrintPreview(CVespiraView& view)
 {
     QPrintPreviewDialog preview(m_pPrinter.get(), &m_window);
     connect(&preview, &QPrintPreviewDialog::paintRequested, &view,
-            [&view](QPrinter* printer) { view.Print(*printer); });
+            [&view](QPrinter* printer) { PrintNamed(view, *printer); });
     m_ui.ExecDialog(preview);
 }
 
@@ -123,7 +131,7 @@ bool PrintOnDefaultPrinter(CVespiraView& view, QString& error)
         return false;
     }
     QPrinter printer(info, QPrinter::HighResolution);
-    if (!view.Print(printer)) {
+    if (!PrintNamed(view, printer)) {
         error = QString::fromLatin1(kPrintFailed);
         return false;
     }

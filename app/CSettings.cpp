@@ -1,12 +1,12 @@
 #include "app/CSettings.h"
 
 #include "app/ProgramState.h"
-#include "base/FixedText.h"
+#include "base/SettingsFile.h"
+#include "display/StoredColours.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace {
 
@@ -16,16 +16,9 @@ const QString kDialogGroup = QStringLiteral("File Dialogs");
 const QString kLastFolder = QStringLiteral("LastFolder");
 const QString kLiveGroup = QStringLiteral("Live View");
 
-// The value names of group "Settings", each spelled once for reading and writing.
+// The value names of group "Settings", each spelled once for reading and writing (the
+// colours' names with the colours, in display/StoredColours).
 namespace Key {
-const QString kBorder = QStringLiteral("Border");
-const QString kSelection = QStringLiteral("Selection");
-const QString kActiveTarget = QStringLiteral("ActiveTarget");
-const QString kForeground = QStringLiteral("Foreground");
-const QString kBackground = QStringLiteral("Background");
-const QString kBrightness = QStringLiteral("Brightness");
-const QString kContrast = QStringLiteral("Contrast");
-const QString kLutFilename = QStringLiteral("LUT filename");
 const QString kCursorType = QStringLiteral("CursorType");
 const QString kViewOverlay = QStringLiteral("ViewOverlay");
 const QString kViewHeader = QStringLiteral("ViewHeader");
@@ -42,63 +35,13 @@ const QString kZRotation = QStringLiteral("ZRotation");
 const QString kImageOrientation = QStringLiteral("ImageOrientation");
 } // namespace Key
 
-// A REG_DWORD value: the low 32 bits of a whole number.
-bool ReadDword(const QSettings& s, const QString& name, quint32& out)
-{
-    const QVariant v = s.value(name);
-    if (!v.isValid() || v.userType() == QMetaType::QStringList)
-        return false;
-    bool ok = false;
-    const qlonglong n = v.toString().trimmed().toLongLong(&ok);
-    if (!ok)
-        return false;
-    out = static_cast<quint32>(n);
-    return true;
-}
-
-bool ReadInt(const QSettings& s, const QString& name, int& out)
-{
-    quint32 raw = 0;
-    if (!ReadDword(s, name, raw))
-        return false;
-    out = static_cast<qint32>(raw);
-    return true;
-}
-
-bool ReadDouble(const QSettings& s, const QString& name, double& out)
-{
-    const QVariant v = s.value(name);
-    if (!v.isValid() || v.userType() == QMetaType::QStringList)
-        return false;
-    bool ok = false;
-    const double d = v.toString().trimmed().toDouble(&ok);
-    if (!ok)
-        return false;
-    out = d;
-    return true;
-}
-
-// A file that is there but cannot be read as settings.
-bool Unreadable(const QFileInfo& info)
-{
-    if (!info.exists())
-        return false;
-    if (!info.isFile() || !info.isReadable())
-        return true;
-    QFile f(info.filePath());
-    return !f.open(QIODevice::ReadOnly);
-}
-
 } // namespace
 
 CSettings::CSettings(QString filePath) : m_strPath(std::move(filePath)) {}
 
 QString CSettings::DefaultFilePath()
 {
-    // Named as QSettings names the user's file, but not through a QSettings: that reads
-    // the file as it is made, and a FIFO there would hold the start up.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Merovant/ORMA Radiography.conf");
+    return ProgramSettingsPath();
 }
 
 SettingsReadResult CSettings::Read(ProgramState& state, ShowState startShow) const
@@ -107,7 +50,7 @@ SettingsReadResult CSettings::Read(ProgramState& state, ShowState startShow) con
     const QFileInfo info(m_strPath);
     if (!info.exists())
         return result;
-    if (Unreadable(info)) {
+    if (SettingsFileUnreadable(info)) {
         result.unreadable = true;
         return result;
     }
@@ -121,30 +64,7 @@ SettingsReadResult CSettings::Read(ProgramState& state, ShowState startShow) con
     s.beginGroup(kGroup);
     result.keyOpened = true;
 
-    ProgramColours& colours = state.colours;
-    quint32 dword = 0;
-    if (ReadDword(s, Key::kBorder, dword))
-        colours.border = dword;
-    if (ReadDword(s, Key::kSelection, dword))
-        colours.selection = dword;
-    if (ReadDword(s, Key::kActiveTarget, dword))
-        colours.activeTarget = dword;
-    if (ReadDword(s, Key::kForeground, dword))
-        colours.foreground = dword;
-    if (ReadDword(s, Key::kBackground, dword))
-        colours.background = dword;
-    ReadInt(s, Key::kBrightness, colours.display.nBrightness);
-    ReadInt(s, Key::kContrast, colours.display.nContrast);
-    {
-        const QVariant v = s.value(Key::kLutFilename);
-        if (v.isValid()) {
-            const QString text = v.userType() == QMetaType::QStringList
-                                     ? v.toStringList().join(QLatin1Char(','))
-                                     : v.toString();
-            const QByteArray bytes = text.toLocal8Bit();
-            CopyText(colours.display.szLutName, std::string_view(bytes.constData(), bytes.size()));
-        }
-    }
+    ReadStoredColours(s, state.colours);
     int value = 0;
     if (ReadInt(s, Key::kCursorType, value))
         state.tools.tool = static_cast<CursorTool>(value);
@@ -200,21 +120,8 @@ bool CSettings::Write(const ProgramState& state) const
     if (!s.isWritable())
         return false;
     s.beginGroup(kGroup);
-    auto dword = [&s](const QString& name, quint32 value) {
-        s.setValue(name, static_cast<qint64>(static_cast<qint32>(value)));
-    };
     auto integer = [&s](const QString& name, int value) { s.setValue(name, value); };
-    const ProgramColours& colours = state.colours;
-    dword(Key::kBorder, colours.border);
-    dword(Key::kSelection, colours.selection);
-    dword(Key::kActiveTarget, colours.activeTarget);
-    dword(Key::kForeground, colours.foreground);
-    dword(Key::kBackground, colours.background);
-    integer(Key::kBrightness, colours.display.nBrightness);
-    integer(Key::kContrast, colours.display.nContrast);
-    const std::string_view lut = TextOf(colours.display.szLutName);
-    s.setValue(Key::kLutFilename,
-               QString::fromLocal8Bit(lut.data(), static_cast<qsizetype>(lut.size())));
+    WriteStoredColours(s, state.colours);
     integer(Key::kCursorType, static_cast<int>(state.tools.tool));
     integer(Key::kViewOverlay, state.view.overlay ? 1 : 0);
     integer(Key::kViewHeader, state.view.header ? 1 : 0);
@@ -242,7 +149,7 @@ QByteArrayList CSettings::ReadRecentFiles() const
 {
     QByteArrayList files;
     const QFileInfo info(m_strPath);
-    if (!info.exists() || Unreadable(info))
+    if (!info.exists() || SettingsFileUnreadable(info))
         return files;
     QSettings s(m_strPath, QSettings::IniFormat);
     if (s.status() != QSettings::NoError)
@@ -284,7 +191,7 @@ bool CSettings::WriteRecentFiles(const QByteArrayList& files) const
 QString CSettings::ReadLastFolder() const
 {
     const QFileInfo info(m_strPath);
-    if (!info.exists() || Unreadable(info))
+    if (!info.exists() || SettingsFileUnreadable(info))
         return QString();
     const QSettings s(m_strPath, QSettings::IniFormat);
     if (s.status() != QSettings::NoError)
@@ -312,7 +219,7 @@ LiveViewSettings CSettings::ReadLiveView() const
 {
     LiveViewSettings live;
     const QFileInfo info(m_strPath);
-    if (!info.exists() || Unreadable(info))
+    if (!info.exists() || SettingsFileUnreadable(info))
         return live;
     QSettings s(m_strPath, QSettings::IniFormat);
     if (s.status() != QSettings::NoError)

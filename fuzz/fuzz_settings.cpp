@@ -4,6 +4,7 @@
 #include "app/CSettings.h"
 #include "app/ProgramState.h"
 #include "display/ColourSettings.h"
+#include "display/StoredColours.h"
 #include "fuzz/FuzzFolder.h"
 
 #include <QFile>
@@ -30,5 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (settings.Read(state).keyOpened)
         LoadStartupColours(state.colours.display);
     settings.ReadRecentFiles();
+    // As vespira-rad reads the colours for an export.
+    ProgramColours colours;
+    LoadStoredColours(path, colours);
     return 0;
 }

@@ -217,7 +217,7 @@ bool CCellImage::SetColour(int col, int row, COLORREF colour)
     return true;
 }
 
-QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize)
+QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize, std::optional<COLORREF> overlay)
 {
     CellWindow whole;
     whole.lastCol = doc.m_nXPoints - 1;
@@ -228,7 +228,8 @@ QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize)
     QImage points(whole.Columns(), whole.Rows(), QImage::Format_RGB32);
     if (points.isNull())
         return {};
-    FillCells(points, doc, whole, 0, nullptr);
+    const QRgb targets = ToQRgb(overlay.value_or(0));
+    FillCells(points, doc, whole, 0, overlay ? &targets : nullptr);
     if (cellSize == 1)
         return points;
     const long long width = static_cast<long long>(whole.Columns()) * cellSize;

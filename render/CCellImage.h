@@ -7,6 +7,8 @@
 
 #include <QImage>
 
+#include <optional>
+
 class CVespiraDoc;
 
 // The image's cells as shown, one pixel per visible grid point in screen order: the
@@ -81,6 +83,7 @@ private:
 };
 
 // The pattern as the view colours it, for export: the whole grid in orientation "+X,+Y",
-// each point a square of cellSize pixels, from the document's colour table. A null image
-// when it cannot be made.
-QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize);
+// each point a square of cellSize pixels, from the document's colour table, and the
+// targets in the overlay colour when one is given. A null image when it cannot be made.
+QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize,
+                          std::optional<COLORREF> overlay = std::nullopt);

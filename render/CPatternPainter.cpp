@@ -24,6 +24,9 @@ CPatternPainter::CPatternPainter(QPainter& painter, const CVespiraDoc& doc,
     m_painter.setPen(m_text);
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     m_painter.setRenderHint(QPainter::Antialiasing, false);
+    // A PDF engine would otherwise store the cells as JPEG, which bleeds neighbouring
+    // colours into each other and turns a single target into a smudge.
+    m_painter.setRenderHint(QPainter::LosslessImageRendering, printing);
 }
 
 void CPatternPainter::DrawPage(const QImage& cells, const CellWindow& window, int orientation)
@@ -83,7 +86,15 @@ void CPatternPainter::DrawCells(const QImage& cells, const CellWindow& window)
     const QRect source(QPoint(dx0, dy0), QPoint(dx1, dy1));
     const QRect target(image.left() + dx0 * c, image.top() + dy0 * c, source.width() * c,
                        source.height() * c);
-    m_painter.drawImage(target, cells, source);
+    if (!m_printing) {
+        m_painter.drawImage(target, cells, source);
+        return;
+    }
+    // A printer or PDF viewer enlarging one pixel per cell may smooth it; enlarged here
+    // without smoothing, each cell reaches it as a block of cellSize units of one colour.
+    m_painter.drawImage(
+        target.topLeft(),
+        cells.copy(source).scaled(target.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
 }
 
 void CPatternPainter::DrawAxisTexts(const CellWindow& window, int orientation)

@@ -5,6 +5,8 @@ tool=$1
 examples=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# Pictures take the program's colours from its settings: none here but the test's own.
+export XDG_CONFIG_HOME="$work/config"
 passed=0
 failed=0
 check() {
@@ -102,6 +104,18 @@ check "output names in capitals are known by their suffix" \
 "$tool" export "$examples/disc.rad" "$work/disc.pdf"
 check "export draws the printed page into a PDF of one page" \
   'head -c 5 "$work/disc.pdf" | grep -q "%PDF-" && [ "$(grep -ac "/Type /Page\b" "$work/disc.pdf")" -eq 1 ] && [ "$(grep -ac "/Count 1\b" "$work/disc.pdf")" -eq 1 ]'
+check "the printed page keeps its cells lossless" \
+  '! grep -aq "/DCTDecode" "$work/disc.pdf" && grep -aq "/FlateDecode" "$work/disc.pdf"'
+"$tool" export "$examples/disc.rad" "$work/targets.png" && "$tool" export "$examples/disc.rad" "$work/bare.png" --no-targets
+check "a PNG shows the targets unless --no-targets" \
+  '[ -s "$work/bare.png" ] && ! cmp -s "$work/targets.png" "$work/bare.png"'
+check "the usage names --no-targets" '"$tool" --help | grep -q -- "--no-targets"'
+mkdir -p "$work/config/Merovant"
+printf '[Settings]\nSelection=65280\n' > "$work/config/Merovant/ORMA Radiography.conf"
+"$tool" export "$examples/disc.rad" "$work/green.png"
+check "a PNG draws the targets in the overlay colour of the settings" \
+  '[ -s "$work/green.png" ] && ! cmp -s "$work/targets.png" "$work/green.png"'
+rm -r "$work/config"
 "$tool" export "$work/missing.rad" "$work/none.pdf" 2> /dev/null
 status=$?
 check "a PDF of a missing file is not written" '[ $status -eq 1 ] && [ ! -e "$work/none.pdf" ]'

@@ -15,6 +15,7 @@
 #include "render/RenderContext.h"
 #include "render/ToolState.h"
 #include "tools/vespira-rad/ExchangeCommands.h"
+#include "tools/vespira-rad/ExportColours.h"
 #include "tools/vespira-rad/RecoverCommand.h"
 #include "tools/vespira-rad/ToolMessages.h"
 
@@ -45,12 +46,16 @@ constexpr char kUsage[] =
     "                       maximum, mean and sum of a pattern\n"
     "  convert IN OUT       read IN and write it as OUT, as File Open then Save As\n"
     "  export IN OUT.csv    one row per grid point: column, row, X, Y, intensity, scan time\n"
-    "  export IN OUT.png [--lut NAME] [--cell N]\n"
+    "  export IN OUT.png [--lut NAME] [--cell N] [--no-targets]\n"
     "                       the pattern as the view colours it, N x N pixels a point\n"
-    "                       (1 to 64, default 1), from the built-in colours or the\n"
+    "                       (1 to 64, default 1), in the program's colours from its\n"
+    "                       settings file (the built-in ones without it) or from the\n"
     "                       look-up table NAME (NAME.lut alike) in $ORMA_SYSDATA\n"
-    "                       or, without it, among the bundled tables\n"
-    "  export IN OUT.pdf    the pattern's printed page, as Print draws it, on A4\n";
+    "                       or, without it, among the bundled tables; the targets in\n"
+    "                       the overlay colour unless --no-targets\n"
+    "  export IN OUT.pdf [--lut NAME] [--no-targets]\n"
+    "                       the pattern's printed page, as Print draws it, on A4,\n"
+    "                       in the same colours\n";
 
 int Usage(int status)
 {
@@ -184,37 +189,68 @@ bool LoadLookupTable(const char* name, ColourTable& table)
     return false;
 }
 
-int ExportPng(CVespiraDoc& doc, int argc, char** argv)
+// What `export` to a picture takes after IN OUT.
+struct PictureOptions
 {
-    const char* in = argv[2];
-    const char* out = argv[3];
     const char* lutName = nullptr;
     int cell = 1;
+    bool targets = true;
+};
+
+// 0 when the options are sound, else the exit status after saying why; --cell only for
+// a PNG.
+int ReadPictureOptions(int argc, char** argv, bool cellAllowed, PictureOptions& options)
+{
     for (int i = 4; i < argc; i += 2) {
         const std::string option = argv[i];
-        if (i + 1 >= argc || (option != "--lut" && option != "--cell"))
+        if (option == "--no-targets") {
+            options.targets = false;
+            --i; // a switch takes no value
+            continue;
+        }
+        if (i + 1 >= argc || (option != "--lut" && (option != "--cell" || !cellAllowed)))
             return Usage(2);
         if (option == "--lut") {
-            lutName = argv[i + 1];
+            options.lutName = argv[i + 1];
             continue;
         }
         const std::string value = argv[i + 1];
-        cell = CAtol(value);
-        if (value.find_first_not_of("0123456789") != std::string::npos || cell < 1 || cell > 64) {
+        options.cell = CAtol(value);
+        if (value.find_first_not_of("0123456789") != std::string::npos || options.cell < 1 ||
+            options.cell > 64) {
             std::fprintf(stderr, "vespira-rad: --cell takes a whole number from 1 to 64\n");
             return 2;
         }
     }
+    return 0;
+}
+
+// Reads the pattern in the program's colours, or in the look-up table asked for.
+bool ReadPictureSource(CVespiraDoc& doc, const char* in, const char* lutName)
+{
     if (!ReadPattern(doc, in))
-        return 1;
+        return false;
     if (lutName != nullptr) {
         ColourTable lut = doc.m_LutColors;
         if (!LoadLookupTable(lutName, lut))
-            return 1;
+            return false;
         // Brightness and contrast 127 leave a table as it is.
         doc.m_DisplayColors = lut;
     }
-    const QImage image = RenderPatternImage(doc, cell);
+    return true;
+}
+
+int ExportPng(CVespiraDoc& doc, const ProgramColours& colours, int argc, char** argv)
+{
+    const char* in = argv[2];
+    const char* out = argv[3];
+    PictureOptions options;
+    if (const int status = ReadPictureOptions(argc, argv, true, options); status != 0)
+        return status;
+    if (!ReadPictureSource(doc, in, options.lutName))
+        return 1;
+    const QImage image = RenderPatternImage(
+        doc, options.cell, options.targets ? std::optional(colours.selection) : std::nullopt);
     if (image.isNull()) {
         std::fprintf(stderr, "vespira-rad: the image would be too large; use a smaller --cell\n");
         return 1;
@@ -229,10 +265,20 @@ int ExportPng(CVespiraDoc& doc, int argc, char** argv)
                                                                                                : 1;
 }
 
-int ExportPdf(CVespiraDoc& doc, const RenderContext& context, const char* in, const char* out)
+int ExportPdf(CVespiraDoc& doc, const ProgramColours& colours, const CLiveScan& liveScan, int argc,
+              char** argv)
 {
-    if (!ReadPattern(doc, in))
+    const char* in = argv[2];
+    const char* out = argv[3];
+    PictureOptions options;
+    if (const int status = ReadPictureOptions(argc, argv, false, options); status != 0)
+        return status;
+    if (!ReadPictureSource(doc, in, options.lutName))
         return 1;
+    ViewOptions view;
+    view.overlay = options.targets;
+    const ToolState tools;
+    const RenderContext context{colours, view, tools, liveScan};
     // Drawn into memory first, so the file is written through the same byte-exact,
     // replace-on-success path as every other output.
     QByteArray pdf;
@@ -241,7 +287,7 @@ int ExportPdf(CVespiraDoc& doc, const RenderContext& context, const char* in, co
     if (drawn) {
         QPdfWriter writer(&buffer);
         writer.setCreator(QStringLiteral("vespira-rad"));
-        writer.setTitle(QString::fromLocal8Bit(in));
+        writer.setTitle(DisplayPath(FileNameOf(QByteArray(in))));
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
         drawn = PrintPatternPage(writer, doc, context, QGuiApplication::font());
@@ -266,7 +312,7 @@ int main(int argc, char** argv)
 
     // Gives the program's own folder, beside which the bundled look-up tables lie. A PDF
     // needs fonts, and fonts a GUI application; a file tool needs no display.
-    const bool pdf = command == "export" && argc == 4 && HasSuffix(argv[3], ".pdf");
+    const bool pdf = command == "export" && argc >= 4 && HasSuffix(argv[3], ".pdf");
     if (pdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app =
@@ -274,6 +320,11 @@ int main(int argc, char** argv)
             : std::make_unique<QCoreApplication>(argc, argv);
     CToolUi ui;
     DocumentServices services(ui);
+    // A picture of the pattern is coloured as the program would colour it.
+    const bool png = command == "export" && argc >= 4 && HasSuffix(argv[3], ".png");
+    const ProgramColours colours = png || pdf ? ProgramColoursForExport() : ProgramColours{};
+    if (png || pdf)
+        services.newGridColours = &colours.display;
     CVespiraDoc doc(services);
 
     if (command == "info" && argc == 3)
@@ -284,15 +335,10 @@ int main(int argc, char** argv)
         return ExportCsv(doc, argv[2], argv[3]);
     if (command == "recover")
         return RecoverCommand(doc, argc, argv);
-    if (command == "export" && argc >= 4 && HasSuffix(argv[3], ".png"))
-        return ExportPng(doc, argc, argv);
-    if (pdf) {
-        // The printed page with the program's start-up colours and switches.
-        const ProgramColours colours;
-        const ViewOptions options;
-        const ToolState tools;
-        return ExportPdf(doc, {colours, options, tools, services.liveScan}, argv[2], argv[3]);
-    }
+    if (png)
+        return ExportPng(doc, colours, argc, argv);
+    if (pdf)
+        return ExportPdf(doc, colours, services.liveScan, argc, argv);
     if (command == "export" && argc == 4 && IsExchangeExport(argv[3]))
         return ExportFormat(doc, argv[2], argv[3]);
     if (command == "targets")
