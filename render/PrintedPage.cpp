@@ -29,7 +29,7 @@ void DrawPrintedPage(QPainter& painter, const QRect& page, const CVespiraDoc& do
     const PatternLayout layout =
         ComputeLayout(kPrintLayout, kPrintPageSize, kPrintPageSize, metrics.height() + 1,
                       metrics.horizontalAdvance(QLatin1String(kStatisticsTitle)), window.Columns(),
-                      window.Rows());
+                      window.Rows(), doc.m_nZoom);
     CCellImage cells;
     cells.Compose(doc, context);
 
