@@ -2,6 +2,7 @@
 
 #include "app/CChildWindows.h"
 #include "app/CCommandRouter.h"
+#include "app/CUndoCommands.h"
 #include "app/CommandIds.h"
 #include "document/CVespiraDoc.h"
 #include "document/IHostUi.h"
@@ -41,7 +42,6 @@ CActiveViewCommands::CActiveViewCommands(CCommandRouter& commands, const CChildW
     Register(ID_ZOOM_OUT, &CVespiraView::OnZoomOut);
     Register(ID_ZOOM_RESET, &CVespiraView::OnZoomReset);
     Register(ID_CLEAR_ALL, &CVespiraView::OnClearAll);
-    Register(ID_EDIT_UNDO, &CVespiraView::OnEditUndo);
     Register(ID_EDIT_COPY, &CVespiraView::OnEditCopy);
     Register(ID_SEND_TARGETS, &CVespiraView::OnSendTargets);
     auto print = [this](int id, void (CActiveViewCommands::*command)(CVespiraView&)) {
@@ -54,6 +54,7 @@ CActiveViewCommands::CActiveViewCommands(CCommandRouter& commands, const CChildW
     print(ID_FILE_PRINT_DIRECT, &CActiveViewCommands::OnFilePrintDirect);
     print(ID_FILE_PRINT_PREVIEW, &CActiveViewCommands::OnFilePrintPreview);
     m_commands.SetCommandHandler(ID_FILE_PRINT_SETUP, [this]() { OnFilePrintSetup(); });
+    new CUndoCommands(m_commands, m_children, this);
     qApp->installEventFilter(this);
 }
 

@@ -13,7 +13,7 @@ class QPrinter;
 class QWidget;
 
 // The commands that act on the active pattern view: zoom, the overlay and header
-// switches, Clear All, Undo, Copy, Send targets and printing, with the printer that Print
+// switches, Clear All, Undo and Redo, Copy, Send targets and printing, with the printer that Print
 // Setup chooses for later prints; and the keypad's + and - for the zoom commands where
 // the shortcut map does not take them.
 class CActiveViewCommands : public QObject

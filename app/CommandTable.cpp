@@ -78,6 +78,8 @@ std::vector<CommandInfo> BuildTable()
     // Edit.
     add(ID_EDIT_UNDO, "&Undo\tCtrl+Z", "Undo the last action\nUndo",
         {Key(Qt::CTRL | Qt::Key_Z), Key(Qt::ALT | Qt::Key_Backspace)}, R::View);
+    add(ID_EDIT_REDO, "&Redo\tCtrl+Y", "Redo the last action undone\nRedo",
+        {Key(Qt::CTRL | Qt::Key_Y), Key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}, R::View);
     add(ID_CLEAR_ALL, "Clear All\tCtrl+DEL",
         "Clear all selected targets from radiography\tClear All", {Key(Qt::CTRL | Qt::Key_Delete)},
         R::View);
@@ -287,9 +289,9 @@ const std::vector<MenuInfo>& DocumentMenus()
           ID_EXPORT_TARGETS, ID_IMPORT_TARGETS, ID_SEPARATOR, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
           ID_FILE_PRINT_SETUP, ID_SEPARATOR, ID_FILE_MRU_FILE1, ID_SEPARATOR, ID_APP_EXIT}},
         {QStringLiteral("&Edit"),
-         {ID_EDIT_UNDO, ID_CLEAR_ALL, ID_SEPARATOR, ID_EDIT_COPY, ID_SEPARATOR, ID_ZOOM_IN,
-          ID_ZOOM_OUT, ID_ZOOM_RESET, ID_SEPARATOR, ID_OPTIONS, ID_ORIENTATION, ID_SEPARATOR,
-          ID_SEND_TARGETS}},
+         {ID_EDIT_UNDO, ID_EDIT_REDO, ID_CLEAR_ALL, ID_SEPARATOR, ID_EDIT_COPY, ID_SEPARATOR,
+          ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_RESET, ID_SEPARATOR, ID_OPTIONS, ID_ORIENTATION,
+          ID_SEPARATOR, ID_SEND_TARGETS}},
         {QStringLiteral("&View"),
          {ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_SEPARATOR, ID_VIEW_TARGET_LIST, ID_VIEW_TOOLBAR,
           ID_VIEW_STATUS_BAR, ID_SEPARATOR, ID_SHARE_LIVE_VIEW}},

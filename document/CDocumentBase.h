@@ -33,7 +33,7 @@ public:
     void SetPathName(const QByteArray& path);
 
     bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool modified = true);
+    virtual void SetModifiedFlag(bool modified = true);
 
     // Asked before the document closes: true lets the close go on.
     virtual bool SaveModified();

@@ -504,13 +504,8 @@ PatternReadResult ReadPattern(CVespiraDoc& doc, CPieceReader& reader)
             break;
         const int col = doc.ColumnOf(FloatAfter(line, "x:"));
         const int row = doc.RowOf(FloatAfter(line, "y:"));
+        // Outside any step: the history starts at the selection read.
         doc.SetScanTime(col, row, FloatAfter(line, "time:"));
-        // Undo starts at the selection read. Both arrays began as zeroes, so keeping the
-        // point just set equal spares a copy of the whole grid.
-        if (doc.IsInGrid(col, row)) {
-            const std::size_t at = static_cast<std::size_t>(doc.IndexOf(col, row));
-            doc.m_pUndoScanTime[at] = doc.m_pScanTime[at];
-        }
     }
     return PatternReadResult::Ok;
 }

@@ -3,6 +3,7 @@
 #include "base/FixedText.h"
 #include "base/FormatGmtNow.h"
 #include "document/CPatternFile.h"
+#include "document/CTargetHistory.h"
 #include "document/IScanJournal.h"
 
 #include <algorithm>
@@ -11,7 +12,8 @@
 #include <new>
 
 CVespiraDoc::CVespiraDoc(DocumentServices& services, QObject* parent)
-    : CDocumentBase(services.ui, parent), m_services(services)
+    : CDocumentBase(services.ui, parent), m_pHistory(std::make_unique<CTargetHistory>()),
+      m_services(services)
 {}
 
 CVespiraDoc::~CVespiraDoc()
@@ -128,11 +130,9 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
     const std::size_t count = static_cast<std::size_t>(grid.nXPoints) * grid.nYPoints;
     GridArray<std::int32_t> intensity;
     GridArray<float> scanTime;
-    GridArray<float> undoScanTime;
     try {
         intensity.assign(count, 0);
         scanTime.assign(count, 0.0f);
-        undoScanTime.assign(count, 0.0f);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -150,13 +150,14 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
     ResetViewState();
     m_pIntensity = std::move(intensity);
     m_pScanTime = std::move(scanTime);
-    m_pUndoScanTime = std::move(undoScanTime);
+    ResetHistory();
     // A new grid holds no selection; counting a million zeroes would tell the same.
     ++m_nSelectionGeneration;
     m_nScanCount = 0;
     m_dTotalScanTime = 0.0;
     CopyDisplaySettings(m_services.newGridColours != nullptr ? *m_services.newGridColours
                                                              : DisplaySettings{});
+    emit historyChanged();
     return true;
 }
 
@@ -207,8 +208,9 @@ void CVespiraDoc::OnCloseDocument()
         m_services.scanJournal->DocumentClosed(*this);
     m_pIntensity = {};
     m_pScanTime = {};
-    m_pUndoScanTime = {};
+    ResetHistory();
     RecountSelection();
+    emit historyChanged();
 }
 
 bool CVespiraDoc::SaveModified()
@@ -241,24 +243,93 @@ bool CVespiraDoc::SetPointIntensity(float x, float y, int value)
 
 void CVespiraDoc::ClearAll()
 {
-    m_pUndoScanTime = m_pScanTime;
+    BeginTargetStep(QStringLiteral("Clear All"));
+    m_pHistory->Reserve(static_cast<std::size_t>(
+        std::count_if(m_pScanTime.begin(), m_pScanTime.end(), [](float t) { return t != 0.0f; })));
+    for (std::size_t i = 0; i < m_pScanTime.size(); ++i)
+        if (m_pScanTime[i] != 0.0f)
+            m_pHistory->Record(static_cast<std::int32_t>(i), m_pScanTime[i], 0.0f);
     std::fill(m_pScanTime.begin(), m_pScanTime.end(), 0.0f);
     RecountSelection();
+    CommitStep();
 }
 
 void CVespiraDoc::Undo()
 {
-    m_pScanTime = m_pUndoScanTime;
+    ApplyHistory(m_pHistory->Undo(), true);
+}
+
+void CVespiraDoc::Redo()
+{
+    ApplyHistory(m_pHistory->Redo(), false);
+}
+
+void CVespiraDoc::ApplyHistory(const std::vector<TargetChange>& changes, bool undo)
+{
+    if (changes.empty())
+        return;
+    const std::size_t count = std::min(m_pScanTime.size(), static_cast<std::size_t>(PointCount()));
+    for (const TargetChange& change : changes)
+        if (change.index >= 0 && static_cast<std::size_t>(change.index) < count)
+            m_pScanTime[static_cast<std::size_t>(change.index)] =
+                undo ? change.before : change.after;
     RecountSelection();
+    FollowHistory();
+    emit historyChanged();
+}
+
+void CVespiraDoc::ResetHistory()
+{
+    m_pHistory->Clear();
+    // An unmodified pattern is its saved state.
+    if (!IsModified())
+        m_pHistory->MarkSaved();
+}
+
+void CVespiraDoc::FollowHistory()
+{
+    CDocumentBase::SetModifiedFlag(!m_pHistory->IsAtSaved());
+}
+
+void CVespiraDoc::SetModifiedFlag(bool modified)
+{
+    if (modified)
+        m_pHistory->ForgetSaved();
+    else
+        m_pHistory->MarkSaved();
+    CDocumentBase::SetModifiedFlag(modified);
+}
+
+void CVespiraDoc::BeginTargetStep(const QString& name)
+{
+    if (m_pHistory->IsOpen())
+        CommitStep();
+    m_pHistory->Open(name);
+}
+
+void CVespiraDoc::EndTargetStep()
+{
+    CommitStep();
+}
+
+bool CVespiraDoc::CommitStep()
+{
+    if (!m_pHistory->Commit())
+        return false;
+    FollowHistory();
+    emit historyChanged();
+    return true;
 }
 
 void CVespiraDoc::SetScanTime(int col, int row, float time)
 {
     if (!IsInGrid(col, row) || static_cast<std::size_t>(PointCount()) > m_pScanTime.size())
         return;
-    float& slot = m_pScanTime[static_cast<std::size_t>(IndexOf(col, row))];
+    const int index = IndexOf(col, row);
+    float& slot = m_pScanTime[static_cast<std::size_t>(index)];
     const float old = slot;
     slot = time;
+    m_pHistory->Record(index, old, time);
     ++m_nSelectionGeneration;
     // A non-finite time would stay in a running total after it is gone.
     if (!std::isfinite(old) || !std::isfinite(time) || !std::isfinite(m_dTotalScanTime)) {
@@ -271,17 +342,22 @@ void CVespiraDoc::SetScanTime(int col, int row, float time)
     m_dTotalScanTime += static_cast<double>(time) - static_cast<double>(old);
 }
 
-void CVespiraDoc::SetScanTimes(std::span<const PointTime> changes)
+void CVespiraDoc::SetScanTimes(std::span<const PointTime> changes, const QString& stepName)
 {
     if (changes.empty())
         return;
+    BeginTargetStep(stepName);
+    m_pHistory->Reserve(changes.size());
     const std::size_t count = std::min(m_pScanTime.size(), static_cast<std::size_t>(PointCount()));
     for (const PointTime& change : changes)
-        if (change.index >= 0 && static_cast<std::size_t>(change.index) < count)
-            m_pScanTime[static_cast<std::size_t>(change.index)] = change.time;
+        if (change.index >= 0 && static_cast<std::size_t>(change.index) < count) {
+            float& slot = m_pScanTime[static_cast<std::size_t>(change.index)];
+            m_pHistory->Record(change.index, slot, change.time);
+            slot = change.time;
+        }
     RecountSelection();
-    SetModifiedFlag(true);
-    StampModified();
+    if (CommitStep())
+        StampModified();
 }
 
 void CVespiraDoc::RecountSelection()

@@ -9,11 +9,15 @@
 #include "document/ScanGrid.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
+class CTargetHistory;
+struct TargetChange;
+
 // One radiography pattern: the scan grid, the intensity of every grid point, the
-// selection of targets with its undo copy, the measurement header and the view state
+// selection of targets with its undo history, the measurement header and the view state
 // all views of the pattern share. Views and the instrument link read and write the
 // fields directly, as the rest of the program expects.
 // One point's new scan time: its index in the grid arrays and the time (0: no target).
@@ -42,7 +46,6 @@ public:
     float m_fYInc = 0.0f;
     GridArray<std::int32_t> m_pIntensity;
     GridArray<float> m_pScanTime;
-    GridArray<float> m_pUndoScanTime;
 
     // Header.
     char m_szFileName[256] = "";
@@ -141,14 +144,25 @@ public:
 
     // Selection.
     bool IsTarget(int col, int row) const { return m_pScanTime[IndexOf(col, row)] != 0.0f; }
+    // Removes every target, as one step of the history.
     void ClearAll();
+    // One step of the target history back or forward; the modified flag follows, so
+    // coming back to the saved state leaves the pattern unmodified.
     void Undo();
-    // One point's scan time, keeping the running count and total up to date.
+    void Redo();
+    const CTargetHistory& History() const { return *m_pHistory; }
+    // A gesture's changes through SetScanTime between these two become one named step of
+    // the history; a gesture that changed nothing leaves no step.
+    void BeginTargetStep(const QString& name);
+    void EndTargetStep();
+    // One point's scan time, keeping the running count and total up to date; recorded in
+    // the open step, if any.
     void SetScanTime(int col, int row, float time);
     // Many points' scan times as one change of the targets (a list imported, targets
-    // removed or retimed in the target list): the pattern is marked modified and its
-    // modified stamp renewed. Indices outside the grid are skipped.
-    void SetScanTimes(std::span<const PointTime> changes);
+    // removed or retimed in the target list), one step of the history named stepName: the
+    // pattern is marked modified and its modified stamp renewed. Indices outside the grid
+    // are skipped.
+    void SetScanTimes(std::span<const PointTime> changes, const QString& stepName);
     // Counts the selection anew after m_pScanTime was written as a whole.
     void RecountSelection();
     // Scan times greater than 0, and the sum of all scan times in seconds; kept as the
@@ -162,11 +176,32 @@ public:
 
     DocumentServices& Services() const { return m_services; }
 
+    // A change outside the target history (a collected point, the header) makes the saved
+    // state unreachable by undo and redo; a save or load makes the current state the saved
+    // one.
+    void SetModifiedFlag(bool modified = true) override;
+    // A press of a selection tool on the grid marks the pattern modified even when it
+    // changes nothing; being no change, it leaves the saved state reachable by undo.
+    void MarkModifiedByPress() { CDocumentBase::SetModifiedFlag(true); }
+
 signals:
     // A single cell's intensity changed: every view of the pattern redraws that cell.
     void cellChanged(int col, int row);
+    // A step was added, undone or redone, or the history emptied: the Undo and Redo texts
+    // and the drawn targets follow.
+    void historyChanged();
 
 private:
+    // Writes the times of an undo (before) or redo (after) and keeps the counts.
+    void ApplyHistory(const std::vector<TargetChange>& changes, bool undo);
+    // An empty history, whose saved state is the current one while the pattern is
+    // unmodified.
+    void ResetHistory();
+    // The modified flag from the history's position.
+    void FollowHistory();
+    bool CommitStep();
+
+    std::unique_ptr<CTargetHistory> m_pHistory;
     DocumentServices& m_services;
     QString m_strSaveError;
     int m_nScanCount = 0;

@@ -58,7 +58,7 @@ bool GridFitsInMemory(const ScanGrid& grid, std::optional<std::uint64_t> availab
 {
     if (!available)
         return true;
-    // Intensity, selection and undo copy: 4 bytes a point each.
+    // Intensity and selection, 4 bytes a point each, and as much again for the undo history.
     const std::uint64_t arrays =
         static_cast<std::uint64_t>(grid.nXPoints) * static_cast<std::uint64_t>(grid.nYPoints) * 12;
     return *available >= kMemoryReserve && arrays <= *available - kMemoryReserve;

@@ -100,7 +100,7 @@ void CTargetListModel::RemoveRows(const std::vector<int>& rows)
     for (int row : rows)
         if (const int gridIndex = GridIndexOfRow(row); gridIndex >= 0)
             changes.push_back({gridIndex, 0.0f});
-    m_pDoc->SetScanTimes(changes);
+    m_pDoc->SetScanTimes(changes, QStringLiteral("Remove Targets"));
     Refresh();
 }
 
@@ -179,7 +179,7 @@ bool CTargetListModel::setData(const QModelIndex& index, const QVariant& value, 
     if (!time)
         return false;
     const PointTime change{gridIndex, *time};
-    m_pDoc->SetScanTimes({&change, 1});
+    m_pDoc->SetScanTimes({&change, 1}, QStringLiteral("Edit Scan Time"));
     Refresh();
     return true;
 }

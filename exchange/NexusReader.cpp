@@ -639,7 +639,6 @@ bool ReadMap(hid_t file, CVespiraDoc& doc, std::string& error, NexusMapInfo* inf
         }
     }
     doc.m_nMaxIntensity = maximum;
-    doc.m_pUndoScanTime = doc.m_pScanTime;
     doc.RecountSelection();
 
     const auto text = [](char* field, std::size_t size, const std::optional<std::string>& value) {

@@ -275,5 +275,5 @@ std::string DescribeProblems(const std::vector<CsvProblem>& problems, std::size_
 
 void ApplyTargetImport(CVespiraDoc& doc, const TargetImport& import)
 {
-    doc.SetScanTimes(import.targets);
+    doc.SetScanTimes(import.targets, QStringLiteral("Import"));
 }

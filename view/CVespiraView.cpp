@@ -37,6 +37,8 @@ CVespiraView::CVespiraView(CVespiraDoc& doc, const ViewContext& context, QWidget
     m_recolour.setInterval(kRecolourDelayMs);
     connect(&m_recolour, &QTimer::timeout, this, qOverload<>(&QWidget::update));
     connect(&m_doc, &CVespiraDoc::cellChanged, this, &CVespiraView::DrawCell);
+    // An undo or redo in another view of the pattern changes the targets drawn here.
+    connect(&m_doc, &CVespiraDoc::historyChanged, this, &CVespiraView::RequestRepaint);
 }
 
 CVespiraView::~CVespiraView()

@@ -76,6 +76,7 @@ public:
     void OnZoomReset();
     void OnClearAll();
     void OnEditUndo();
+    void OnEditRedo();
     // The view as it is on screen, the document's client size, as an image on the
     // clipboard.
     void OnEditCopy();

@@ -1,4 +1,4 @@
-// The view's commands: zoom, overlay and header switches, Clear All and Undo, Copy, Send
+// The view's commands: zoom, overlay and header switches, Clear All, Undo and Redo, Copy, Send
 // targets and Ctrl+wheel zoom.
 #include "base/FixedText.h"
 #include "display/ColourTransform.h"
@@ -65,7 +65,16 @@ void CVespiraView::OnClearAll()
 
 void CVespiraView::OnEditUndo()
 {
+    // A gesture under way ends first, so its step is the one taken back.
+    EndLostGesture();
     m_doc.Undo();
+    RequestRepaint();
+}
+
+void CVespiraView::OnEditRedo()
+{
+    EndLostGesture();
+    m_doc.Redo();
     RequestRepaint();
 }
 

@@ -14,6 +14,23 @@ namespace {
 constexpr int kMinLevel = 0;
 constexpr int kMaxLevel = 255;
 
+// The name of a gesture's step in the undo history.
+QString StepName(CursorTool tool)
+{
+    switch (tool) {
+    case CursorTool::Eraser:
+        return QStringLiteral("Eraser");
+    case CursorTool::Line:
+        return QStringLiteral("Line");
+    case CursorTool::Curve:
+        return QStringLiteral("Curve");
+    case CursorTool::Rectangle:
+        return QStringLiteral("Rectangle");
+    default:
+        return QStringLiteral("Point");
+    }
+}
+
 } // namespace
 
 CSelectionTools::CSelectionTools(CVespiraDoc& doc, const ViewContext& context, IPatternView& view)
@@ -76,6 +93,7 @@ void CSelectionTools::LeftPress(const PointerSpot& spot)
             m_context.options.overlay = true;
             m_view.RequestRepaint();
         }
+        m_doc.BeginTargetStep(StepName(m_tools.tool));
         if (m_tools.tool == CursorTool::Eraser)
             ErasePoint(spot.point);
         else if (m_tools.tool == CursorTool::Arrow || m_tools.tool == CursorTool::Line ||
@@ -84,7 +102,7 @@ void CSelectionTools::LeftPress(const PointerSpot& spot)
         m_tools.dragMode = DragMode::Selecting;
         m_tools.dragAnchor = spot.point;
         m_tools.dragCurrent = spot.point;
-        m_doc.SetModifiedFlag(true);
+        m_doc.MarkModifiedByPress();
     } else if (spot.onScale) {
         m_tools.dragMode = DragMode::ScaleAdjust;
         m_tools.dragAnchor = {spot.sx, spot.sy};
@@ -157,6 +175,7 @@ void CSelectionTools::LeftRelease(const PointerSpot& spot)
         m_view.RequestRepaint();
     }
     m_tools.dragMode = DragMode::None;
+    m_doc.EndTargetStep();
 }
 
 void CSelectionTools::EndLostGesture()
@@ -175,7 +194,9 @@ void CSelectionTools::Retime(const PointerSpot& spot)
     // With another value than the four tools the press selected nothing: the new target
     // is drawn, so the screen never hides one.
     const bool wasTarget = m_doc.IsTarget(spot.point.x, spot.point.y);
+    m_doc.BeginTargetStep(QStringLiteral("Scan Time"));
     m_doc.SetScanTime(spot.point.x, spot.point.y, m_tools.defaultScanTime);
+    m_doc.EndTargetStep();
     if (!wasTarget)
         m_view.DrawTarget(spot.point.x, spot.point.y);
     ShowStatus(&spot.point);

@@ -211,7 +211,8 @@ TEST_F(ExchangeTest, ExportedTargetsAndPatternsComeBackTheSame)
     ui.questionAnswers << 0;
     openAnswers << TempPath(QStringLiteral("t.csv"));
     map->SetScanTimes(
-        std::vector<PointTime>{{map->IndexOf(1, 2), 0.0f}, {map->IndexOf(3, 1), 0.0f}});
+        std::vector<PointTime>{{map->IndexOf(1, 2), 0.0f}, {map->IndexOf(3, 1), 0.0f}},
+        QStringLiteral("Remove Targets"));
     ASSERT_EQ(map->ScanCount(), 0);
     ASSERT_TRUE(commands->OnImportTargets(*map));
     EXPECT_TRUE(

@@ -45,9 +45,9 @@ TEST_F(ShellTest, DocumentMenusWhileAPatternWindowIsActive)
                            "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
                            "Recent File", "-", "E&xit"}));
     EXPECT_EQ(Texts(Menu("&Edit")),
-              (QStringList{"&Undo\tCtrl+Z", "Clear All\tCtrl+DEL", "-", "&Copy\tCtrl+C", "-",
-                           "Zoom &In\t+", "Zoom &Out\t-", "Zoom &Reset\tEsc", "-", "&Options",
-                           "Orientation", "-", "&Send targets\tEnd"}));
+              (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "Clear All\tCtrl+DEL", "-",
+                           "&Copy\tCtrl+C", "-", "Zoom &In\t+", "Zoom &Out\t-", "Zoom &Reset\tEsc",
+                           "-", "&Options", "Orientation", "-", "&Send targets\tEnd"}));
     EXPECT_EQ(Texts(Menu("&View")),
               (QStringList{"&Overlay of targets", "&Header Information", "-", "Target &List",
                            "&Toolbar", "&Status Bar", "-", "Share &Live View..."}));
@@ -99,6 +99,8 @@ TEST_F(ShellTest, AcceleratorTable)
     EXPECT_EQ(keys(ID_FILE_SAVE), QList<QKeySequence>{QKeySequence("Ctrl+S")});
     EXPECT_EQ(keys(ID_EDIT_UNDO),
               (QList<QKeySequence>{QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
+    EXPECT_EQ(keys(ID_EDIT_REDO),
+              (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
     EXPECT_EQ(keys(ID_EDIT_CUT),
               (QList<QKeySequence>{QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")}));
     EXPECT_EQ(keys(ID_EDIT_PASTE),
@@ -158,9 +160,10 @@ TEST_F(ShellTest, ViewCommandsReachTheActiveViewFromTheirKeys)
     Settle();
     frame->UpdateCommandUi();
     for (int id :
-         {ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_RESET, ID_CLEAR_ALL, ID_EDIT_UNDO, ID_EDIT_COPY,
-          ID_SEND_TARGETS, ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
+         {ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_RESET, ID_CLEAR_ALL, ID_EDIT_COPY, ID_SEND_TARGETS,
+          ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW})
         EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
+    EXPECT_FALSE(frame->Action(ID_EDIT_UNDO)->isEnabled()) << "nothing to undo yet";
     EXPECT_TRUE(frame->Action(ID_PROPERTIES)->isEnabled());
     EXPECT_TRUE(frame->Action(ID_PLOT_3D)->isEnabled());
 
@@ -185,6 +188,7 @@ TEST_F(ShellTest, ViewCommandsReachTheActiveViewFromTheirKeys)
     doc->SetScanTime(3, 0, 900.0f);
     QTest::keyClick(target, Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(doc->ScanCount(), 0);
+    EXPECT_TRUE(frame->Action(ID_EDIT_UNDO)->isEnabled()) << "at once, before the next event";
     QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(doc->ScanCount(), 1);
 

@@ -1,4 +1,5 @@
 #include "base/FixedText.h"
+#include "document/CTargetHistory.h"
 #include "tests/common/CRecordingView.h"
 #include "tests/document/TestPatterns.h"
 
@@ -230,25 +231,37 @@ TEST_F(DocumentTest, ClearAllAndUndo)
     doc->ClearAll();
     EXPECT_EQ(doc->ScanCount(), 0);
     EXPECT_DOUBLE_EQ(doc->TotalScanTime(), 0.0);
+    EXPECT_TRUE(doc->IsModified());
     doc->Undo();
     EXPECT_EQ(doc->m_pScanTime, selection);
     EXPECT_EQ(doc->ScanCount(), 2);
+    EXPECT_DOUBLE_EQ(doc->TotalScanTime(), 925.0);
     doc->Undo();
     EXPECT_EQ(doc->m_pScanTime, selection);
     EXPECT_FALSE(doc->IsModified());
 
-    // Targets picked after a Clear All go with the Undo.
+    // Targets picked after a Clear All are a step of their own: one Undo takes them back,
+    // the next the Clear All.
     doc->ClearAll();
-    doc->m_pScanTime[3] = 12.0f;
+    doc->BeginTargetStep(QStringLiteral("Point"));
+    doc->SetScanTime(3, 0, 12.0f);
+    doc->EndTargetStep();
+    doc->Undo();
+    EXPECT_EQ(doc->ScanCount(), 0);
     doc->Undo();
     EXPECT_EQ(doc->m_pScanTime, selection);
 
-    // A new pattern's undo copy is empty.
+    // A new pattern's history is empty.
     auto fresh = NewDoc(0.0f, 2.0f, 0.5f, 0.0f, 1.0f, 0.5f);
     ASSERT_TRUE(fresh);
-    fresh->m_pScanTime[4] = 900.0f;
+    EXPECT_FALSE(fresh->History().CanUndo());
+    fresh->BeginTargetStep(QStringLiteral("Point"));
+    fresh->SetScanTime(4, 0, 900.0f);
+    fresh->EndTargetStep();
     fresh->Undo();
     EXPECT_EQ(fresh->ScanCount(), 0);
+    EXPECT_EQ(std::count(fresh->m_pScanTime.begin(), fresh->m_pScanTime.end(), 0.0f),
+              fresh->PointCount());
 }
 
 TEST_F(DocumentTest, RunningCountAndTotalFollowEveryChange)

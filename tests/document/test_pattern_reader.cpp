@@ -1,6 +1,7 @@
 #include "base/FixedText.h"
 #include "base/NumberText.h"
 #include "document/CPatternFile.h"
+#include "document/CTargetHistory.h"
 #include "tests/document/TestPatterns.h"
 
 #include <QFile>
@@ -92,7 +93,7 @@ TEST_F(PatternReaderTest, ReadsTheExample)
     EXPECT_EQ(doc.m_nMaxIntensity, 63);
     EXPECT_FLOAT_EQ(doc.m_pScanTime[doc.IndexOf(1, 2)], 900.0f);
     EXPECT_EQ(doc.ScanCount(), 1);
-    EXPECT_EQ(doc.m_pUndoScanTime, doc.m_pScanTime);
+    EXPECT_FALSE(doc.History().CanUndo());
     EXPECT_STREQ(doc.m_szFileName, "sample.rad");
     EXPECT_STREQ(doc.m_szCreatedDate, "2003-03-02");
     EXPECT_STREQ(doc.m_szCreatedTime, " 8:07:06");
@@ -288,7 +289,11 @@ TEST_F(PatternReaderTest, DropsValuesAndTargetsOutsideTheGrid)
     EXPECT_EQ(doc.m_nMaxIntensity, 63);
     EXPECT_EQ(doc.ScanCount(), 1);
     EXPECT_FLOAT_EQ(doc.m_pScanTime[doc.IndexOf(1, 2)], 30.0f);
-    EXPECT_EQ(doc.m_pUndoScanTime, doc.m_pScanTime) << "undo starts at the selection read";
+    const auto read = doc.m_pScanTime;
+    doc.ClearAll();
+    doc.Undo();
+    EXPECT_EQ(doc.m_pScanTime, read) << "undo starts at the selection read";
+    EXPECT_FALSE(doc.History().CanUndo());
 }
 
 TEST_F(PatternReaderTest, ToleratesHeaderLinesWithoutTheirKeywords)
@@ -383,19 +388,30 @@ TEST_F(PatternReaderTest, HoldsNoMoreOfAFileThanItUses)
 TEST_F(PatternReaderTest, UndoBringsBackTheLoadedSelectionThenTheOneBeforeClearAll)
 {
     ASSERT_TRUE(Open(kExamplePattern));
+    const auto pick = [this](int col, int row, float time) {
+        doc.BeginTargetStep(QStringLiteral("Point"));
+        doc.SetScanTime(col, row, time);
+        doc.EndTargetStep();
+    };
     const auto loaded = doc.m_pScanTime;
-    doc.m_pScanTime[doc.IndexOf(0, 0)] = 30.0f;
+    pick(0, 0, 30.0f);
+    EXPECT_TRUE(doc.IsModified());
     doc.Undo();
     EXPECT_EQ(doc.m_pScanTime, loaded);
+    EXPECT_FALSE(doc.IsModified()) << "back at the selection read";
 
-    doc.m_pScanTime[doc.IndexOf(4, 0)] = 60.0f;
+    pick(4, 0, 60.0f);
     const auto beforeClear = doc.m_pScanTime;
     doc.ClearAll();
     EXPECT_EQ(doc.ScanCount(), 0);
-    doc.m_pScanTime[doc.IndexOf(2, 1)] = 5.0f;
+    pick(2, 1, 5.0f);
+    doc.Undo();
     doc.Undo();
     EXPECT_EQ(doc.m_pScanTime, beforeClear);
-    // Neither marks the pattern changed nor restamps it.
+    doc.Undo();
+    EXPECT_EQ(doc.m_pScanTime, loaded);
+    EXPECT_FALSE(doc.History().CanUndo()) << "nothing before the selection read";
+    // Clear All and Undo restamp nothing; back at the state read, the pattern is unchanged.
     EXPECT_FALSE(doc.IsModified());
     EXPECT_STREQ(doc.m_szModifiedDate, "2003-03-02");
     EXPECT_STREQ(doc.m_szModifiedTime, "14:20:00");

@@ -2,6 +2,7 @@
 
 #include "base/FixedText.h"
 #include "document/CPatternFile.h"
+#include "document/CTargetHistory.h"
 #include "tests/document/TestPatterns.h"
 #include "tests/exchange/Hdf5TestFiles.h"
 
@@ -213,8 +214,12 @@ TEST_F(NexusTest, ExportThenOpenGivesTheSamePattern)
                                source->m_pIntensity.begin()));
         EXPECT_TRUE(std::equal(back.m_pScanTime.begin(), back.m_pScanTime.end(),
                                source->m_pScanTime.begin()));
-        EXPECT_TRUE(std::equal(back.m_pUndoScanTime.begin(), back.m_pUndoScanTime.end(),
-                               source->m_pScanTime.begin()));
+        EXPECT_FALSE(back.History().CanUndo());
+        back.ClearAll();
+        back.Undo();
+        EXPECT_TRUE(std::equal(back.m_pScanTime.begin(), back.m_pScanTime.end(),
+                               source->m_pScanTime.begin()))
+            << "undo starts at the targets read";
         EXPECT_EQ(back.ScanCount(), source->ScanCount());
         EXPECT_EQ(back.m_nMaxIntensity,
                   std::max(63, *std::max_element(source->m_pIntensity.begin(),

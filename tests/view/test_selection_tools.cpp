@@ -1,3 +1,4 @@
+#include "document/CTargetHistory.h"
 #include "render/LineRule.h"
 #include "tests/common/CRecordingView.h"
 #include "tests/common/ViewTestSupport.h"
@@ -281,4 +282,51 @@ TEST_F(ToolsFixture, ClosedDocumentIsNeverWritten)
     tools->LeftPress(Grid(1, 1));
     EXPECT_EQ(state.tools.dragMode, DragMode::None);
     EXPECT_TRUE(doc->m_pScanTime.empty());
+}
+
+TEST_F(ToolsFixture, EachGestureIsOneNamedStepOfTheHistory)
+{
+    const CTargetHistory& history = doc->History();
+    Drag(CursorTool::Rectangle, {Grid(1, 1), Grid(2, 2)}, Grid(3, 2));
+    EXPECT_EQ(history.UndoName(), QStringLiteral("Rectangle"));
+    EXPECT_EQ(doc->ScanCount(), 6);
+
+    Drag(CursorTool::Curve, {Grid(5, 0), Grid(5, 1), Grid(6, 1)}, Grid(6, 2));
+    EXPECT_EQ(history.UndoName(), QStringLiteral("Curve"));
+    EXPECT_EQ(doc->ScanCount(), 10);
+    doc->Undo();
+    EXPECT_EQ(doc->ScanCount(), 6) << "one Undo takes the whole stroke back";
+
+    Drag(CursorTool::Eraser, {Grid(1, 1), Grid(2, 1)}, Grid(3, 1));
+    EXPECT_EQ(history.UndoName(), QStringLiteral("Eraser"));
+    EXPECT_EQ(doc->ScanCount(), 3);
+    Drag(CursorTool::Line, {Grid(0, 5)}, Grid(2, 5));
+    EXPECT_EQ(history.UndoName(), QStringLiteral("Line"));
+    Drag(CursorTool::Arrow, {Grid(7, 7)}, Grid(7, 7));
+    EXPECT_EQ(history.UndoName(), QStringLiteral("Point"));
+    state.tools.defaultScanTime = 12.5f;
+    tools->Retime(Grid(7, 7));
+    EXPECT_EQ(history.UndoName(), QStringLiteral("Scan Time"));
+    doc->Undo();
+    EXPECT_EQ(Time(7, 7), 900.0f);
+
+    // A press that changes nothing leaves no step, and Undo still finds the saved state.
+    doc->SetModifiedFlag(false);
+    const std::size_t steps = history.StepCount();
+    Drag(CursorTool::Arrow, {Grid(7, 7)}, Grid(7, 7));
+    EXPECT_EQ(history.StepCount(), steps);
+    EXPECT_TRUE(doc->IsModified()); // every press on the grid marks it
+    Drag(CursorTool::Arrow, {Grid(0, 0)}, Grid(0, 0));
+    doc->Undo();
+    EXPECT_FALSE(doc->IsModified());
+
+    // A gesture whose release never comes is a step when it ends.
+    state.tools.tool = CursorTool::Curve;
+    tools->LeftPress(Grid(4, 4));
+    tools->PointerMove(Grid(4, 5));
+    tools->EndLostGesture();
+    EXPECT_EQ(history.UndoName(), QStringLiteral("Curve"));
+    doc->Undo();
+    EXPECT_EQ(Time(4, 4), 0.0f);
+    EXPECT_EQ(Time(4, 5), 0.0f);
 }
