@@ -45,19 +45,19 @@ TEST_F(Plot3DDialogTest, ThreeByTwoPatternGivesTheWholeSequenceBottomRowFirst)
     C3DPlotDlg dialog(doc, state.plot3d, chart);
 
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("sample.rad"));
-    ASSERT_EQ(chart.calls.size(), 3u + 101u + 9u + 6u + 1u);
+    ASSERT_EQ(chart.calls.size(), 3u + 101u + 1u + 9u + 6u + 1u);
     EXPECT_EQ(Calls(chart.calls.begin(), chart.calls.begin() + 3),
               (Calls{"SetAxisTitle(X, \"X-axis  d = 1 [mm]\")",
                      "SetAxisTitle(Y, \"Y-axis  d = 0.5 [mm]\")", "SetAxisTitle(Z, \"\")"}));
     EXPECT_EQ(chart.CallsStartingWith("SetFillColour").size(), 101u);
-    EXPECT_EQ(
-        Calls(chart.calls.begin() + 104, chart.calls.end()),
-        (Calls{"SetBatching(true)", "SetColumnCount(3)", "SetRowCount(2)", "SetFirstX(-1)",
-               "SetFirstY(2)", "SetHoleValue(-1)", "SetGridMode(1)", "SetXStep(1)", "SetYStep(0.5)",
-               // Array row 0 is the top row: chart row 2.
-               "SetValue(1, 2, 10)", "SetValue(2, 2, 20)", "SetValue(3, 2, 30)",
-               "SetValue(1, 1, 40)", "SetValue(2, 1, 50)", "SetValue(3, 1, 60)",
-               "SetBatching(false)"}));
+    EXPECT_EQ(Calls(chart.calls.begin() + 104, chart.calls.end()),
+              (Calls{"SetColourRange(0, 63)", "SetBatching(true)", "SetColumnCount(3)",
+                     "SetRowCount(2)", "SetFirstX(-1)", "SetFirstY(2)", "SetHoleValue(-1)",
+                     "SetGridMode(1)", "SetXStep(1)", "SetYStep(0.5)",
+                     // Array row 0 is the top row: chart row 2.
+                     "SetValue(1, 2, 10)", "SetValue(2, 2, 20)", "SetValue(3, 2, 30)",
+                     "SetValue(1, 1, 40)", "SetValue(2, 1, 50)", "SetValue(3, 1, 60)",
+                     "SetBatching(false)"}));
 }
 
 TEST_F(Plot3DDialogTest, AxisTitlesTakeTheDecimalsOfTheirIncrement)
@@ -101,7 +101,7 @@ TEST_F(Plot3DDialogTest, StoredViewIsAppliedOnlyWhileItsFlagIsOn)
     state.plot3d.present = true;
     CRecordingChart chart;
     C3DPlotDlg dialog(doc, state.plot3d, chart);
-    EXPECT_EQ(Calls(chart.calls.begin() + 104, chart.calls.begin() + 110),
+    EXPECT_EQ(Calls(chart.calls.begin() + 105, chart.calls.begin() + 111),
               (Calls{"SetViewValue(Perspective, 110)", "SetViewValue(XRotation, 30)",
                      "SetViewValue(YRotation, 5)", "SetViewValue(ZRotation, -60)",
                      "SetContourLevels(20)", "SetBatching(true)"}));
