@@ -2,11 +2,15 @@
 #include "plot3d/C3DPlotDlg.h"
 #include "plot3d/Chart3DLoad.h"
 #include "plot3d/Plot3DLayout.h"
+#include "plot3d/Plot3DSettings.h"
+#include "plot3d/Plot3DWindowSize.h"
 #include "tests/common/CFakeHostUi.h"
 #include "tests/common/CRecordingChart.h"
 #include "tests/common/TestProgram.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -167,6 +171,52 @@ TEST_F(Plot3DDialogTest, SingleColumnOrRowTakesTheIncrementAsItsStep)
     C3DPlotDlg dialog(doc, state.plot3d, chart);
     EXPECT_EQ(chart.CallsStartingWith("SetXStep"), Calls{"SetXStep(0.5)"});
     EXPECT_EQ(chart.CallsStartingWith("SetYStep"), Calls{"SetYStep(1)"});
+}
+
+// Not 438 x 350 on any screen: two thirds of it, then the size the user left, whichever
+// way the window was closed.
+TEST_F(Plot3DDialogTest, OpensLargeAndRemembersTheLastSize)
+{
+    MakePattern(ScanGrid{2, 2, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f});
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    {
+        CRecordingChart chart(true);
+        C3DPlotDlg dialog(doc, state.plot3d, chart);
+        dialog.show();
+        EXPECT_EQ(dialog.size(), Plot3DWindowSize(Plot3DSettings{}, screen));
+        EXPECT_GE(dialog.width(), screen.width() / 2);
+        dialog.resize(640, 420);
+        dialog.CancelButton()->click();
+    }
+    EXPECT_FALSE(state.plot3d.present);
+    EXPECT_EQ(state.plot3d.windowWidth, 640);
+    EXPECT_EQ(state.plot3d.windowHeight, 420);
+    {
+        CRecordingChart chart(true);
+        C3DPlotDlg dialog(doc, state.plot3d, chart);
+        dialog.show();
+        EXPECT_EQ(dialog.size(), QSize(640, 420));
+        dialog.resize(700, 500);
+        dialog.OkButton()->click();
+    }
+    EXPECT_EQ(state.plot3d.windowWidth, 700);
+    EXPECT_EQ(state.plot3d.windowHeight, 500);
+    // A size kept on a larger screen is brought onto this one.
+    state.plot3d.windowWidth = screen.width() + 500;
+    state.plot3d.windowHeight = screen.height() + 500;
+    CRecordingChart chart(true);
+    C3DPlotDlg dialog(doc, state.plot3d, chart);
+    EXPECT_EQ(dialog.size(), screen);
+}
+
+// The surface's colours span the 2D view's colour range, taken from the document.
+TEST_F(Plot3DDialogTest, ChartGetsTheDocumentsColourRange)
+{
+    MakePattern(ScanGrid{2, 2, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f});
+    doc.m_nMaxIntensity = 4095;
+    CRecordingChart chart;
+    C3DPlotDlg dialog(doc, state.plot3d, chart);
+    EXPECT_EQ(chart.CallsStartingWith("SetColourRange"), Calls{"SetColourRange(0, 4095)"});
 }
 
 TEST(Plot3DLayoutTest, ButtonsFollowTheWidthRule)
