@@ -41,13 +41,13 @@ namespace {
 constexpr float kInitialTurn = -40.0f;
 constexpr float kInitialTilt = 25.0f;
 constexpr float kInitialZoom = 70.0f;
-// The camera looks a little below the box's centre: the labels and titles along the
-// bottom edges need more room than the top.
+// The camera looks below the box's centre: the labels and titles along the bottom edges
+// need more room than the top.
 constexpr float kTargetHeight = -0.7f;
 constexpr int kLabelPointSize = 40;
 // A grid larger than this is refused rather than allocated (a pattern never comes near).
 constexpr long long kMaxPoints = 64LL * 1024 * 1024;
-// Labelled values an axis gets at most, besides its ends.
+// Round steps a position axis and the intensity axis are divided into at most.
 constexpr int kMaxAxisSegments = 5;
 constexpr int kMaxIntensitySegments = 8;
 // Room between the surface's box and the edges the labels stand on, so the labels of two
@@ -458,6 +458,7 @@ void CChart3D::Redraw()
     if (m_nColumns < 1 || m_nRows < 1 ||
         static_cast<long long>(m_nColumns) * m_nRows > kMaxPoints) {
         m_pSeries->dataProxy()->resetArray(array);
+        ApplyGradient();
         return;
     }
 
