@@ -33,6 +33,8 @@ const QString kXRotation = QStringLiteral("XRotation");
 const QString kYRotation = QStringLiteral("YRotation");
 const QString kZRotation = QStringLiteral("ZRotation");
 const QString kImageOrientation = QStringLiteral("ImageOrientation");
+const QString kPlot3DWidth = QStringLiteral("Plot3DWidth");
+const QString kPlot3DHeight = QStringLiteral("Plot3DHeight");
 } // namespace Key
 
 } // namespace
@@ -100,6 +102,8 @@ SettingsReadResult CSettings::Read(ProgramState& state, ShowState startShow) con
         plot3d.present = true;
     }
     ReadInt(s, Key::kImageOrientation, state.view.orientation);
+    ReadInt(s, Key::kPlot3DWidth, plot3d.windowWidth);
+    ReadInt(s, Key::kPlot3DHeight, plot3d.windowHeight);
     s.endGroup();
     return result;
 }
@@ -140,6 +144,10 @@ bool CSettings::Write(const ProgramState& state) const
         s.setValue(Key::kZRotation, plot3d.zRotation);
     }
     integer(Key::kImageOrientation, state.view.orientation);
+    if (plot3d.windowWidth > 0 && plot3d.windowHeight > 0) {
+        integer(Key::kPlot3DWidth, plot3d.windowWidth);
+        integer(Key::kPlot3DHeight, plot3d.windowHeight);
+    }
     s.endGroup();
     s.sync();
     return s.status() == QSettings::NoError;

@@ -50,7 +50,8 @@ public:
     SettingsReadResult Read(ProgramState& state, ShowState startShow = ShowState::Default) const;
 
     // Step 2 of shutdown: writes the values in the stated order, the 3D ones only while
-    // the 3D flag is set. False when the file could not be written (callers ignore it).
+    // the 3D flag is set, the 3D window's size once it was closed. False when the file could not be
+    // written (callers ignore it).
     bool Write(const ProgramState& state) const;
 
     // Paths as bytes: one that is not UTF-8 is stored as a byte array.

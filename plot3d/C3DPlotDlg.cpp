@@ -5,17 +5,20 @@
 #include "plot3d/IChart3D.h"
 #include "plot3d/Plot3DLayout.h"
 #include "plot3d/Plot3DSettings.h"
+#include "plot3d/Plot3DWindowSize.h"
 
-#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 
 namespace {
 
-// The window's first size, 292 by 200 dialog units in the dialog's font.
-QSize InitialSize(const QFontMetrics& metrics)
+// The free area of the screen the window opens on: its parent's, or the main one.
+QSize AvailableArea(const QWidget* parent)
 {
-    return {292 * metrics.averageCharWidth() / 4, 200 * metrics.height() / 8};
+    const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry().size() : QSize();
 }
 
 void Place(QWidget* widget, const Plot3DLayout::Box& box)
@@ -48,7 +51,8 @@ C3DPlotDlg::C3DPlotDlg(CVespiraDoc& doc, Plot3DSettings& settings, IChart3D& cha
         widget->setParent(this);
 
     OnInitDialog();
-    resize(InitialSize(fontMetrics()));
+    setMinimumSize(kMinPlot3DWindowSize.boundedTo(AvailableArea(parent)));
+    resize(Plot3DWindowSize(m_settings, AvailableArea(parent)));
 }
 
 void C3DPlotDlg::OnInitDialog()
@@ -61,6 +65,16 @@ void C3DPlotDlg::accept()
 {
     ReadChart3DView(m_chart, m_settings);
     QDialog::accept();
+}
+
+void C3DPlotDlg::done(int result)
+{
+    const QSize size = isMaximized() || isFullScreen() ? normalGeometry().size() : this->size();
+    if (size.isValid() && !size.isEmpty()) {
+        m_settings.windowWidth = size.width();
+        m_settings.windowHeight = size.height();
+    }
+    QDialog::done(result);
 }
 
 void C3DPlotDlg::OnPrint()

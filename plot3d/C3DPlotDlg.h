@@ -21,6 +21,8 @@ public:
                QWidget* parent = nullptr);
 
     void accept() override;
+    // Closing in any way keeps the window's size for the next plot.
+    void done(int result) override;
 
     QPushButton* OkButton() const { return m_pOk; }
     QPushButton* CancelButton() const { return m_pCancel; }

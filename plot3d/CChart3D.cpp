@@ -3,6 +3,8 @@
 #include "base/DecimalPlaces.h"
 #include "display/ColourTransform.h"
 #include "document/IHostUi.h"
+#include "plot3d/AxisTicks.h"
+#include "plot3d/CAxisTickFormatter.h"
 #include "plot3d/SurfaceThinning.h"
 
 #include <QtDataVisualization/Q3DCamera>
@@ -16,6 +18,7 @@
 
 #include <QActionGroup>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QOffscreenSurface>
@@ -37,10 +40,19 @@ namespace {
 // The view the chart opens in before the user has kept one.
 constexpr float kInitialTurn = -40.0f;
 constexpr float kInitialTilt = 25.0f;
-constexpr float kInitialZoom = 100.0f;
-constexpr int kLabelPointSize = 64;
+constexpr float kInitialZoom = 70.0f;
+// The camera looks below the box's centre: the labels and titles along the bottom edges
+// need more room than the top.
+constexpr float kTargetHeight = -0.7f;
+constexpr int kLabelPointSize = 40;
 // A grid larger than this is refused rather than allocated (a pattern never comes near).
 constexpr long long kMaxPoints = 64LL * 1024 * 1024;
+// Round steps a position axis and the intensity axis are divided into at most.
+constexpr int kMaxAxisSegments = 5;
+constexpr int kMaxIntensitySegments = 8;
+// Room between the surface's box and the edges the labels stand on, so the labels of two
+// axes meeting at a corner stay apart.
+constexpr float kLabelMargin = 0.35f;
 // A right click that moves less than this opens the menu; more is a drag.
 constexpr int kClickSlop = 4;
 // Longest side of the picture rendered for printing.
@@ -76,6 +88,12 @@ double FiniteOr(double value, double fallback)
     return std::isfinite(value) ? value : fallback;
 }
 
+// The finest difference the labels of a position axis show: its increment's decimals.
+double PositionResolution(double step)
+{
+    return std::pow(10.0, -DecimalPlaces(static_cast<float>(std::abs(step))));
+}
+
 } // namespace
 
 // The surface window: counts its frames for the dialog's first frame and the tests.
@@ -89,6 +107,12 @@ public:
 protected:
     bool event(QEvent* event) override
     {
+        // A click, drag or wheel in the chart gives this window the keyboard focus; its
+        // keys belong to the dialog all the same (Escape, Enter, Tab).
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+            m_chart.ForwardKey(static_cast<QKeyEvent&>(*event));
+            return true;
+        }
         const bool handled = Q3DSurface::event(event);
         if (event->type() == QEvent::UpdateRequest && isExposed())
             m_chart.OnFrameDrawn();
@@ -176,6 +200,7 @@ CChart3D::CChart3D(IHostUi& ui, int samples, QWidget* parent) : QWidget(parent),
     format.setSamples(samples);
     m_pSurface = new CSurfaceWindow(*this, format);
     m_pSurface->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
+    m_pSurface->setMargin(kLabelMargin);
     m_pSurface->setSelectionMode(QAbstract3DGraph::SelectionNone);
     Q3DTheme* theme = m_pSurface->activeTheme();
     theme->setType(Q3DTheme::ThemeQt);
@@ -183,9 +208,17 @@ CChart3D::CChart3D(IHostUi& ui, int samples, QWidget* parent) : QWidget(parent),
     QFont font = theme->font();
     font.setPointSize(kLabelPointSize);
     theme->setFont(font);
-    m_pSurface->setAxisX(new QValue3DAxis);
-    m_pSurface->setAxisY(new QValue3DAxis);
-    m_pSurface->setAxisZ(new QValue3DAxis);
+    for (std::size_t i = 0; i < m_formatters.size(); ++i) {
+        auto* axis = new QValue3DAxis;
+        m_formatters[i] = new CAxisTickFormatter;
+        axis->setFormatter(m_formatters[i]);
+        if (i == 0)
+            m_pSurface->setAxisX(axis);
+        else if (i == 1)
+            m_pSurface->setAxisY(axis);
+        else
+            m_pSurface->setAxisZ(axis);
+    }
     m_pSurface->axisX()->setTitleVisible(true);
     m_pSurface->axisZ()->setTitleVisible(true);
 
@@ -195,6 +228,7 @@ CChart3D::CChart3D(IHostUi& ui, int samples, QWidget* parent) : QWidget(parent),
     m_pSurface->setActiveInputHandler(input);
     m_pSurface->scene()->activeCamera()->setCameraPosition(kInitialTurn, kInitialTilt,
                                                            kInitialZoom);
+    m_pSurface->scene()->activeCamera()->setTarget(QVector3D(0.0f, kTargetHeight, 0.0f));
 
     m_pSeries = new QSurface3DSeries(new QSurfaceDataProxy);
     m_pSeries->setDrawMode(QSurface3DSeries::DrawSurface);
@@ -241,6 +275,25 @@ void CChart3D::SetFillColour(int style, COLORREF colour)
         return;
     m_fillColours[static_cast<std::size_t>(style)] = colour;
     ScheduleRedraw();
+}
+
+void CChart3D::SetColourRange(double low, double high)
+{
+    if (!std::isfinite(low) || !std::isfinite(high))
+        return;
+    m_bColourRange = true;
+    m_fColourLow = low;
+    m_fColourHigh = high;
+    ScheduleRedraw();
+}
+
+void CChart3D::ForwardKey(QKeyEvent& event)
+{
+    // Sent to the container, a key goes up the widgets to the dialog like any other.
+    QKeyEvent copy(event.type(), event.key(), event.modifiers(), event.text(), event.isAutoRepeat(),
+                   static_cast<quint16>(event.count()));
+    QCoreApplication::sendEvent(m_pContainer, &copy);
+    event.setAccepted(copy.isAccepted());
 }
 
 void CChart3D::SetViewValue(ViewValue which, double value)
@@ -401,21 +454,17 @@ std::vector<double> CChart3D::ValuesWithoutHoles() const
 void CChart3D::Redraw()
 {
     m_bRedrawPending = false;
-    ApplyGradient();
     auto* array = new QSurfaceDataArray;
     if (m_nColumns < 1 || m_nRows < 1 ||
         static_cast<long long>(m_nColumns) * m_nRows > kMaxPoints) {
         m_pSeries->dataProxy()->resetArray(array);
+        ApplyGradient();
         return;
     }
 
     const ThinnedGrid grid = ThinGrid(ValuesWithoutHoles(), m_nColumns, m_nRows, kMaxSurfaceSide);
     const std::vector<float> xs = AxisPositions(grid.columnIndex, m_fFirstX, m_fXStep);
     const std::vector<float> ys = AxisPositions(grid.rowIndex, m_fFirstY, m_fYStep);
-    const auto [low, high] = std::minmax_element(grid.values.begin(), grid.values.end());
-    const float lowest = static_cast<float>(*low);
-    const float highest = static_cast<float>(*high);
-
     array->reserve(static_cast<qsizetype>(ys.size()));
     for (std::size_t r = 0; r < ys.size(); ++r) {
         const std::size_t sourceRow = std::min(r, static_cast<std::size_t>(grid.rows) - 1);
@@ -430,31 +479,92 @@ void CChart3D::Redraw()
         array->append(row);
     }
 
-    m_pSurface->axisX()->setLabelFormat(
-        QStringLiteral("%.%1f").arg(DecimalPlaces(static_cast<float>(m_fXStep))));
-    m_pSurface->axisZ()->setLabelFormat(
-        QStringLiteral("%.%1f").arg(DecimalPlaces(static_cast<float>(m_fYStep))));
-    m_pSurface->axisY()->setLabelFormat(QStringLiteral("%.0f"));
+    SetUpAxes(grid.values, xs, ys);
+    // The colours lie along the intensity axis just set.
+    ApplyGradient();
+    m_pSeries->dataProxy()->resetArray(array);
+}
+
+void CChart3D::SetUpAxes(const std::vector<double>& values, const std::vector<float>& xs,
+                         const std::vector<float>& ys)
+{
     m_pSurface->axisX()->setRange(std::min(xs.front(), xs.back()), std::max(xs.front(), xs.back()));
     m_pSurface->axisZ()->setRange(std::min(ys.front(), ys.back()), std::max(ys.front(), ys.back()));
-    // A flat pattern still gets an axis one count high, so its level colour shows.
-    m_pSurface->axisY()->setRange(lowest, highest > lowest ? highest : lowest + 1.0f);
-    m_pSeries->dataProxy()->resetArray(array);
+    // Positions: the first and last grid point labelled, in the increments' decimals.
+    const double lastX = m_fFirstX + (m_nColumns - 1) * m_fXStep;
+    const double lastY = m_fFirstY + (m_nRows - 1) * m_fYStep;
+    m_formatters[0]->SetTicks(
+        ChooseAxisTicks(m_fFirstX, lastX, PositionResolution(m_fXStep), kMaxAxisSegments));
+    m_formatters[2]->SetTicks(
+        ChooseAxisTicks(m_fFirstY, lastY, PositionResolution(m_fYStep), kMaxAxisSegments));
+
+    // Intensity: the colour range and every value, so the colours are those of the 2D
+    // view and a flat pattern stands at its own labelled height.
+    const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+    double low = *lowest;
+    double high = *highest;
+    if (m_bColourRange) {
+        low = std::min(low, m_fColourLow);
+        high = std::max(high, m_fColourHigh);
+    }
+    AxisTicks ticks = ChooseAxisTicks(low, high, 1.0, kMaxIntensitySegments);
+    if (high <= low) {
+        high = low + 1.0;
+        ticks.values = {low};
+    }
+    m_formatters[1]->SetTicks(std::move(ticks));
+    m_pSurface->axisY()->setRange(static_cast<float>(low), static_cast<float>(high));
+
+    const QValue3DAxis* x = m_pSurface->axisX();
+    const QValue3DAxis* z = m_pSurface->axisZ();
+    const float ratio = (x->max() - x->min()) / (z->max() - z->min());
+    m_pSurface->setHorizontalAspectRatio(
+        std::isfinite(ratio) ? std::clamp(ratio, 1.0f / kMaxSideRatio, kMaxSideRatio) : 1.0f);
 }
 
 void CChart3D::ApplyGradient()
 {
-    // A stepped gradient: n equal bands, level k in the fill-style colour at its share of
-    // 0..100 (the first level takes style 0, the last style 100).
+    // A stepped gradient over the intensity axis: the colour range in n equal bands, level
+    // k in the fill-style colour at its share of 0..100 (the first level takes style 0, the
+    // last style 100); below the range the first colour, above it the last.
     const int n = m_nContourLevels;
-    constexpr double kEdge = 1e-4;
-    QLinearGradient gradient(0.0, 0.0, 0.0, 1.0);
-    for (int k = 0; k < n; ++k) {
+    const auto colour = [this, n](int k) {
         const int share = n > 1 ? (k * 100 + (n - 1) / 2) / (n - 1) : 0;
-        const QColor colour = ToQColor(m_fillColours[static_cast<std::size_t>(share)]);
-        gradient.setColorAt(static_cast<double>(k) / n, colour);
-        gradient.setColorAt(k + 1 < n ? static_cast<double>(k + 1) / n - kEdge : 1.0, colour);
+        return ToQColor(m_fillColours[static_cast<std::size_t>(share)]);
+    };
+    const QValue3DAxis* axis = m_pSurface->axisY();
+    const double axisLow = axis->min();
+    const double axisSpan = static_cast<double>(axis->max()) - axisLow;
+    double low = axisLow;
+    double high = axis->max();
+    if (m_bColourRange) {
+        low = m_fColourLow;
+        high = m_fColourHigh;
     }
+    // Where on the axis (0 to 1) a share of the colour range lies.
+    const auto at = [&](double share) {
+        const double position =
+            axisSpan > 0.0 ? (low + share * (high - low) - axisLow) / axisSpan : 0.0;
+        return std::clamp(position, 0.0, 1.0);
+    };
+
+    QLinearGradient gradient(0.0, 0.0, 0.0, 1.0);
+    if (!(high > low)) {
+        // No range: every value takes the first colour, as in the 2D view.
+        gradient.setColorAt(0.0, colour(0));
+        gradient.setColorAt(1.0, colour(0));
+        m_pSeries->setBaseGradient(gradient);
+        return;
+    }
+    constexpr double kEdge = 1e-4;
+    gradient.setColorAt(0.0, colour(0));
+    for (int k = 0; k < n; ++k) {
+        const double from = at(static_cast<double>(k) / n);
+        const double to = at(static_cast<double>(k + 1) / n);
+        gradient.setColorAt(from, colour(k));
+        gradient.setColorAt(k + 1 < n ? std::max(from, to - kEdge) : to, colour(k));
+    }
+    gradient.setColorAt(1.0, colour(n - 1));
     m_pSeries->setBaseGradient(gradient);
 }
 

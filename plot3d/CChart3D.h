@@ -8,8 +8,10 @@
 #include <array>
 #include <vector>
 
+class CAxisTickFormatter;
 class IHostUi;
 class Q3DSurface;
+class QKeyEvent;
 class QMenu;
 class QSurface3DSeries;
 
@@ -25,6 +27,9 @@ public:
     // Beyond this many points a side the surface is thinned for drawing (the chart keeps
     // every value).
     static constexpr int kMaxSurfaceSide = 200;
+    // The surface is never drawn more than this many times as wide as deep or as deep as
+    // wide, so a single row or column is a band that can be read, not a line.
+    static constexpr float kMaxSideRatio = 3.0f;
     // Level counts offered by the chart's menu.
     static constexpr std::array<int, 5> kLevelChoices = {5, 10, 20, 50, 100};
     static constexpr int kMaxContourLevels = 100;
@@ -41,6 +46,7 @@ public:
     QWidget* Widget() override { return this; }
     void SetAxisTitle(Axis axis, const std::string& title) override;
     void SetFillColour(int style, COLORREF colour) override;
+    void SetColourRange(double low, double high) override;
     void SetViewValue(ViewValue which, double value) override;
     double GetViewValue(ViewValue which) const override;
     void SetContourLevels(int levels) override;
@@ -75,7 +81,10 @@ private:
     friend class CSurfaceWindow;
     void ScheduleRedraw();
     void Redraw();
+    void SetUpAxes(const std::vector<double>& values, const std::vector<float>& xs,
+                   const std::vector<float>& ys);
     void ApplyGradient();
+    void ForwardKey(QKeyEvent& event);
     void ShowLevelsMenu(const QPoint& globalPos);
     std::vector<double> ValuesWithoutHoles() const;
     void OnFrameDrawn();
@@ -85,7 +94,13 @@ private:
     QSurface3DSeries* m_pSeries = nullptr;
     QWidget* m_pContainer = nullptr;
 
+    std::array<CAxisTickFormatter*, 3> m_formatters{};
+
     std::array<COLORREF, kFillStyleCount> m_fillColours{};
+    // The intensities the fill colours span; unset, the values' own range.
+    bool m_bColourRange = false;
+    double m_fColourLow = 0.0;
+    double m_fColourHigh = 0.0;
     int m_nContourLevels = kDefaultContourLevels;
     // The last written view values, given back while the camera still shows them: the
     // camera keeps single precision, and cannot roll (the Y rotation).

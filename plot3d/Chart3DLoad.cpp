@@ -1,4 +1,5 @@
 #include "plot3d/Chart3DLoad.h"
+#include "plot3d/Plot3DColourRange.h"
 #include "plot3d/Plot3DSettings.h"
 
 #include "base/DecimalPlaces.h"
@@ -37,6 +38,8 @@ void LoadChart3D(IChart3D& chart, const CVespiraDoc& doc, const Plot3DSettings& 
 
     for (int i = 0; i < IChart3D::kFillStyleCount; ++i)
         chart.SetFillColour(i, doc.m_DisplayColors[static_cast<std::size_t>(i * 255 / 100)]);
+    const Plot3DColourRange range = ChartColourRange(doc);
+    chart.SetColourRange(range.low, range.high);
 
     if (settings.present) {
         chart.SetViewValue(View::Perspective, settings.perspective);

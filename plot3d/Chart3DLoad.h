@@ -11,8 +11,9 @@ struct Plot3DSettings;
 std::string AxisTitle(const char* axisName, float increment);
 
 // Fills the chart with a pattern: axis titles, the 101 fill-style colours from the
-// document's colour table, the stored view (only while settings.present), then the grid
-// data in one batch, row 1 of the chart being the pattern's bottom row.
+// document's colour table and the range they span (that of the 2D view), the stored view (only
+// while settings.present), then the grid data in one batch, row 1 of the chart being the pattern's
+// bottom row.
 void LoadChart3D(IChart3D& chart, const CVespiraDoc& doc, const Plot3DSettings& settings);
 
 // Takes the view the user left the chart in, to be applied to the next plot.

@@ -35,6 +35,9 @@ public:
     virtual void SetAxisTitle(Axis axis, const std::string& title) = 0;
     // Colour of fill style 0 to 100; the contour levels take their colours from these.
     virtual void SetFillColour(int style, COLORREF colour) = 0;
+    // Intensities from low to high take the fill styles' colours 0 to 100 evenly; below
+    // low the first, from high up the last (the pattern's own range plays no part).
+    virtual void SetColourRange(double low, double high) = 0;
 
     // The view the user sees, as four values that give the same view when written back.
     virtual void SetViewValue(ViewValue which, double value) = 0;

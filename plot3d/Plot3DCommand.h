@@ -9,6 +9,9 @@ class QWidget;
 // where the display has no OpenGL.
 void Open3DPlot(CVespiraDoc& doc, Plot3DSettings& settings, IHostUi& ui, QWidget* parent);
 
+// Hands memory freed by a closed chart back to the system.
+void GiveBackFreedMemory();
+
 // The message of a display without OpenGL.
 inline constexpr char kNoOpenGLMessage[] =
     "The 3D plot needs OpenGL, which is not available on this display.";

@@ -10,4 +10,8 @@ struct Plot3DSettings
     double xRotation = 0.0;
     double yRotation = 0.0;
     double zRotation = 0.0;
+    // The window's size when last closed (OK or Cancel); 0 until then. Kept apart from the
+    // view: it is the user's choice of window, not of chart.
+    int windowWidth = 0;
+    int windowHeight = 0;
 };

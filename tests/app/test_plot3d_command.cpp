@@ -7,6 +7,7 @@
 #include "tests/common/CRecordingChart.h"
 
 #include <QAction>
+#include <QFile>
 #include <QPushButton>
 
 namespace {
@@ -58,6 +59,36 @@ TEST_F(ShellTest, Plot3DViewKeptWithOkSurvivesARestart)
                   "SetViewValue(YRotation, 0)", "SetViewValue(ZRotation, -120.25)"}));
     EXPECT_EQ(chart.CallsStartingWith("SetContourLevels"),
               std::vector<std::string>{"SetContourLevels(20)"});
+}
+
+// The 3D window's size, kept whichever way it was closed, comes back after a restart; no
+// size is written before the window was ever closed.
+TEST_F(ShellTest, Plot3DWindowSizeSurvivesARestart)
+{
+    const QString path = TempPath(QStringLiteral("ORMA Radiography.conf"));
+    ASSERT_TRUE(CSettings(path).Write(state));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_FALSE(file.readAll().contains("Plot3DWidth"));
+    }
+    CVespiraDoc* doc = frame->NewDocument();
+    ASSERT_NE(doc, nullptr);
+    {
+        CRecordingChart chart(true);
+        C3DPlotDlg dialog(*doc, state.plot3d, chart);
+        dialog.resize(720, 480);
+        dialog.CancelButton()->click();
+    }
+    ASSERT_TRUE(CSettings(path).Write(state));
+
+    CFakeHostUi nextUi;
+    CTestProgram next(nextUi);
+    CVespiraApp::SetStartupValues(next);
+    CSettings(path).Read(next);
+    EXPECT_EQ(next.plot3d.windowWidth, 720);
+    EXPECT_EQ(next.plot3d.windowHeight, 480);
+    EXPECT_FALSE(next.plot3d.present);
 }
 
 } // namespace

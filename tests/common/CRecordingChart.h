@@ -37,6 +37,10 @@ public:
     {
         Record("SetFillColour(" + Int(style) + ", " + Int(colour) + ")");
     }
+    void SetColourRange(double low, double high) override
+    {
+        Record("SetColourRange(" + Num(low) + ", " + Num(high) + ")");
+    }
     void SetViewValue(ViewValue which, double value) override
     {
         view[static_cast<std::size_t>(which)] = value;

@@ -1,17 +1,22 @@
 // The real surface chart; needs OpenGL, so it runs under a virtual X display (xvfb-run).
+#include "display/ColourTransform.h"
 #include "document/CVespiraDoc.h"
 #include "plot3d/C3DPlotDlg.h"
 #include "plot3d/CChart3D.h"
+#include "plot3d/Plot3DCommand.h"
 #include "tests/common/CFakeHostUi.h"
 #include "tests/common/TestProgram.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <QtDataVisualization/Q3DSurface>
 #include <QtDataVisualization/QSurface3DSeries>
 #include <QtDataVisualization/QSurfaceDataProxy>
@@ -19,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -41,6 +47,12 @@ protected:
         ASSERT_TRUE(doc.SetUpGrid(grid));
         for (std::size_t j = 0; j < doc.m_pIntensity.size(); ++j)
             doc.m_pIntensity[j] = static_cast<int>(j % 7) * 100;
+        Show();
+    }
+
+    // The chart of the pattern as it is now, shown and drawn at least once.
+    void Show()
+    {
         for (int i = 0; i < 256; ++i)
             doc.m_DisplayColors[static_cast<std::size_t>(i)] = Rgb(i, 255 - i, 128);
         chart = new CChart3D(ui);
@@ -192,6 +204,157 @@ TEST_F(Chart3DTest, LargePatternIsThinnedForDrawingOnly)
     EXPECT_FLOAT_EQ(proxy->itemAt(0, CChart3D::kMaxSurfaceSide - 1)->x(), 59.9f);
     EXPECT_FLOAT_EQ(proxy->itemAt(CChart3D::kMaxSurfaceSide - 1, 0)->z(), 29.9f);
     EXPECT_EQ(chart->Surface()->axisY()->max(), 600.0f);
+}
+
+// The colour the surface has at an intensity: the gradient's stop at or below the place
+// of that value on the intensity axis.
+QColor SurfaceColourAt(const CChart3D& chart, double value)
+{
+    const QValue3DAxis* axis = chart.Surface()->axisY();
+    const double at = (value - axis->min()) / (static_cast<double>(axis->max()) - axis->min());
+    QColor colour;
+    for (const QGradientStop& stop : chart.Series()->baseGradient().stops())
+        if (stop.first <= at + 1e-9)
+            colour = stop.second;
+    return colour;
+}
+
+QColor FillColour(const CVespiraDoc& doc, int entry)
+{
+    return ToQColor(doc.m_DisplayColors[static_cast<std::size_t>(entry)]);
+}
+
+void ExpectDistinctWholeLabels(const QStringList& labels)
+{
+    EXPECT_EQ(QSet<QString>(labels.begin(), labels.end()).size(), labels.size())
+        << labels.join(' ').toStdString();
+    for (const QString& label : labels)
+        EXPECT_FALSE(label.startsWith('-') &&
+                     label.count('0') + label.count('.') + 1 == label.size())
+            << label.toStdString();
+}
+
+// The dialog's Escape and Enter, after the chart took the focus with a drag or the wheel.
+TEST_F(Chart3DTest, DialogKeysWorkAfterTheChartTookTheFocus)
+{
+    Open(ScanGrid{5, 5, 0.0f, 4.0f, 1.0f, 0.0f, 4.0f, 1.0f});
+    QWindow* window = chart->Surface();
+    const QPoint from(window->width() / 2, window->height() / 2);
+    QTest::mousePress(window, Qt::LeftButton, {}, from);
+    QTest::mouseMove(window, from + QPoint(40, 10));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, from + QPoint(40, 10));
+    // Keys go where the focus is: the chart's own window.
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(state.plot3d.present);
+
+    Show();
+    window = chart->Surface();
+    QWheelEvent wheel(QPointF(from), window->mapToGlobal(QPointF(from)), {}, QPoint(0, 120),
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QGuiApplication::sendEvent(window, &wheel);
+    QTest::keyClick(window, Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(state.plot3d.present);
+}
+
+// No "500 500 500 501 501 501": flat and nearly flat patterns get labels that differ.
+TEST_F(Chart3DTest, LabelsAreDistinctOnFlatData)
+{
+    ASSERT_TRUE(doc.SetUpGrid(ScanGrid{3, 3, 0.0f, 2.0f, 1.0f, -0.4f, 0.4f, 0.4f}));
+    for (std::size_t j = 0; j < doc.m_pIntensity.size(); ++j)
+        doc.m_pIntensity[j] = 500 + static_cast<int>(j % 2);
+    doc.m_nMaxIntensity = 501;
+    Show();
+    const QStringList heights = chart->Surface()->axisY()->labels();
+    ExpectDistinctWholeLabels(heights);
+    EXPECT_TRUE(heights.contains(QStringLiteral("501")));
+    EXPECT_EQ(chart->Surface()->axisX()->labels(), (QStringList{"0", "1", "2"}));
+    const QStringList ys = chart->Surface()->axisZ()->labels();
+    ExpectDistinctWholeLabels(ys);
+    EXPECT_EQ(ys.front(), QStringLiteral("-0.4"));
+    EXPECT_EQ(ys.back(), QStringLiteral("0.4"));
+}
+
+// A constant pattern: the 2D view gives it the top colour and so does the surface, which
+// stands at its labelled value.
+TEST_F(Chart3DTest, FlatPatternTakesTheTopColourAndShowsItsValue)
+{
+    ASSERT_TRUE(doc.SetUpGrid(ScanGrid{4, 4, 0.0f, 3.0f, 1.0f, 0.0f, 3.0f, 1.0f}));
+    std::fill(doc.m_pIntensity.begin(), doc.m_pIntensity.end(), 437);
+    doc.m_nMaxIntensity = 437;
+    Show();
+    EXPECT_EQ(SurfaceColourAt(*chart, 437.0), FillColour(doc, 255));
+    EXPECT_TRUE(chart->Surface()->axisY()->labels().contains(QStringLiteral("437")));
+    EXPECT_EQ(chart->Surface()->axisY()->max(), 437.0f);
+    EXPECT_EQ(chart->Series()->dataProxy()->itemAt(1, 1)->y(), 437.0f);
+}
+
+// The colours follow the 2D view's range (0 to the colour scale maximum), not the data's
+// own lowest and highest value.
+TEST_F(Chart3DTest, ColoursFollowTheColourRangeNotTheData)
+{
+    ASSERT_TRUE(doc.SetUpGrid(ScanGrid{4, 4, 0.0f, 3.0f, 1.0f, 0.0f, 3.0f, 1.0f}));
+    for (std::size_t j = 0; j < doc.m_pIntensity.size(); ++j)
+        doc.m_pIntensity[j] = 300 + 20 * static_cast<int>(j);
+    doc.m_nMaxIntensity = 1200;
+    Show();
+    EXPECT_EQ(chart->Surface()->axisY()->min(), 0.0f);
+    EXPECT_EQ(chart->Surface()->axisY()->max(), 1200.0f);
+    // Ten levels: 600 begins the sixth (fill style 56, entry 142), 300 is in the third
+    // (style 22, entry 56); the highest level only from 1080 up.
+    EXPECT_EQ(SurfaceColourAt(*chart, 600.5), FillColour(doc, 56 * 255 / 100));
+    EXPECT_EQ(SurfaceColourAt(*chart, 300.0), FillColour(doc, 22 * 255 / 100));
+    EXPECT_EQ(SurfaceColourAt(*chart, 1100.0), FillColour(doc, 255));
+    EXPECT_EQ(SurfaceColourAt(*chart, 0.0), FillColour(doc, 0));
+}
+
+// One row (or column) of many points is a band the eye can follow, not a hair.
+TEST_F(Chart3DTest, SingleRowOrColumnIsAReadableBand)
+{
+    ASSERT_TRUE(doc.SetUpGrid(ScanGrid{200, 1, 0.0f, 19.9f, 0.1f, 5.0f, 5.0f, 0.1f}));
+    Show();
+    const float rowRatio = chart->Surface()->horizontalAspectRatio();
+    EXPECT_GT(rowRatio, 0.0f);
+    EXPECT_LE(rowRatio, CChart3D::kMaxSideRatio);
+    EXPECT_EQ(chart->Surface()->axisZ()->labels(), QStringList{"5.0"});
+
+    ASSERT_TRUE(doc.SetUpGrid(ScanGrid{1, 300, 2.0f, 2.0f, 0.5f, 0.0f, 149.5f, 0.5f}));
+    Show();
+    const float columnRatio = chart->Surface()->horizontalAspectRatio();
+    EXPECT_GE(columnRatio, 1.0f / CChart3D::kMaxSideRatio);
+    EXPECT_LT(columnRatio, 1.0f);
+    // A square pattern keeps its true proportions.
+    ASSERT_TRUE(doc.SetUpGrid(ScanGrid{10, 10, 0.0f, 9.0f, 1.0f, 0.0f, 9.0f, 1.0f}));
+    Show();
+    EXPECT_FLOAT_EQ(chart->Surface()->horizontalAspectRatio(), 1.0f);
+}
+
+// Closing the 3D plot deletes the window, the chart and the surface, and gives their
+// memory back (bench_plot3d prints the figures).
+TEST_F(Chart3DTest, ClosingDeletesTheDialogChartAndSurface)
+{
+    ASSERT_TRUE(doc.SetUpGrid(ScanGrid{50, 50, 0.0f, 4.9f, 0.1f, 0.0f, 4.9f, 0.1f}));
+    QPointer<QDialog> shown;
+    QPointer<CChart3D> drawn;
+    QPointer<QWindow> surface;
+    bool opened = false;
+    ui.dialogHandler = [&](QDialog& d) {
+        shown = &d;
+        drawn = d.findChild<CChart3D*>();
+        if (drawn)
+            surface = drawn->Surface();
+        d.show();
+        opened = drawn != nullptr && surface != nullptr;
+        return 0;
+    };
+    Open3DPlot(doc, state.plot3d, ui, nullptr);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(shown, nullptr);
+    EXPECT_EQ(drawn, nullptr);
+    EXPECT_EQ(surface, nullptr);
 }
 
 TEST_F(Chart3DTest, PrintWritesAPdfPage)

@@ -2,11 +2,15 @@
 #include "plot3d/C3DPlotDlg.h"
 #include "plot3d/Chart3DLoad.h"
 #include "plot3d/Plot3DLayout.h"
+#include "plot3d/Plot3DSettings.h"
+#include "plot3d/Plot3DWindowSize.h"
 #include "tests/common/CFakeHostUi.h"
 #include "tests/common/CRecordingChart.h"
 #include "tests/common/TestProgram.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -45,19 +49,19 @@ TEST_F(Plot3DDialogTest, ThreeByTwoPatternGivesTheWholeSequenceBottomRowFirst)
     C3DPlotDlg dialog(doc, state.plot3d, chart);
 
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("sample.rad"));
-    ASSERT_EQ(chart.calls.size(), 3u + 101u + 9u + 6u + 1u);
+    ASSERT_EQ(chart.calls.size(), 3u + 101u + 1u + 9u + 6u + 1u);
     EXPECT_EQ(Calls(chart.calls.begin(), chart.calls.begin() + 3),
               (Calls{"SetAxisTitle(X, \"X-axis  d = 1 [mm]\")",
                      "SetAxisTitle(Y, \"Y-axis  d = 0.5 [mm]\")", "SetAxisTitle(Z, \"\")"}));
     EXPECT_EQ(chart.CallsStartingWith("SetFillColour").size(), 101u);
-    EXPECT_EQ(
-        Calls(chart.calls.begin() + 104, chart.calls.end()),
-        (Calls{"SetBatching(true)", "SetColumnCount(3)", "SetRowCount(2)", "SetFirstX(-1)",
-               "SetFirstY(2)", "SetHoleValue(-1)", "SetGridMode(1)", "SetXStep(1)", "SetYStep(0.5)",
-               // Array row 0 is the top row: chart row 2.
-               "SetValue(1, 2, 10)", "SetValue(2, 2, 20)", "SetValue(3, 2, 30)",
-               "SetValue(1, 1, 40)", "SetValue(2, 1, 50)", "SetValue(3, 1, 60)",
-               "SetBatching(false)"}));
+    EXPECT_EQ(Calls(chart.calls.begin() + 104, chart.calls.end()),
+              (Calls{"SetColourRange(0, 63)", "SetBatching(true)", "SetColumnCount(3)",
+                     "SetRowCount(2)", "SetFirstX(-1)", "SetFirstY(2)", "SetHoleValue(-1)",
+                     "SetGridMode(1)", "SetXStep(1)", "SetYStep(0.5)",
+                     // Array row 0 is the top row: chart row 2.
+                     "SetValue(1, 2, 10)", "SetValue(2, 2, 20)", "SetValue(3, 2, 30)",
+                     "SetValue(1, 1, 40)", "SetValue(2, 1, 50)", "SetValue(3, 1, 60)",
+                     "SetBatching(false)"}));
 }
 
 TEST_F(Plot3DDialogTest, AxisTitlesTakeTheDecimalsOfTheirIncrement)
@@ -101,7 +105,7 @@ TEST_F(Plot3DDialogTest, StoredViewIsAppliedOnlyWhileItsFlagIsOn)
     state.plot3d.present = true;
     CRecordingChart chart;
     C3DPlotDlg dialog(doc, state.plot3d, chart);
-    EXPECT_EQ(Calls(chart.calls.begin() + 104, chart.calls.begin() + 110),
+    EXPECT_EQ(Calls(chart.calls.begin() + 105, chart.calls.begin() + 111),
               (Calls{"SetViewValue(Perspective, 110)", "SetViewValue(XRotation, 30)",
                      "SetViewValue(YRotation, 5)", "SetViewValue(ZRotation, -60)",
                      "SetContourLevels(20)", "SetBatching(true)"}));
@@ -167,6 +171,52 @@ TEST_F(Plot3DDialogTest, SingleColumnOrRowTakesTheIncrementAsItsStep)
     C3DPlotDlg dialog(doc, state.plot3d, chart);
     EXPECT_EQ(chart.CallsStartingWith("SetXStep"), Calls{"SetXStep(0.5)"});
     EXPECT_EQ(chart.CallsStartingWith("SetYStep"), Calls{"SetYStep(1)"});
+}
+
+// Not 438 x 350 on any screen: two thirds of it, then the size the user left, whichever
+// way the window was closed.
+TEST_F(Plot3DDialogTest, OpensLargeAndRemembersTheLastSize)
+{
+    MakePattern(ScanGrid{2, 2, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f});
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    {
+        CRecordingChart chart(true);
+        C3DPlotDlg dialog(doc, state.plot3d, chart);
+        dialog.show();
+        EXPECT_EQ(dialog.size(), Plot3DWindowSize(Plot3DSettings{}, screen));
+        EXPECT_GE(dialog.width(), screen.width() / 2);
+        dialog.resize(640, 420);
+        dialog.CancelButton()->click();
+    }
+    EXPECT_FALSE(state.plot3d.present);
+    EXPECT_EQ(state.plot3d.windowWidth, 640);
+    EXPECT_EQ(state.plot3d.windowHeight, 420);
+    {
+        CRecordingChart chart(true);
+        C3DPlotDlg dialog(doc, state.plot3d, chart);
+        dialog.show();
+        EXPECT_EQ(dialog.size(), QSize(640, 420));
+        dialog.resize(700, 500);
+        dialog.OkButton()->click();
+    }
+    EXPECT_EQ(state.plot3d.windowWidth, 700);
+    EXPECT_EQ(state.plot3d.windowHeight, 500);
+    // A size kept on a larger screen is brought onto this one.
+    state.plot3d.windowWidth = screen.width() + 500;
+    state.plot3d.windowHeight = screen.height() + 500;
+    CRecordingChart chart(true);
+    C3DPlotDlg dialog(doc, state.plot3d, chart);
+    EXPECT_EQ(dialog.size(), screen);
+}
+
+// The surface's colours span the 2D view's colour range, taken from the document.
+TEST_F(Plot3DDialogTest, ChartGetsTheDocumentsColourRange)
+{
+    MakePattern(ScanGrid{2, 2, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f});
+    doc.m_nMaxIntensity = 4095;
+    CRecordingChart chart;
+    C3DPlotDlg dialog(doc, state.plot3d, chart);
+    EXPECT_EQ(chart.CallsStartingWith("SetColourRange"), Calls{"SetColourRange(0, 4095)"});
 }
 
 TEST(Plot3DLayoutTest, ButtonsFollowTheWidthRule)
