@@ -157,6 +157,7 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
     m_dTotalScanTime = 0.0;
     CopyDisplaySettings(m_services.newGridColours != nullptr ? *m_services.newGridColours
                                                              : DisplaySettings{});
+    emit gridChanged();
     return true;
 }
 

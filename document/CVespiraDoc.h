@@ -165,6 +165,8 @@ public:
 signals:
     // A single cell's intensity changed: every view of the pattern redraws that cell.
     void cellChanged(int col, int row);
+    // A grid was installed (a new pattern, a load): positions and targets are new.
+    void gridChanged();
 
 private:
     DocumentServices& m_services;
