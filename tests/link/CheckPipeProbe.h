@@ -47,10 +47,14 @@ public:
         m_answers = 0;
         m_failures = 0;
         m_worstUs = 0;
+        m_worstAtUs = 0;
+        m_since = std::chrono::steady_clock::now().time_since_epoch().count();
     }
     int Answers() const { return m_answers; }
     int Failures() const { return m_failures; }
     double WorstMs() const { return static_cast<double>(m_worstUs) / 1000.0; }
+    // When the longest answer was asked for, from the last Restart.
+    double WorstAtMs() const { return static_cast<double>(m_worstAtUs) / 1000.0; }
 
 private:
     void Run()
@@ -68,9 +72,18 @@ private:
             const long long us = std::chrono::duration_cast<std::chrono::microseconds>(
                                      std::chrono::steady_clock::now() - start)
                                      .count();
+            // One asked before a Restart belongs to what came before it.
+            if (start.time_since_epoch().count() < m_since)
+                continue;
             if (result == CInstrumentServer::Result::Ok && status == 0) {
                 ++m_answers;
-                m_worstUs = std::max(m_worstUs.load(), us);
+                if (us > m_worstUs) {
+                    m_worstUs = us;
+                    const std::chrono::steady_clock::duration since(
+                        start.time_since_epoch().count() - m_since);
+                    m_worstAtUs =
+                        std::chrono::duration_cast<std::chrono::microseconds>(since).count();
+                }
             } else {
                 ++m_failures;
             }
@@ -86,5 +99,8 @@ private:
     std::atomic<int> m_answers{0};
     std::atomic<int> m_failures{0};
     std::atomic<long long> m_worstUs{0};
+    std::atomic<long long> m_worstAtUs{0};
+    std::atomic<std::chrono::steady_clock::rep> m_since{
+        std::chrono::steady_clock::now().time_since_epoch().count()};
     std::thread m_thread;
 };
