@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -269,6 +270,16 @@ TEST_F(SendProgressTest, TheListFollowsItsPatternAndNeverSendsAStaleOne)
     Button(dlg, "send")->click();
     EXPECT_EQ(orma.Received().size(), 4u);
     EXPECT_TRUE(dlg.IsCollecting());
+    EXPECT_EQ(ui.statusText, QStringLiteral("Targets sent to ORMA: 3."));
+
+    // A Collect that went out says so in the status bar.
+    dlg.findChild<QLineEdit*>(QStringLiteral("jobName"))->setText(QStringLiteral("Bone 7"));
+    Button(dlg, "collect")->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    ASSERT_EQ(orma.Received().size(), 5u);
+    EXPECT_EQ(IntAt(orma.Received()[4], 0), kStartCollecting);
+    EXPECT_EQ(ui.statusText,
+              QStringLiteral("Collect order sent to ORMA: 3 targets, job \"Bone 7\"."));
 }
 
 // What is sent is the list as it was when Send was pressed: a change or the close of the
