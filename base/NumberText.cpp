@@ -34,6 +34,15 @@ std::string FormatInt(long long value)
     return std::string(buf, ec == std::errc() ? end : buf);
 }
 
+std::string FormatGrouped(long long value)
+{
+    std::string text = FormatInt(value);
+    const std::size_t first = text.front() == '-' ? 1 : 0;
+    for (std::size_t at = text.size(); at > first + 3; at -= 3)
+        text.insert(at - 3, 1, ',');
+    return text;
+}
+
 double CAtof(const char* text)
 {
     // A plain decimal reads through from_chars to the same correctly rounded value, without

@@ -158,6 +158,7 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
     CopyDisplaySettings(m_services.newGridColours != nullptr ? *m_services.newGridColours
                                                              : DisplaySettings{});
     emit historyChanged();
+    emit gridChanged();
     return true;
 }
 

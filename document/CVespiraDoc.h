@@ -190,6 +190,8 @@ signals:
     // A step was added, undone or redone, or the history emptied: the Undo and Redo texts
     // and the drawn targets follow.
     void historyChanged();
+    // A grid was installed (a new pattern, a load): positions and targets are new.
+    void gridChanged();
 
 private:
     // Writes the times of an undo (before) or redo (after) and keeps the counts.

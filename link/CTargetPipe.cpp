@@ -89,3 +89,9 @@ int CTargetPipe::Exchange(const PipeMessage& message, bool another)
     }
     return result;
 }
+
+void CTargetPipe::EndRun()
+{
+    m_pNext.reset();
+    m_peerPid = 0;
+}

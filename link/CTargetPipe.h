@@ -50,6 +50,9 @@ public:
     // the next message is opened as soon as this one's peer has connected, so that the
     // instrument finds it the moment it has answered.
     int Exchange(const PipeMessage& message, bool another = false);
+    // Ends a run of messages before its last: the socket opened for the next message is
+    // closed, and the next exchange takes any peer again.
+    void EndRun();
 
 private:
     std::unique_ptr<CPipeServer> Listen() const;

@@ -4,12 +4,16 @@
 
 #include <cstring>
 
-int CTargetSender::SendList(const std::vector<Target>& targets)
+int CTargetSender::SendList(const std::vector<Target>& targets, const Proceed& proceed)
 {
     m_message = PipeMessage{};
     m_message.code = kTargetListStart;
     if (const int result = m_pipe.Exchange(m_message, !targets.empty()); result != kPipeOk)
         return result;
+    if (proceed && !targets.empty() && !proceed(0)) {
+        m_pipe.EndRun();
+        return kPipeOk;
+    }
     for (const Target& target : targets) {
         m_message.code = kTarget;
         m_message.param1 = static_cast<float>(target.x);
@@ -19,6 +23,11 @@ int CTargetSender::SendList(const std::vector<Target>& targets)
         const bool another = &target != &targets.back();
         if (const int result = m_pipe.Exchange(m_message, another); result != kPipeOk)
             return result;
+        const int sent = static_cast<int>(&target - targets.data()) + 1;
+        if (proceed && !proceed(sent)) {
+            m_pipe.EndRun();
+            return kPipeOk;
+        }
     }
     return kPipeOk;
 }

@@ -4,6 +4,7 @@
 #include "link/PipeMessage.h"
 #include "link/TargetList.h"
 
+#include <functional>
 #include <vector>
 
 struct JobFields;
@@ -15,8 +16,13 @@ class CTargetSender
 public:
     explicit CTargetSender(CTargetPipe& pipe) : m_pipe(pipe) {}
 
-    // The start message, then one message per target; stops at the first failure.
-    int SendList(const std::vector<Target>& targets);
+    // Asked after each target ORMA answered, with the number answered so far; false
+    // ends the list there.
+    using Proceed = std::function<bool(int sent)>;
+
+    // The start message, then one message per target; stops at the first failure, or
+    // where `proceed` says so (the result is then kPipeOk with fewer targets sent).
+    int SendList(const std::vector<Target>& targets, const Proceed& proceed = {});
     // The start-collecting message with the job fields.
     int SendCollect(const JobFields& job);
 

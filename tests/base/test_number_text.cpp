@@ -41,6 +41,19 @@ TEST(NumberText, AtofAndFixedFormatting)
     EXPECT_EQ(FormatInt(-42), "-42");
 }
 
+// Groups of three from the right, the sign never taken for a digit, whatever the locale.
+TEST(NumberText, GroupedCounts)
+{
+    EXPECT_EQ(FormatGrouped(0), "0");
+    EXPECT_EQ(FormatGrouped(999), "999");
+    EXPECT_EQ(FormatGrouped(1000), "1,000");
+    EXPECT_EQ(FormatGrouped(12345), "12,345");
+    EXPECT_EQ(FormatGrouped(361201), "361,201");
+    EXPECT_EQ(FormatGrouped(-100), "-100");
+    EXPECT_EQ(FormatGrouped(-100000), "-100,000");
+    EXPECT_EQ(FormatGrouped(LLONG_MIN), "-9,223,372,036,854,775,808");
+}
+
 // Random texts of digits, points, signs, exponents, hex prefixes, white space and runs long
 // enough to round or to overflow: every one reads to the very bits strtod gives in the C
 // locale, including -0 and infinities.

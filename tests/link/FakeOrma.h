@@ -12,12 +12,15 @@
 
 // The instrument's side of the target socket in a thread: connects whenever the socket
 // is there, takes one message per connection and answers with `replySize` bytes (0: takes
-// the message and never answers).
+// the message and never answers), each after `replyDelay`, as an instrument that takes
+// its time.
 class CFakeOrma
 {
 public:
-    CFakeOrma(std::string path, std::size_t replySize)
-        : m_path(std::move(path)), m_replySize(replySize), m_thread([this] { Run(); })
+    CFakeOrma(std::string path, std::size_t replySize,
+              std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0))
+        : m_path(std::move(path)), m_replySize(replySize), m_replyDelay(replyDelay),
+          m_thread([this] { Run(); })
     {}
     ~CFakeOrma()
     {
@@ -56,6 +59,7 @@ private:
                     ;
                 continue;
             }
+            std::this_thread::sleep_for(m_replyDelay);
             const std::vector<char> reply(m_replySize, '\x5A');
             ::send(socket.Fd(), reply.data(), reply.size(), MSG_NOSIGNAL);
         }
@@ -63,6 +67,7 @@ private:
 
     std::string m_path;
     std::size_t m_replySize;
+    std::chrono::milliseconds m_replyDelay;
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     std::vector<PipeBytes> m_received;

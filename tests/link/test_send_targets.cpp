@@ -443,7 +443,8 @@ TEST_F(SendTargetsTest, FailedSendStaysInItsPhaseAndStartsOverNextTime)
     timer.start();
     Button(dlg, "send")->click();
     EXPECT_GE(timer.elapsed(), 1000);
-    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Named pipe: Timeout exceeded")});
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Named pipe: Timeout exceeded\n"
+                                                      "Targets sent: 0 of 2.")});
     EXPECT_FALSE(dlg.IsCollecting());
     EXPECT_TRUE(Button(dlg, "send")->isEnabled());
     EXPECT_FALSE(Button(dlg, "collect")->isEnabled());
@@ -453,7 +454,8 @@ TEST_F(SendTargetsTest, FailedSendStaysInItsPhaseAndStartsOverNextTime)
         CFakeOrma orma(path, 100);
         ui.messages.clear();
         Button(dlg, "send")->click();
-        EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Named pipe: Read error")});
+        EXPECT_EQ(ui.messages,
+                  QStringList{QStringLiteral("Named pipe: Read error\nTargets sent: 0 of 2.")});
         EXPECT_EQ(orma.Received().size(), 1u);
         EXPECT_FALSE(dlg.IsCollecting());
     }
