@@ -15,6 +15,7 @@
 #include "render/RenderContext.h"
 #include "render/ToolState.h"
 #include "tools/vespira-rad/ExchangeCommands.h"
+#include "tools/vespira-rad/RangeOptions.h"
 #include "tools/vespira-rad/RecoverCommand.h"
 #include "tools/vespira-rad/ToolMessages.h"
 
@@ -57,6 +58,7 @@ int Usage(int status)
     std::fputs(kUsage, status == 0 ? stdout : stderr);
     std::fputs(kExchangeUsage, status == 0 ? stdout : stderr);
     std::fputs(kRecoverUsage, status == 0 ? stdout : stderr);
+    std::fputs(kRangeUsage, status == 0 ? stdout : stderr);
     return status;
 }
 
@@ -263,6 +265,19 @@ int main(int argc, char** argv)
     const std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help")
         return Usage(0);
+    RangeSettings range;
+    if (command == "export") {
+        bool given = false;
+        std::string error;
+        if (!TakeRangeOptions(argc, argv, range, given, error)) {
+            std::fprintf(stderr, "vespira-rad: %s\n", error.c_str());
+            return 2;
+        }
+        if (given && !(argc >= 4 && (HasSuffix(argv[3], ".png") || HasSuffix(argv[3], ".pdf")))) {
+            std::fprintf(stderr, "vespira-rad: --range and --scale apply to PNG and PDF only\n");
+            return 2;
+        }
+    }
 
     // Gives the program's own folder, beside which the bundled look-up tables lie. A PDF
     // needs fonts, and fonts a GUI application; a file tool needs no display.
@@ -274,6 +289,10 @@ int main(int argc, char** argv)
             : std::make_unique<QCoreApplication>(argc, argv);
     CToolUi ui;
     DocumentServices services(ui);
+    // The pattern read takes the colour range asked for.
+    DisplaySettings display;
+    display.range = range;
+    services.newGridColours = &display;
     CVespiraDoc doc(services);
 
     if (command == "info" && argc == 3)
