@@ -40,6 +40,12 @@ const QString kXRotation = QStringLiteral("XRotation");
 const QString kYRotation = QStringLiteral("YRotation");
 const QString kZRotation = QStringLiteral("ZRotation");
 const QString kImageOrientation = QStringLiteral("ImageOrientation");
+const QString kRangeMode = QStringLiteral("RangeMode");
+const QString kRangeScale = QStringLiteral("RangeScale");
+const QString kRangeFixedMin = QStringLiteral("RangeFixedMin");
+const QString kRangeFixedMax = QStringLiteral("RangeFixedMax");
+const QString kRangePercentile = QStringLiteral("RangePercentile");
+const QString kNotMeasured = QStringLiteral("NotMeasured");
 } // namespace Key
 
 // A REG_DWORD value: the low 32 bits of a whole number.
@@ -180,6 +186,17 @@ SettingsReadResult CSettings::Read(ProgramState& state, ShowState startShow) con
         plot3d.present = true;
     }
     ReadInt(s, Key::kImageOrientation, state.view.orientation);
+    if (ReadDword(s, Key::kNotMeasured, dword))
+        colours.notMeasured = dword & 0x00FFFFFFu;
+    RangeSettings& range = colours.display.range;
+    if (ReadInt(s, Key::kRangeMode, value))
+        range.mode = static_cast<RangeMode>(value);
+    if (ReadInt(s, Key::kRangeScale, value))
+        range.scale = static_cast<IntensityScale>(value);
+    ReadInt(s, Key::kRangeFixedMin, range.fixedMin);
+    ReadInt(s, Key::kRangeFixedMax, range.fixedMax);
+    ReadDouble(s, Key::kRangePercentile, range.percentile);
+    range = SoundRangeSettings(range);
     s.endGroup();
     return result;
 }
@@ -233,6 +250,13 @@ bool CSettings::Write(const ProgramState& state) const
         s.setValue(Key::kZRotation, plot3d.zRotation);
     }
     integer(Key::kImageOrientation, state.view.orientation);
+    dword(Key::kNotMeasured, colours.notMeasured);
+    const RangeSettings& range = colours.display.range;
+    integer(Key::kRangeMode, static_cast<int>(range.mode));
+    integer(Key::kRangeScale, static_cast<int>(range.scale));
+    integer(Key::kRangeFixedMin, range.fixedMin);
+    integer(Key::kRangeFixedMax, range.fixedMax);
+    s.setValue(Key::kRangePercentile, range.percentile);
     s.endGroup();
     s.sync();
     return s.status() == QSettings::NoError;
