@@ -7,60 +7,63 @@
 
 namespace {
 
-// Bins of the histogram that finds a percentile; a bin holds one value when the measured
-// values span no more than this.
-constexpr std::int64_t kBins = 1 << 16;
-
 bool Measured(std::span<const std::uint8_t> measured, std::size_t i)
 {
     return measured.empty() || measured[i] != 0;
 }
 
-// The values of ranks lowRank and highRank: one pass counts the values into bins, the
-// bins holding the ranks are found by their running counts, and when a bin holds more
-// than one value the ranks are picked among that bin's values only.
-void FindRanks(std::span<const std::int32_t> values, std::span<const std::uint8_t> measured,
-               MeasuredSummary& s, std::int64_t lowRank, std::int64_t highRank)
-{
-    const std::int64_t span = static_cast<std::int64_t>(s.max) - s.min + 1;
-    const std::int64_t bins = std::min(span, kBins);
-    auto binOf = [&](std::int32_t v) {
-        return static_cast<std::size_t>((static_cast<std::int64_t>(v) - s.min) * bins / span);
-    };
-    std::vector<std::int64_t> counts(static_cast<std::size_t>(bins), 0);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        if (Measured(measured, i))
-            ++counts[binOf(values[i])];
+constexpr std::size_t kBins = 1 << 16;
 
+// A value as an unsigned number in the same order, so its high 16 bits name its bin.
+std::uint32_t Ordered(std::int32_t v)
+{
+    return static_cast<std::uint32_t>(v) ^ 0x80000000u;
+}
+
+// The values of ranks lowRank and highRank from the counts of the measured values' high
+// 16 bits (in Ordered form): the bin of each rank is found by the running counts, and the
+// low 16 bits of the values in that bin only are counted to find the value. No sort.
+void FindRanks(std::span<const std::int32_t> values, std::span<const std::uint8_t> measured,
+               const std::vector<std::int64_t>& high, MeasuredSummary& s, std::int64_t lowRank,
+               std::int64_t highRank)
+{
     struct Wanted
     {
         std::int64_t rank;
-        std::size_t bin = 0;
-        std::int64_t before = 0; // measured values in the bins below
         int* out;
+        std::uint32_t bin = 0;
+        std::int64_t below = 0; // measured values in the bins below
     };
-    Wanted wanted[2] = {{lowRank, 0, 0, &s.low}, {highRank, 0, 0, &s.high}};
+    Wanted wanted[2] = {{lowRank, &s.low}, {highRank, &s.high}};
     for (Wanted& w : wanted) {
+        std::uint32_t b = 0;
         std::int64_t below = 0;
-        std::size_t b = 0;
-        while (below + counts[b] <= w.rank)
-            below += counts[b++];
+        while (below + high[b] <= w.rank)
+            below += high[b++];
         w.bin = b;
-        w.before = below;
+        w.below = below;
     }
-    for (Wanted& w : wanted) {
-        if (span <= kBins) {
-            *w.out = static_cast<int>(s.min + static_cast<std::int64_t>(w.bin));
+    // Both ranks' bins counted in one pass; the same bin is counted once.
+    const bool same = wanted[0].bin == wanted[1].bin;
+    std::vector<std::int64_t> low0(kBins, 0);
+    std::vector<std::int64_t> low1(same ? 0 : kBins, 0);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!Measured(measured, i))
             continue;
-        }
-        std::vector<std::int32_t> inBin;
-        inBin.reserve(static_cast<std::size_t>(counts[w.bin]));
-        for (std::size_t i = 0; i < values.size(); ++i)
-            if (Measured(measured, i) && binOf(values[i]) == w.bin)
-                inBin.push_back(values[i]);
-        const auto nth = inBin.begin() + (w.rank - w.before);
-        std::nth_element(inBin.begin(), nth, inBin.end());
-        *w.out = *nth;
+        const std::uint32_t u = Ordered(values[i]);
+        if (u >> 16 == wanted[0].bin)
+            ++low0[u & 0xFFFFu];
+        else if (!same && u >> 16 == wanted[1].bin)
+            ++low1[u & 0xFFFFu];
+    }
+    for (int k = 0; k < 2; ++k) {
+        Wanted& w = wanted[k];
+        const std::vector<std::int64_t>& low = k == 0 || same ? low0 : low1;
+        std::uint32_t b = 0;
+        std::int64_t below = w.below;
+        while (below + low[b] <= w.rank)
+            below += low[b++];
+        *w.out = static_cast<std::int32_t>(Ordered(static_cast<std::int32_t>((w.bin << 16) | b)));
     }
 }
 
@@ -115,6 +118,7 @@ MeasuredSummary SummariseMeasured(std::span<const std::int32_t> values,
     int hi = std::numeric_limits<int>::min();
     int positive = std::numeric_limits<int>::max();
     std::int64_t count = 0;
+    std::vector<std::int64_t> high(kBins, 0);
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (!Measured(measured, i))
             continue;
@@ -124,6 +128,7 @@ MeasuredSummary SummariseMeasured(std::span<const std::int32_t> values,
         hi = std::max(hi, v);
         if (v > 0)
             positive = std::min(positive, v);
+        ++high[Ordered(v) >> 16];
     }
     if (count == 0)
         return s;
@@ -131,7 +136,7 @@ MeasuredSummary SummariseMeasured(std::span<const std::int32_t> values,
     s.min = lo;
     s.max = hi;
     s.smallestPositive = positive == std::numeric_limits<int>::max() ? 0 : positive;
-    FindRanks(values, measured, s, LowerPercentileRank(count, percentile),
+    FindRanks(values, measured, high, s, LowerPercentileRank(count, percentile),
               UpperPercentileRank(count, percentile));
     return s;
 }

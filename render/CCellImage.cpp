@@ -28,7 +28,8 @@ QRgbTable QtColours(const ColourTable& table)
 
 // The colour of any value in a range: a table by value when the range is small enough to
 // be cheaper than computing each point's index, else the first value of each colour index,
-// found once, so a point costs a short binary search and never a logarithm.
+// found once, so a point costs a short binary search and never a logarithm; the colours
+// of the values met are kept, as a pattern's counts repeat.
 class ColourLookup
 {
 public:
@@ -57,6 +58,9 @@ public:
             }
             m_firstOfIndex[static_cast<std::size_t>(k - 1)] = lo;
         }
+        // No 32-bit value is kept yet: every slot holds one outside that range.
+        m_keptValue.assign(kKept, static_cast<long long>(INT32_MAX) + 1);
+        m_kept.assign(kKept, 0);
     }
 
     QRgb operator()(std::int32_t v) const
@@ -64,10 +68,15 @@ public:
         if (!m_byValue.empty())
             return m_byValue[static_cast<std::size_t>(
                 static_cast<long long>(std::clamp(v, m_range.min, m_range.max)) - m_range.min)];
+        const std::size_t slot = static_cast<std::uint32_t>(v) & (kKept - 1);
+        if (m_keptValue[slot] == v)
+            return m_kept[slot];
         const auto index = std::upper_bound(m_firstOfIndex.begin(), m_firstOfIndex.end(),
                                             static_cast<long long>(v)) -
                            m_firstOfIndex.begin();
-        return m_colours[static_cast<std::size_t>(index)];
+        m_keptValue[slot] = v;
+        m_kept[slot] = m_colours[static_cast<std::size_t>(index)];
+        return m_kept[slot];
     }
 
 private:
@@ -77,6 +86,9 @@ private:
     DrawnRange m_range;
     std::vector<QRgb> m_byValue;
     std::array<long long, 255> m_firstOfIndex{};
+    static constexpr std::size_t kKept = 1 << 16;
+    mutable std::vector<long long> m_keptValue;
+    mutable std::vector<QRgb> m_kept;
 };
 
 // Writes the colours of the window's points into the image, mirrored as the orientation

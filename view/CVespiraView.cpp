@@ -21,9 +21,9 @@ namespace {
 
 // At most this often the whole image is recoloured while a scan raises the maximum.
 constexpr int kRecolourDelayMs = 200;
-// At most this often the measured points are summarised for an automatic or percentile
-// range while a scan fills them.
-constexpr int kRangeRefreshMs = 250;
+// At most this often (three times a second) the measured points are summarised for an automatic or
+// percentile range while a scan fills them.
+constexpr int kRangeRefreshMs = 333;
 
 } // namespace
 
