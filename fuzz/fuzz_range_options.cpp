@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < measured.size(); ++i)
         measured[i] = i % 3 != 2;
     const MeasuredSummary summary = SummariseMeasured(values, measured, settings.percentile);
-    if (summary.count > 0 && (summary.low < summary.min || summary.high > summary.max ||
-                              summary.low > summary.high))
+    if (summary.count > 0 &&
+        (summary.low < summary.min || summary.high > summary.max || summary.low > summary.high))
         std::abort();
     const std::int32_t risingMax = values.empty() ? 63 : values[0];
     const DrawnRange range = ResolveRange(settings, 0, risingMax, summary);
