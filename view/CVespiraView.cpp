@@ -388,5 +388,9 @@ void CVespiraView::RepaintAllViews()
 
 bool CVespiraView::Print(QPaintDevice& device)
 {
+    // A range that follows the measured points is brought up to date for the page, and the
+    // view follows it.
+    if (RefreshRange(m_doc))
+        update();
     return PrintPatternPage(device, m_doc, m_render, font());
 }

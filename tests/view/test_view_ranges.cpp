@@ -242,3 +242,13 @@ TEST_F(RangeFixture, TheDialogRefusesAFixedRangeOutOfOrderAndABadPercentile)
     EXPECT_EQ(dialog.Range().percentile, 2.5);
     EXPECT_EQ(dialog.Range().mode, RangeMode::Percentile);
 }
+
+TEST_F(RangeFixture, PrintingAPatternNeverShownUsesItsCurrentRange)
+{
+    doc->m_range.settings.mode = RangeMode::Automatic;
+    QImage page(2048, 2048, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    ASSERT_TRUE(view->Print(page));
+    EXPECT_EQ(DrawnRangeOf(*doc).min, 100);
+    EXPECT_EQ(DrawnRangeOf(*doc).max, 1000000000);
+}
