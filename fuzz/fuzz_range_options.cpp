@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The same bytes as 32-bit values, every third one not measured.
     std::vector<std::int32_t> values(size / 4);
-    std::memcpy(values.data(), data, values.size() * 4);
+    if (!values.empty())
+        std::memcpy(values.data(), data, values.size() * 4);
     std::vector<std::uint8_t> measured(values.size());
     for (std::size_t i = 0; i < measured.size(); ++i)
         measured[i] = i % 3 != 2;
