@@ -38,6 +38,7 @@ CActiveViewCommands::CActiveViewCommands(CCommandRouter& commands, const CChildW
 {
     Register(ID_VIEW_OVERLAY, &CVespiraView::OnViewOverlay);
     Register(ID_VIEW_HEADER, &CVespiraView::OnViewHeader);
+    Register(ID_RANGE_LOCK, &CVespiraView::OnRangeLock);
     Register(ID_ZOOM_IN, &CVespiraView::OnZoomIn);
     Register(ID_ZOOM_OUT, &CVespiraView::OnZoomOut);
     Register(ID_ZOOM_RESET, &CVespiraView::OnZoomReset);

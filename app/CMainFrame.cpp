@@ -175,6 +175,10 @@ void CMainFrame::ConnectFrameworkCommands()
     // Check marks of the view switches and the tools.
     check(ID_VIEW_OVERLAY, [this](QAction& a) { a.setChecked(m_state.view.overlay); });
     check(ID_VIEW_HEADER, [this](QAction& a) { a.setChecked(m_state.view.header); });
+    check(ID_RANGE_LOCK, [this](QAction& a) {
+        const CVespiraDoc* doc = ActiveChildDocument();
+        a.setChecked(doc != nullptr && doc->m_range.IsLocked());
+    });
     for (int id : {ID_TOOL_ARROW, ID_TOOL_LINE, ID_TOOL_CURVE, ID_TOOL_RECTANGLE, ID_TOOL_ERASER}) {
         // A gesture under way goes on; its release acts with the new tool.
         on(id, [this, id]() { m_state.tools.tool = ToolOf(id); });

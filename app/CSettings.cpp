@@ -35,6 +35,11 @@ const QString kZRotation = QStringLiteral("ZRotation");
 const QString kImageOrientation = QStringLiteral("ImageOrientation");
 const QString kPlot3DWidth = QStringLiteral("Plot3DWidth");
 const QString kPlot3DHeight = QStringLiteral("Plot3DHeight");
+const QString kRangeMode = QStringLiteral("RangeMode");
+const QString kRangeScale = QStringLiteral("RangeScale");
+const QString kRangeFixedMin = QStringLiteral("RangeFixedMin");
+const QString kRangeFixedMax = QStringLiteral("RangeFixedMax");
+const QString kRangePercentile = QStringLiteral("RangePercentile");
 } // namespace Key
 
 } // namespace
@@ -104,6 +109,15 @@ SettingsReadResult CSettings::Read(ProgramState& state, ShowState startShow) con
     ReadInt(s, Key::kImageOrientation, state.view.orientation);
     ReadInt(s, Key::kPlot3DWidth, plot3d.windowWidth);
     ReadInt(s, Key::kPlot3DHeight, plot3d.windowHeight);
+    RangeSettings& range = state.colours.display.range;
+    if (ReadInt(s, Key::kRangeMode, value))
+        range.mode = static_cast<RangeMode>(value);
+    if (ReadInt(s, Key::kRangeScale, value))
+        range.scale = static_cast<IntensityScale>(value);
+    ReadInt(s, Key::kRangeFixedMin, range.fixedMin);
+    ReadInt(s, Key::kRangeFixedMax, range.fixedMax);
+    ReadDouble(s, Key::kRangePercentile, range.percentile);
+    range = SoundRangeSettings(range);
     s.endGroup();
     return result;
 }
@@ -148,6 +162,12 @@ bool CSettings::Write(const ProgramState& state) const
         integer(Key::kPlot3DWidth, plot3d.windowWidth);
         integer(Key::kPlot3DHeight, plot3d.windowHeight);
     }
+    const RangeSettings& range = state.colours.display.range;
+    integer(Key::kRangeMode, static_cast<int>(range.mode));
+    integer(Key::kRangeScale, static_cast<int>(range.scale));
+    integer(Key::kRangeFixedMin, range.fixedMin);
+    integer(Key::kRangeFixedMax, range.fixedMax);
+    s.setValue(Key::kRangePercentile, range.percentile);
     s.endGroup();
     s.sync();
     return s.status() == QSettings::NoError;

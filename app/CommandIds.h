@@ -29,6 +29,8 @@ enum CommandId : int
     ID_EXPORT_TARGETS = 32801,
     ID_IMPORT_TARGETS = 32802,
     ID_VIEW_TARGET_LIST = 32803,
+    // The colour range.
+    ID_RANGE_LOCK = 32804,
 
     // The standard commands.
     ID_FILE_NEW = 57600,

@@ -144,6 +144,17 @@ std::vector<CommandInfo> BuildTable()
     add(ID_VIEW_HEADER, "&Header Information",
         "Display full header information in document view\tToggle header information", {}, R::View)
         .checkable = true;
+    {
+        auto& c = add(ID_RANGE_LOCK, "Loc&k Colour Range\tCtrl+L",
+                      "Keep the colour range as it is while points arrive\nLock colour range",
+                      {Key(Qt::CTRL | Qt::Key_L)}, R::View);
+        c.checkable = true;
+        c.themeIcon = QStringLiteral("object-locked");
+        c.fallbackIcon = QStringLiteral("lockrange");
+        c.whatsThis = QStringLiteral(
+            "<b>Lock Colour Range</b><p>Freezes the colour range shown now; new points and "
+            "changed range settings no longer move it until it is unlocked.</p>");
+    }
     add(ID_SHARE_LIVE_VIEW, "Share &Live View...",
         "Show the scan live in a web browser, here or on other computers\nShare Live View", {},
         R::App);
@@ -293,8 +304,8 @@ const std::vector<MenuInfo>& DocumentMenus()
           ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_RESET, ID_SEPARATOR, ID_OPTIONS, ID_ORIENTATION,
           ID_SEPARATOR, ID_SEND_TARGETS}},
         {QStringLiteral("&View"),
-         {ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_SEPARATOR, ID_VIEW_TARGET_LIST, ID_VIEW_TOOLBAR,
-          ID_VIEW_STATUS_BAR, ID_SEPARATOR, ID_SHARE_LIVE_VIEW}},
+         {ID_VIEW_OVERLAY, ID_VIEW_HEADER, ID_RANGE_LOCK, ID_SEPARATOR, ID_VIEW_TARGET_LIST,
+          ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_SEPARATOR, ID_SHARE_LIVE_VIEW}},
         {QStringLiteral("&Tools"),
          {ID_TOOL_ARROW, ID_TOOL_LINE, ID_TOOL_CURVE, ID_TOOL_RECTANGLE, ID_SEPARATOR,
           ID_TOOL_ERASER}},
@@ -308,10 +319,11 @@ const std::vector<MenuInfo>& DocumentMenus()
 const std::vector<int>& ToolbarButtons()
 {
     static const std::vector<int> buttons = {
-        ID_FILE_OPEN,  ID_FILE_SAVE,      ID_SEPARATOR,   ID_ZOOM_IN,    ID_ZOOM_OUT,
-        ID_ZOOM_RESET, ID_SEPARATOR,      ID_FILE_PRINT,  ID_APP_ABOUT,  ID_CONTEXT_HELP,
-        ID_SEPARATOR,  ID_VIEW_OVERLAY,   ID_SEPARATOR,   ID_TOOL_ARROW, ID_TOOL_LINE,
-        ID_TOOL_CURVE, ID_TOOL_RECTANGLE, ID_TOOL_ERASER, ID_SEPARATOR,  ID_PLOT_3D,
+        ID_FILE_OPEN,  ID_FILE_SAVE,    ID_SEPARATOR,      ID_ZOOM_IN,     ID_ZOOM_OUT,
+        ID_ZOOM_RESET, ID_SEPARATOR,    ID_FILE_PRINT,     ID_APP_ABOUT,   ID_CONTEXT_HELP,
+        ID_SEPARATOR,  ID_VIEW_OVERLAY, ID_RANGE_LOCK,     ID_SEPARATOR,   ID_TOOL_ARROW,
+        ID_TOOL_LINE,  ID_TOOL_CURVE,   ID_TOOL_RECTANGLE, ID_TOOL_ERASER, ID_SEPARATOR,
+        ID_PLOT_3D,
     };
     return buttons;
 }

@@ -48,6 +48,15 @@ bool ApplyColourScaleChoice(CVespiraDoc& doc, DisplaySettings& programWide, IHos
     return true;
 }
 
+bool ApplyRangeChoice(CVespiraDoc& doc, DisplaySettings& programWide, const RangeSettings& range)
+{
+    if (range == doc.m_range.settings)
+        return false;
+    doc.m_range.settings = range;
+    programWide.range = range;
+    return true;
+}
+
 void SetDocumentBrightnessContrast(CVespiraDoc& doc, DisplaySettings& programWide, int brightness,
                                    int contrast)
 {

@@ -8,6 +8,10 @@
 class CVespiraDoc;
 class IHostUi;
 
+// Points not yet measured in a live or restored scan, unlike any colour of the built-in
+// table's dark end, so they do not look like zero counts.
+constexpr COLORREF kNotMeasuredColour = Rgb(160, 160, 160);
+
 // The program's colours: the display settings every new or loaded pattern copies, and
 // the colours of the frame, the targets, the collect marker and the texts.
 struct ProgramColours
@@ -18,6 +22,7 @@ struct ProgramColours
     COLORREF activeTarget = Rgb(255, 0, 0);
     COLORREF foreground = Rgb(0, 0, 0);
     COLORREF background = Rgb(255, 255, 255);
+    COLORREF notMeasured = kNotMeasuredColour;
 };
 
 // What the Color Intensity Scale dialog edits.
@@ -45,6 +50,10 @@ void LoadStartupColours(DisplaySettings& display);
 // then repaints nothing.
 bool ApplyColourScaleChoice(CVespiraDoc& doc, DisplaySettings& programWide, IHostUi& ui,
                             const ColourScaleValues& values);
+
+// After OK in the Color Intensity Scale dialog: a changed range becomes the document's and
+// the program-wide one; false (nothing done) when it is the same.
+bool ApplyRangeChoice(CVespiraDoc& doc, DisplaySettings& programWide, const RangeSettings& range);
 
 // A brightness and contrast change dragged on the colour scale: the document's colours
 // and the program-wide brightness, contrast and colours follow; the look-up table stays.

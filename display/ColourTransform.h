@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Colour.h"
+#include "document/IntensityRange.h"
 
 #include <QColor>
 
@@ -30,6 +31,12 @@ inline int IntensityColourIndex(std::int32_t value, int minimum, int maximum)
     const double index = static_cast<double>((v - minimum) * 255) / maximum;
     return index >= 255.0 ? 255 : index <= 0.0 ? 0 : static_cast<int>(index);
 }
+
+// Index into the colour table of an intensity drawn with a range and scale. Today's rule
+// for the Rising maximum in linear scale; otherwise values at or below the minimum take
+// the first colour, at or above the maximum the last, and between them the linear, square
+// root or logarithmic position (the log scale's minimum is at least 1).
+int RangeColourIndex(std::int32_t value, const DrawnRange& range);
 
 // 0x00BBGGRR to Qt's 0xFFRRGGBB.
 constexpr QRgb ToQRgb(COLORREF c)

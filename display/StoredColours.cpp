@@ -17,6 +17,7 @@ const QString kBackground = QStringLiteral("Background");
 const QString kBrightness = QStringLiteral("Brightness");
 const QString kContrast = QStringLiteral("Contrast");
 const QString kLutFilename = QStringLiteral("LUT filename");
+const QString kNotMeasured = QStringLiteral("NotMeasured");
 
 } // namespace
 
@@ -33,6 +34,8 @@ void ReadStoredColours(const QSettings& s, ProgramColours& colours)
         colours.foreground = dword;
     if (ReadDword(s, kBackground, dword))
         colours.background = dword;
+    if (ReadDword(s, kNotMeasured, dword))
+        colours.notMeasured = dword & 0x00FFFFFFu;
     ReadInt(s, kBrightness, colours.display.nBrightness);
     ReadInt(s, kContrast, colours.display.nContrast);
     const QVariant v = s.value(kLutFilename);
@@ -55,6 +58,7 @@ void WriteStoredColours(QSettings& s, const ProgramColours& colours)
     dword(kActiveTarget, colours.activeTarget);
     dword(kForeground, colours.foreground);
     dword(kBackground, colours.background);
+    dword(kNotMeasured, colours.notMeasured);
     s.setValue(kBrightness, colours.display.nBrightness);
     s.setValue(kContrast, colours.display.nContrast);
     const std::string_view lut = TextOf(colours.display.szLutName);

@@ -65,6 +65,7 @@ void CVespiraDoc::CopyDisplaySettings(const DisplaySettings& display)
     m_nContrast = display.nContrast;
     m_nHue = display.nHue;
     m_nSaturation = display.nSaturation;
+    m_range.settings = display.range;
 }
 
 MeasurementHeader CVespiraDoc::Header() const
@@ -113,6 +114,7 @@ DisplaySettings CVespiraDoc::GetDisplaySettings() const
     display.nContrast = m_nContrast;
     display.nHue = m_nHue;
     display.nSaturation = m_nSaturation;
+    display.range = m_range.settings;
     return display;
 }
 
@@ -151,6 +153,7 @@ bool CVespiraDoc::SetUpGrid(const ScanGrid& grid)
     m_pIntensity = std::move(intensity);
     m_pScanTime = std::move(scanTime);
     ResetHistory();
+    m_range.ResetMeasured(count, true);
     // A new grid holds no selection; counting a million zeroes would tell the same.
     ++m_nSelectionGeneration;
     m_nScanCount = 0;
@@ -169,6 +172,7 @@ bool CVespiraDoc::OnNewDocument()
         return false;
     if (!SetUpGrid(grid))
         return false;
+    m_range.ResetMeasured(m_pIntensity.size(), false);
 
     m_szFileName[0] = '\0';
     FormatGmtNow(m_szCreatedDate, m_szCreatedTime);
@@ -210,6 +214,7 @@ void CVespiraDoc::OnCloseDocument()
     m_pIntensity = {};
     m_pScanTime = {};
     ResetHistory();
+    m_range.ResetMeasured(0, true);
     RecountSelection();
     emit historyChanged();
 }
@@ -236,6 +241,7 @@ bool CVespiraDoc::SetPointIntensity(float x, float y, int value)
         return false;
 
     m_pIntensity[IndexOf(col, row)] = value;
+    m_range.MarkMeasured(static_cast<std::size_t>(IndexOf(col, row)));
     m_nMaxIntensity = std::max(m_nMaxIntensity, value);
     SetModifiedFlag(true);
     emit cellChanged(col, row);

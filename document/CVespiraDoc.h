@@ -5,6 +5,7 @@
 #include "document/DisplaySettings.h"
 #include "document/DocumentServices.h"
 #include "document/GridArray.h"
+#include "document/IntensityRange.h"
 #include "document/MeasurementHeader.h"
 #include "document/ScanGrid.h"
 
@@ -80,6 +81,8 @@ public:
     int m_nClientHeight = 0;
     int m_nMinIntensity = 0;
     int m_nMaxIntensity = 63;
+    // The range mode and scale, which points are measured, the lock (PatternRange.h).
+    DocumentRange m_range;
 
     // Colour settings, copied from the program-wide ones.
     char m_szLutName[64] = "";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Colour.h"
+#include "document/IntensityRange.h"
 
 // The colour settings of a pattern: the look-up table, the colour table made from it and
 // the transform values. The program keeps one set that every new or loaded pattern copies.
@@ -13,4 +14,5 @@ struct DisplaySettings
     int nContrast = 0;
     int nHue = 0;
     int nSaturation = 0;
+    RangeSettings range;
 };

@@ -151,9 +151,15 @@ bool WriteData(hid_t entry, const CVespiraDoc& doc)
         !WriteArray(data.Id(), "scan_time", H5T_IEEE_F32LE, H5T_NATIVE_FLOAT, 2, dims,
                     doc.m_pScanTime.data(), "s"))
         return false;
-    // Where points carry a "not measured" mark, it is written here as the NXdata's "mask"
-    // (unsigned 8-bit, rows by columns, 1 = not measured) beside the scan times.
-    return true;
+    // Points a scan has not reached: the NXdata's "mask" (unsigned 8-bit, rows by columns,
+    // 1 = not measured); a pattern with every point measured has none.
+    if (doc.m_range.AllMeasured())
+        return true;
+    std::vector<std::uint8_t> mask(static_cast<std::size_t>(doc.PointCount()));
+    for (std::size_t i = 0; i < mask.size(); ++i)
+        mask[i] = doc.m_range.IsMeasured(i) ? 0 : 1;
+    return WriteArray(data.Id(), "mask", H5T_STD_U8LE, H5T_NATIVE_UINT8, 2, dims, mask.data(),
+                      nullptr);
 }
 
 bool WriteTargets(hid_t entry, const CVespiraDoc& doc)

@@ -373,8 +373,10 @@ bool RestoreScanJournal(const ScanJournalContents& contents, CVespiraDoc& doc)
     FormatGmt(contents.began, doc.m_szCreatedDate, doc.m_szCreatedTime);
     FormatGmt(contents.began, doc.m_szModifiedDate, doc.m_szModifiedTime);
     doc.SetHeader(contents.header);
+    doc.m_range.ResetMeasured(doc.m_pIntensity.size(), false);
     for (const JournalPoint& p : contents.points) {
         doc.m_pIntensity[doc.IndexOf(p.col, p.row)] = p.value;
+        doc.m_range.MarkMeasured(static_cast<std::size_t>(doc.IndexOf(p.col, p.row)));
         doc.m_nMaxIntensity = std::max(doc.m_nMaxIntensity, p.value);
     }
     doc.SetModifiedFlag(true);

@@ -4,11 +4,14 @@
 #include "display/ColourTransform.h"
 #include "document/CLiveScan.h"
 #include "document/CVespiraDoc.h"
+#include "document/PatternRange.h"
 #include "document/ViewOptions.h"
 #include "render/LineRule.h"
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <span>
 #include <vector>
 
 namespace {
@@ -23,36 +26,78 @@ QRgbTable QtColours(const ColourTable& table)
     return colours;
 }
 
-// The colour of every value from the minimum to the maximum, when that range is small
-// enough to be cheaper than a division per point; empty otherwise.
-std::vector<QRgb> ColoursByValue(const QRgbTable& colours, int min, int max)
+// The colour of any value in a range: a table by value when the range is small enough to
+// be cheaper than computing each point's index, else the first value of each colour index,
+// found once, so a point costs a short binary search and never a logarithm; the colours
+// of the values met are kept, as a pattern's counts repeat.
+class ColourLookup
 {
-    constexpr long long kMaxValues = 1 << 20;
-    const long long span = static_cast<long long>(max) - min + 1;
-    if (max <= 0 || span < 1 || span > kMaxValues)
-        return {};
-    std::vector<QRgb> byValue(static_cast<std::size_t>(span));
-    for (long long k = 0; k < span; ++k)
-        byValue[static_cast<std::size_t>(k)] = colours[static_cast<std::size_t>(
-            IntensityColourIndex(static_cast<std::int32_t>(min + k), min, max))];
-    return byValue;
-}
+public:
+    ColourLookup(const ColourTable& table, const DrawnRange& range)
+        : m_colours(QtColours(table)), m_range(range)
+    {
+        constexpr long long kMaxValues = 1 << 20;
+        const long long span = static_cast<long long>(range.max) - range.min + 1;
+        if (range.max > 0 && span >= 1 && span <= kMaxValues) {
+            m_byValue.resize(static_cast<std::size_t>(span));
+            for (long long k = 0; k < span; ++k)
+                m_byValue[static_cast<std::size_t>(k)] =
+                    IndexColour(RangeColourIndex(static_cast<std::int32_t>(range.min + k), range));
+            return;
+        }
+        // Every mapping is monotone, so the first value of index k is found by bisection.
+        for (int k = 1; k < 256; ++k) {
+            long long lo = INT32_MIN;
+            long long hi = static_cast<long long>(INT32_MAX) + 1;
+            while (lo < hi) {
+                const long long mid = lo + (hi - lo) / 2;
+                if (RangeColourIndex(static_cast<std::int32_t>(mid), range) >= k)
+                    hi = mid;
+                else
+                    lo = mid + 1;
+            }
+            m_firstOfIndex[static_cast<std::size_t>(k - 1)] = lo;
+        }
+        // No 32-bit value is kept yet: every slot holds one outside that range.
+        m_keptValue.assign(kKept, static_cast<long long>(INT32_MAX) + 1);
+        m_kept.assign(kKept, 0);
+    }
+
+    QRgb operator()(std::int32_t v) const
+    {
+        if (!m_byValue.empty())
+            return m_byValue[static_cast<std::size_t>(
+                static_cast<long long>(std::clamp(v, m_range.min, m_range.max)) - m_range.min)];
+        const std::size_t slot = static_cast<std::uint32_t>(v) & (kKept - 1);
+        if (m_keptValue[slot] == v)
+            return m_kept[slot];
+        const auto index = std::upper_bound(m_firstOfIndex.begin(), m_firstOfIndex.end(),
+                                            static_cast<long long>(v)) -
+                           m_firstOfIndex.begin();
+        m_keptValue[slot] = v;
+        m_kept[slot] = m_colours[static_cast<std::size_t>(index)];
+        return m_kept[slot];
+    }
+
+private:
+    QRgb IndexColour(int index) const { return m_colours[static_cast<std::size_t>(index)]; }
+
+    QRgbTable m_colours;
+    DrawnRange m_range;
+    std::vector<QRgb> m_byValue;
+    std::array<long long, 255> m_firstOfIndex{};
+    static constexpr std::size_t kKept = 1 << 16;
+    mutable std::vector<long long> m_keptValue;
+    mutable std::vector<QRgb> m_kept;
+};
 
 // Writes the colours of the window's points into the image, mirrored as the orientation
-// asks; with an overlay colour, targets take it.
-void FillCells(QImage& image, const CVespiraDoc& doc, const CellWindow& w, int orientation,
-               const QRgb* overlay)
+// asks; with an overlay colour, targets take it; points not yet measured take their own.
+void FillCells(QImage& image, const CVespiraDoc& doc, const DrawnRange& range, const CellWindow& w,
+               int orientation, const QRgb* overlay, QRgb notMeasured)
 {
-    const QRgbTable colours = QtColours(doc.m_DisplayColors);
-    const int min = doc.m_nMinIntensity;
-    const int max = doc.m_nMaxIntensity;
-    const std::vector<QRgb> byValue = ColoursByValue(colours, min, max);
-    auto colourOf = [&](std::int32_t v) {
-        if (byValue.empty())
-            return colours[static_cast<std::size_t>(IntensityColourIndex(v, min, max))];
-        return byValue[static_cast<std::size_t>(static_cast<long long>(std::clamp(v, min, max)) -
-                                                min)];
-    };
+    const ColourLookup colourOf(doc.m_DisplayColors, range);
+    const std::span<const std::uint8_t> measured = doc.m_range.MeasuredMask();
     const bool mirrorX = MirrorsX(orientation);
     const int columns = w.Columns();
     for (int row = w.firstRow; row <= w.lastRow; ++row) {
@@ -61,8 +106,15 @@ void FillCells(QImage& image, const CVespiraDoc& doc, const CellWindow& w, int o
         const std::size_t first = static_cast<std::size_t>(doc.IndexOf(w.firstCol, row));
         const std::int32_t* values = doc.m_pIntensity.data() + first;
         const float* times = doc.m_pScanTime.data() + first;
+        const std::uint8_t* marks = measured.empty() ? nullptr : measured.data() + first;
         for (int i = 0; i < columns; ++i) {
-            const QRgb c = overlay != nullptr && times[i] != 0.0f ? *overlay : colourOf(values[i]);
+            QRgb c = 0;
+            if (overlay != nullptr && times[i] != 0.0f)
+                c = *overlay;
+            else if (marks != nullptr && marks[i] == 0)
+                c = notMeasured;
+            else
+                c = colourOf(values[i]);
             line[mirrorX ? columns - 1 - i : i] = c;
         }
     }
@@ -77,9 +129,9 @@ void CCellImage::Compose(const CVespiraDoc& doc, const RenderContext& context)
     m_nx = doc.m_nXPoints;
     m_ny = doc.m_nYPoints;
     m_data = doc.m_pIntensity.data();
-    m_min = doc.m_nMinIntensity;
-    m_max = doc.m_nMaxIntensity;
+    m_range = DrawnRangeOf(doc);
     m_colours = doc.m_DisplayColors;
+    m_notMeasured = context.colours.notMeasured;
     if (m_window.IsEmpty()) {
         m_image = QImage();
         return;
@@ -92,8 +144,8 @@ void CCellImage::Compose(const CVespiraDoc& doc, const RenderContext& context)
     }
     const ProgramColours& colours = context.colours;
     const QRgb selection = ToQRgb(colours.selection);
-    FillCells(m_image, doc, m_window, m_orientation,
-              context.options.overlay ? &selection : nullptr);
+    FillCells(m_image, doc, m_range, m_window, m_orientation,
+              context.options.overlay ? &selection : nullptr, ToQRgb(m_notMeasured));
     if (const CollectMarker marker = context.liveScan.MarkerIn(doc); marker.on)
         SetColour(marker.col, marker.row, colours.activeTarget);
     m_inputs = InputsOf(doc, context);
@@ -121,6 +173,7 @@ CCellImage::Inputs CCellImage::InputsOf(const CVespiraDoc& doc, const RenderCont
     }
     in.generation = doc.SelectionGeneration();
     in.colours = doc.m_DisplayColors;
+    in.notMeasured = context.colours.notMeasured;
     return in;
 }
 
@@ -195,16 +248,17 @@ bool CCellImage::Matches(const CVespiraDoc& doc, const RenderContext& context) c
 
 bool CCellImage::ColoursMatch(const CVespiraDoc& doc) const
 {
-    return m_min == doc.m_nMinIntensity && m_max == doc.m_nMaxIntensity &&
-           m_colours == doc.m_DisplayColors;
+    return m_range == DrawnRangeOf(doc) && m_colours == doc.m_DisplayColors;
 }
 
 bool CCellImage::SetIntensityColour(const CVespiraDoc& doc, int col, int row)
 {
     if (!m_window.Contains(col, row) || m_image.isNull())
         return false;
-    const std::int32_t value = doc.m_pIntensity[static_cast<std::size_t>(doc.IndexOf(col, row))];
-    const int index = IntensityColourIndex(value, doc.m_nMinIntensity, doc.m_nMaxIntensity);
+    const auto at = static_cast<std::size_t>(doc.IndexOf(col, row));
+    if (!doc.m_range.IsMeasured(at))
+        return SetColour(col, row, m_notMeasured);
+    const int index = RangeColourIndex(doc.m_pIntensity[at], m_range);
     return SetColour(col, row, doc.m_DisplayColors[static_cast<std::size_t>(index)]);
 }
 
@@ -217,7 +271,8 @@ bool CCellImage::SetColour(int col, int row, COLORREF colour)
     return true;
 }
 
-QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize, std::optional<COLORREF> overlay)
+QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize, std::optional<COLORREF> overlay,
+                          COLORREF notMeasured)
 {
     CellWindow whole;
     whole.lastCol = doc.m_nXPoints - 1;
@@ -229,7 +284,8 @@ QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize, std::optional<CO
     if (points.isNull())
         return {};
     const QRgb targets = ToQRgb(overlay.value_or(0));
-    FillCells(points, doc, whole, 0, overlay ? &targets : nullptr);
+    FillCells(points, doc, DrawnRangeOf(doc), whole, 0, overlay ? &targets : nullptr,
+              ToQRgb(notMeasured));
     if (cellSize == 1)
         return points;
     const long long width = static_cast<long long>(whole.Columns()) * cellSize;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "display/ColourSettings.h"
 #include "document/Colour.h"
+#include "document/IntensityRange.h"
 #include "render/CellPlacement.h"
 #include "render/RenderContext.h"
 #include "render/ToolState.h"
@@ -25,7 +27,7 @@ public:
     // orientation; single-cell changes then go to their pixel.
     bool Matches(const CVespiraDoc& doc, const RenderContext& context) const;
     // True when the intensity colours were computed with the document's current colour
-    // table and intensity range; otherwise every cell must be composed anew.
+    // table and drawn range (DrawnRangeOf); otherwise every cell must be composed anew.
     bool ColoursMatch(const CVespiraDoc& doc) const;
 
     // A visible cell in its intensity colour or in a fixed colour; false (nothing set) for
@@ -57,6 +59,7 @@ private:
         int markerRow = 0;
         unsigned generation = 0;
         ColourTable colours{};
+        COLORREF notMeasured = 0;
         bool operator==(const Inputs&) const = default;
     };
     struct Pending
@@ -77,13 +80,15 @@ private:
     int m_nx = 0;
     int m_ny = 0;
     const void* m_data = nullptr;
-    int m_min = 0;
-    int m_max = 0;
+    DrawnRange m_range;
     ColourTable m_colours{};
+    COLORREF m_notMeasured = 0;
 };
 
 // The pattern as the view colours it, for export: the whole grid in orientation "+X,+Y",
-// each point a square of cellSize pixels, from the document's colour table, and the
-// targets in the overlay colour when one is given. A null image when it cannot be made.
+// each point a square of cellSize pixels, from the document's colour table and drawn
+// range, points not yet measured in their colour, and the targets in the overlay colour
+// when one is given. A null image when it cannot be made.
 QImage RenderPatternImage(const CVespiraDoc& doc, int cellSize,
-                          std::optional<COLORREF> overlay = std::nullopt);
+                          std::optional<COLORREF> overlay = std::nullopt,
+                          COLORREF notMeasured = kNotMeasuredColour);

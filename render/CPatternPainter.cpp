@@ -4,8 +4,10 @@
 #include "display/ColourSettings.h"
 #include "display/ColourTransform.h"
 #include "document/CVespiraDoc.h"
+#include "document/PatternRange.h"
 #include "document/ViewOptions.h"
 #include "render/LineRule.h"
+#include "render/RangeTexts.h"
 #include "render/ViewTexts.h"
 
 #include <QFontMetrics>
@@ -146,10 +148,22 @@ void CPatternPainter::DrawColourScale()
                            ToQColor(m_doc.m_DisplayColors[static_cast<std::size_t>(2 * i)]));
     }
     const int t = metrics.height();
-    DrawText(bar.right() + 3, bar.bottom() - t + 4,
-             QString::fromStdString(FormatInt(m_doc.m_nMinIntensity)));
-    DrawText(bar.right() + 3, bar.top() - 3,
-             QString::fromStdString(FormatInt(m_doc.m_nMaxIntensity)));
+    const DrawnRange range = DrawnRangeOf(m_doc);
+    const int minTop = bar.bottom() - t + 4;
+    const int maxTop = bar.top() - 3;
+    DrawText(bar.right() + 3, minTop, QString::fromStdString(FormatInt(range.min)));
+    DrawText(bar.right() + 3, maxTop, ColourScaleTopText(range));
+    // Each decade gets a tick; its label only where it overlaps no other label.
+    int labelAbove = minTop;
+    for (const ScaleTick& tick : DecadeTicks(range)) {
+        const int y = bar.bottom() - static_cast<int>(tick.height * (bar.height() - 1) + 0.5);
+        m_painter.fillRect(QRect(bar.right() + 3, y, 3, 1), m_text);
+        const int top = y - t / 2;
+        if (top + t <= labelAbove && top >= maxTop + t) {
+            DrawText(bar.right() + 7, top, QString::fromStdString(FormatInt(tick.value)));
+            labelAbove = top;
+        }
+    }
 }
 
 void CPatternPainter::DrawStatistics()

@@ -50,9 +50,11 @@ QString FormatStatusText(const CVespiraDoc& doc, DragMode dragMode, const GridPo
     const std::size_t index = static_cast<std::size_t>(doc.IndexOf(point->x, point->y));
     const float time = doc.m_pScanTime[index];
     const QString timeText = time == 0.0f ? QStringLiteral("n/a") : Fixed(time, 0);
+    // A point the scan has not reached holds no count yet, not a count of 0.
+    const QString intensity = doc.m_range.IsMeasured(index) ? Int(doc.m_pIntensity[index])
+                                                            : QStringLiteral("not measured");
     return QStringLiteral("X: %1  Y: %2  Int: %3  Time: %4")
-        .arg(PointXText(doc, point->x), PointYText(doc, point->y), Int(doc.m_pIntensity[index]),
-             timeText);
+        .arg(PointXText(doc, point->x), PointYText(doc, point->y), intensity, timeText);
 }
 
 // Single precision, as the positions are stored.

@@ -31,6 +31,7 @@ targets=(
   "fuzz_target_csv target_csv 65536"
   "fuzz_nexus_map nexus_map 512"
   "fuzz_scan_journal scan_journal 65536"
+  "fuzz_range_options range_options 4096"
 )
 total=0
 for entry in "${targets[@]}"; do

@@ -3,6 +3,7 @@
 #include "display/ColourSettings.h"
 #include "display/dialogs/CColorScaleDlg.h"
 #include "document/CVespiraDoc.h"
+#include "document/PatternRange.h"
 #include "render/CPatternPainter.h"
 #include "render/LineRule.h"
 #include "render/PrintedPage.h"
@@ -20,6 +21,9 @@ namespace {
 
 // At most this often the whole image is recoloured while a scan raises the maximum.
 constexpr int kRecolourDelayMs = 200;
+// At most this often (three times a second) the measured points are summarised for an automatic or
+// percentile range while a scan fills them.
+constexpr int kRangeRefreshMs = 333;
 
 } // namespace
 
@@ -36,6 +40,13 @@ CVespiraView::CVespiraView(CVespiraDoc& doc, const ViewContext& context, QWidget
     m_recolour.setSingleShot(true);
     m_recolour.setInterval(kRecolourDelayMs);
     connect(&m_recolour, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    m_rangeRefresh.setSingleShot(true);
+    m_rangeRefresh.setInterval(kRangeRefreshMs);
+    connect(&m_rangeRefresh, &QTimer::timeout, this, [this] {
+        KeepRangeCurrent();
+        if (!m_cells.ColoursMatch(m_doc))
+            update();
+    });
     connect(&m_doc, &CVespiraDoc::cellChanged, this, &CVespiraView::DrawCell);
     // An undo or redo in another view of the pattern changes the targets drawn here.
     connect(&m_doc, &CVespiraDoc::historyChanged, this, &CVespiraView::RequestRepaint);
@@ -134,8 +145,23 @@ void CVespiraView::SetCellColour(int col, int row, COLORREF colour)
         update(CellRect(col, row));
 }
 
+void CVespiraView::OnRangeLock()
+{
+    SetRangeLocked(m_doc, !m_doc.m_range.IsLocked());
+    RepaintAllViews();
+}
+
+void CVespiraView::KeepRangeCurrent()
+{
+    if (m_rangeRefresh.isActive() || !m_doc.m_range.NeedsSummary() || !m_doc.m_range.IsStale())
+        return;
+    RefreshRange(m_doc);
+    m_rangeRefresh.start();
+}
+
 void CVespiraView::DrawCell(int col, int row)
 {
+    KeepRangeCurrent();
     if (!m_cells.Matches(m_doc, m_render) || m_window != m_cells.Window()) {
         update();
         return;
@@ -207,6 +233,7 @@ void CVespiraView::paintEvent(QPaintEvent* event)
     const QRect shown = visibleRegion().boundingRect();
     const bool whole =
         event->rect().contains(rect()) || (!shown.isEmpty() && event->rect().contains(shown));
+    KeepRangeCurrent();
     const bool matches = m_cells.Matches(m_doc, m_render) && m_cells.ColoursMatch(m_doc);
     // A Line or Rectangle following the pointer redraws only the cells it left and entered.
     const bool patched = whole && matches && m_cells.UpdatePendingShape(m_doc, m_render);
@@ -352,9 +379,14 @@ void CVespiraView::EndLostGesture()
 void CVespiraView::OpenColourScaleDialog()
 {
     CColorScaleDlg dialog(m_context.colours, m_context.Ui(), ColourScaleValuesOf(m_doc),
-                          m_doc.m_LutColors, this);
-    if (m_context.Ui().ExecDialog(dialog) == QDialog::Accepted &&
-        ApplyColourScaleChoice(m_doc, m_context.colours.display, m_context.Ui(), dialog.Values()))
+                          m_doc.m_LutColors, this, m_doc.m_range.settings);
+    dialog.SetRangeData(MeasuredValuesOf(m_doc), m_doc.m_nMinIntensity, m_doc.m_nMaxIntensity);
+    if (m_context.Ui().ExecDialog(dialog) != QDialog::Accepted)
+        return;
+    const bool colours =
+        ApplyColourScaleChoice(m_doc, m_context.colours.display, m_context.Ui(), dialog.Values());
+    const bool range = ApplyRangeChoice(m_doc, m_context.colours.display, dialog.Range());
+    if (colours || range)
         RequestRepaint();
 }
 
@@ -372,5 +404,9 @@ void CVespiraView::RepaintAllViews()
 
 bool CVespiraView::Print(QPaintDevice& device)
 {
+    // A range that follows the measured points is brought up to date for the page, and the
+    // view follows it.
+    if (RefreshRange(m_doc))
+        update();
     return PrintPatternPage(device, m_doc, m_render, font());
 }

@@ -71,6 +71,8 @@ public:
     // repaint.
     void OnViewOverlay();
     void OnViewHeader();
+    // Locks the colour range shown now, or frees it.
+    void OnRangeLock();
     void OnZoomIn();
     void OnZoomOut();
     void OnZoomReset();
@@ -110,6 +112,9 @@ private:
     ImagePlacement Placement() const;
     void SetCellColour(int col, int row, COLORREF colour);
     int LineHeight();
+    // Summarises the measured points for a range that follows them, at most once per
+    // interval; points arriving meanwhile wait for the interval's end.
+    void KeepRangeCurrent();
 
     CVespiraDoc& m_doc;
     const ViewContext m_context;
@@ -123,4 +128,6 @@ private:
     int m_nLineHeight = -1;
     // Coalesces the repaint that recolours the image after the intensity range grew.
     QTimer m_recolour;
+    // The interval between two summaries of the measured points.
+    QTimer m_rangeRefresh;
 };

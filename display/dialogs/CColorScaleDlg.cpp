@@ -3,6 +3,7 @@
 #include "display/ColourSettings.h"
 #include "display/ColourTransform.h"
 #include "display/LookupTable.h"
+#include "display/dialogs/CRangePanel.h"
 #include "display/dialogs/WholeNumber.h"
 #include "document/IHostUi.h"
 
@@ -37,7 +38,7 @@ const char* const kNames[] = {"brightness", "contrast", "hue", "saturation"};
 
 CColorScaleDlg::CColorScaleDlg(const ProgramColours& colours, IHostUi& ui,
                                const ColourScaleValues& values, const ColourTable& lut,
-                               QWidget* parent)
+                               QWidget* parent, const RangeSettings& range)
     : QDialog(parent), m_colours(colours), m_ui(ui), m_LutColors(lut), m_docLutColors(lut)
 {
     setWindowTitle(QStringLiteral("Color Intensity Scale"));
@@ -89,6 +90,9 @@ CColorScaleDlg::CColorScaleDlg(const ProgramColours& colours, IHostUi& ui,
         connect(m_edits[i], &QLineEdit::editingFinished, this, [this, i] { OnValueEdited(i); });
     }
 
+    m_rangePanel = new CRangePanel(range);
+    grid->addWidget(m_rangePanel, kValueCount + 1, 0, 1, 3);
+
     auto* buttons = new QDialogButtonBox(Qt::Vertical);
     buttons->addButton(QDialogButtonBox::Ok);
     buttons->addButton(QDialogButtonBox::Cancel);
@@ -123,6 +127,16 @@ ColourScaleValues CColorScaleDlg::Values() const
 {
     return {m_values[kBrightness], m_values[kContrast], m_values[kHue], m_values[kSaturation],
             m_szLutName.toLocal8Bit().toStdString()};
+}
+
+RangeSettings CColorScaleDlg::Range() const
+{
+    return m_rangePanel->Settings();
+}
+
+void CColorScaleDlg::SetRangeData(std::vector<std::int32_t> measured, int risingMin, int risingMax)
+{
+    m_rangePanel->SetData(std::move(measured), risingMin, risingMax);
 }
 
 void CColorScaleDlg::ShowValue(int which)
@@ -225,6 +239,8 @@ void CColorScaleDlg::DrawPreview(QPainter& painter)
 
     ApplyBrightnessContrast(m_LutColors, m_values[kBrightness], m_values[kContrast], m_values[kHue],
                             m_values[kSaturation], m_previewColours);
+    // The histogram's bars take the colours being chosen.
+    m_rangePanel->SetColours(m_previewColours);
     for (int i = 0; i < 128; ++i)
         painter.fillRect(left, top + kPreviewHeight - i, 2 * kPreviewHalfWidth, 1,
                          ToQColor(m_previewColours[static_cast<std::size_t>(2 * i)]));
@@ -258,6 +274,8 @@ void CColorScaleDlg::accept()
         m_lutCombo->setFocus();
         return;
     }
+    if (!m_rangePanel->Check(m_ui))
+        return;
     std::copy(std::begin(values), std::end(values), std::begin(m_values));
     m_szLutName = name;
     QDialog::accept();

@@ -5,6 +5,10 @@
 
 #include <QDialog>
 
+#include <cstdint>
+#include <vector>
+
+class CRangePanel;
 class IHostUi;
 struct ProgramColours;
 class QComboBox;
@@ -24,11 +28,17 @@ public:
     // The longest look-up table name the settings and documents can hold.
     static constexpr int kMaxLutName = 63;
 
-    // colours: the preview's frame and background.
+    // colours: the preview's frame and background; range: the pattern's colour range.
     CColorScaleDlg(const ProgramColours& colours, IHostUi& ui, const ColourScaleValues& values,
-                   const ColourTable& lut, QWidget* parent = nullptr);
+                   const ColourTable& lut, QWidget* parent = nullptr,
+                   const RangeSettings& range = {});
 
     ColourScaleValues Values() const;
+    RangeSettings Range() const;
+    // The pattern's measured values (only those) for the range's histogram, and its rising
+    // range.
+    void SetRangeData(std::vector<std::int32_t> measured, int risingMin, int risingMax);
+    CRangePanel* RangePanel() const { return m_rangePanel; }
 
     void accept() override;
     void reject() override;
@@ -69,6 +79,7 @@ private:
     QLineEdit* m_edits[kValueCount];
     QPushButton* m_defaults;
     QWidget* m_preview;
+    CRangePanel* m_rangePanel;
     bool m_checking = false;
     bool m_bCancelling = false;
 };

@@ -26,16 +26,17 @@ constexpr QSize kSwatchSize(9, 17);
 // Its edge, so a colour as light as the dialog (white) still shows where it is.
 const QColor kSwatchEdge(0x80, 0x80, 0x80);
 
-const char* const kTitles[] = {"Border", "Selected targets", "Active target", "Foreground Text",
-                               "Background Text"};
-const char* const kNames[] = {"border", "selection", "activeTarget", "foreground", "background"};
+const char* const kTitles[] = {"Border",          "Selected targets", "Active target",
+                               "Foreground Text", "Background Text",  "Not measured"};
+const char* const kNames[] = {"border",     "selection",  "activeTarget",
+                              "foreground", "background", "notMeasured"};
 const char* const kComponents[] = {"Red", "Green", "Blue"};
 const char* const kComponentLabels[] = {"R", "G", "B"};
 
 COLORREF* SettingOf(ProgramColours& colours, int group)
 {
-    COLORREF* const settings[] = {&colours.border, &colours.selection, &colours.activeTarget,
-                                  &colours.foreground, &colours.background};
+    COLORREF* const settings[] = {&colours.border,     &colours.selection,  &colours.activeTarget,
+                                  &colours.foreground, &colours.background, &colours.notMeasured};
     return settings[group];
 }
 

@@ -10,9 +10,10 @@ class QLineEdit;
 class QSlider;
 class QWidget;
 
-// "Options": the five display colours (Border, Selection, ActiveTarget, Foreground,
-// Background), each edited as red, green and blue with an edit and a slider, beside a
-// swatch of the colour being built. The settings change only on OK.
+// "Options": the display colours (Border, Selection, ActiveTarget, Foreground,
+// Background, and the colour of points a scan has not reached yet), each edited as red, green and
+// blue with an edit and a slider, beside a swatch of the colour being built. The settings change
+// only on OK.
 class COptionsDlg : public QDialog
 {
     Q_OBJECT
@@ -25,6 +26,7 @@ public:
         kActiveTarget,
         kForeground,
         kBackground,
+        kNotMeasured,
         kGroupCount
     };
     static constexpr int kComponentCount = 3;

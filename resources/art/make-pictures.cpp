@@ -153,6 +153,19 @@ void MakeIcons()
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(1, 0.5, 14, 14));
     });
+    SaveIcon(QStringLiteral("lockrange"), [](QPainter& p) {
+        // A colour scale with a padlock on it.
+        for (int i = 0; i < 14; ++i)
+            p.fillRect(QRectF(1, 14 - i, 4, 1), kBands[i + 1]);
+        p.setPen(QPen(QColor(60, 60, 60), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(7.5, 1.5, 6, 8), 0, 180 * 16);
+        p.drawLine(QPointF(7.5, 5.5), QPointF(7.5, 7));
+        p.drawLine(QPointF(13.5, 5.5), QPointF(13.5, 7));
+        p.setPen(QPen(Qt::black, 0.6));
+        p.setBrush(QColor(230, 180, 40));
+        p.drawRect(QRectF(6, 7, 9, 7));
+    });
     SaveIcon(QStringLiteral("arrow"), [](QPainter& p) { Arrow(p, 4, 1, 1.25); });
     SaveIcon(QStringLiteral("line"), [](QPainter& p) {
         p.setPen(QPen(QColor(0, 0, 0), 1.4));

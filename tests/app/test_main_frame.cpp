@@ -48,9 +48,10 @@ TEST_F(ShellTest, DocumentMenusWhileAPatternWindowIsActive)
               (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "Clear All\tCtrl+DEL", "-",
                            "&Copy\tCtrl+C", "-", "Zoom &In\t+", "Zoom &Out\t-", "Zoom &Reset\tEsc",
                            "-", "&Options", "Orientation", "-", "&Send targets\tEnd"}));
-    EXPECT_EQ(Texts(Menu("&View")),
-              (QStringList{"&Overlay of targets", "&Header Information", "-", "Target &List",
-                           "&Toolbar", "&Status Bar", "-", "Share &Live View..."}));
+    EXPECT_EQ(
+        Texts(Menu("&View")),
+        (QStringList{"&Overlay of targets", "&Header Information", "Loc&k Colour Range\tCtrl+L",
+                     "-", "Target &List", "&Toolbar", "&Status Bar", "-", "Share &Live View..."}));
     EXPECT_EQ(Texts(Menu("&Tools")), (QStringList{"&Arrow\tF9", "&Line\tF10", "&Curve\tF11",
                                                   "&Rectangle\tF12", "-", "&Eraser\tDel"}));
     QStringList window = Texts(Menu("&Window"));
@@ -124,6 +125,7 @@ TEST_F(ShellTest, AcceleratorTable)
     EXPECT_EQ(keys(ID_NEXT_PANE), QList<QKeySequence>{QKeySequence("F6")});
     EXPECT_EQ(keys(ID_PREV_PANE), QList<QKeySequence>{QKeySequence("Shift+F6")});
     EXPECT_EQ(keys(ID_CLEAR_ALL), QList<QKeySequence>{QKeySequence("Ctrl+Del")});
+    EXPECT_EQ(keys(ID_RANGE_LOCK), QList<QKeySequence>{QKeySequence("Ctrl+L")});
     // The keys of every Linux desktop besides.
     EXPECT_EQ(keys(ID_APP_EXIT), QList<QKeySequence>{QKeySequence("Ctrl+Q")});
     EXPECT_EQ(keys(ID_WINDOW_CLOSE), QList<QKeySequence>{QKeySequence("Ctrl+W")});
@@ -219,8 +221,8 @@ TEST_F(ShellTest, ToolbarInItsOrderWithTipsAndWhatsThis)
         ids << (a->isSeparator() ? 0 : a->data().toInt());
     const std::vector<int>& expected = ToolbarButtons();
     EXPECT_EQ(ids, QList<int>(expected.begin(), expected.end()));
-    EXPECT_EQ(ids, (QList<int>{57601, 57603, 0, 32779, 32780, 32781, 0,     57607, 57664, 57669,
-                               0,     32772, 0, 32773, 32774, 32775, 32776, 32777, 0,     32788}));
+    EXPECT_EQ(ids, (QList<int>{57601, 57603, 0, 32779, 32780, 32781, 0,     57607, 57664, 57669, 0,
+                               32772, 32804, 0, 32773, 32774, 32775, 32776, 32777, 0,     32788}));
     EXPECT_GE(frame->ToolBar()->iconSize().width(), 16);
     EXPECT_GE(frame->ToolBar()->iconSize().height(), 15);
     for (QAction* a : frame->ToolBar()->actions()) {
@@ -269,6 +271,34 @@ TEST_F(ShellTest, CommandsWithoutHandlersAreDisabledViewCommandsNeedAView)
                                          "3D Plot", "-", "Properties"}));
     menu.actions()[2]->trigger();
     EXPECT_EQ(zoomed, 2);
+}
+
+TEST_F(ShellTest, CtrlLLocksTheColourRangeShownAndTheCheckMarkFollows)
+{
+    ScanGrid grid{0, 0, 0.0f, 9.0f, 1.0f, 0.0f, 9.0f, 1.0f};
+    ComputeGridCounts(grid);
+    state.liveScan.SetPendingGrid(grid);
+    CVespiraDoc* doc = frame->NewDocument();
+    ASSERT_NE(doc, nullptr);
+    Settle();
+    frame->UpdateCommandUi();
+    EXPECT_TRUE(frame->Action(ID_RANGE_LOCK)->isEnabled());
+    EXPECT_FALSE(frame->Action(ID_RANGE_LOCK)->isChecked());
+
+    ASSERT_TRUE(doc->SetPointIntensity(1.0f, 9.0f, 500));
+    QTest::keyClick(frame->ActiveView(), Qt::Key_L, Qt::ControlModifier);
+    frame->UpdateCommandUi();
+    EXPECT_TRUE(doc->m_range.IsLocked());
+    EXPECT_TRUE(frame->Action(ID_RANGE_LOCK)->isChecked());
+    // A higher point raises the maximum but not the locked range.
+    ASSERT_TRUE(doc->SetPointIntensity(2.0f, 9.0f, 9000));
+    EXPECT_EQ(doc->m_nMaxIntensity, 9000);
+    EXPECT_EQ(doc->m_range.Locked()->max, 500);
+
+    frame->Action(ID_RANGE_LOCK)->trigger();
+    frame->UpdateCommandUi();
+    EXPECT_FALSE(doc->m_range.IsLocked());
+    EXPECT_FALSE(frame->Action(ID_RANGE_LOCK)->isChecked());
 }
 
 TEST_F(ShellTest, CheckMarksFollowTheProgramState)

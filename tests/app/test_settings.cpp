@@ -177,6 +177,39 @@ TEST_F(SettingsTest, FullRoundTrip)
     EXPECT_EQ(in.view.orientation, 3);
 }
 
+TEST_F(SettingsTest, RangeSettingsAndNotMeasuredColourRoundTrip)
+{
+    CTestProgram out(m_ui);
+    out.colours.notMeasured = Rgb(20, 30, 40);
+    out.colours.display.range = {RangeMode::Percentile, IntensityScale::Logarithmic, -5, 70000,
+                                 2.5};
+    ASSERT_TRUE(CSettings(Path()).Write(out));
+    CTestProgram in(m_ui);
+    CVespiraApp::SetStartupValues(in);
+    CSettings(Path()).Read(in);
+    EXPECT_EQ(in.colours.notMeasured, out.colours.notMeasured);
+    EXPECT_EQ(in.colours.display.range, out.colours.display.range);
+}
+
+TEST_F(SettingsTest, BadRangeValuesFallBackToTheirDefaults)
+{
+    WriteFile("[Settings]\nRangeMode=7\nRangeScale=-1\nRangeFixedMin=50\nRangeFixedMax=50\n"
+              "RangePercentile=nan\nNotMeasured=junk\nBorder=197121\n");
+    CTestProgram in(m_ui);
+    CVespiraApp::SetStartupValues(in);
+    CSettings(Path()).Read(in);
+    EXPECT_EQ(in.colours.display.range, RangeSettings{});
+    EXPECT_EQ(in.colours.notMeasured, kNotMeasuredColour);
+    EXPECT_EQ(in.colours.border, Rgb(1, 2, 3)) << "good values beside them are kept";
+
+    WriteFile("[Settings]\nRangeMode=2\nRangePercentile=75\n");
+    CTestProgram again(m_ui);
+    CVespiraApp::SetStartupValues(again);
+    CSettings(Path()).Read(again);
+    EXPECT_EQ(again.colours.display.range.mode, RangeMode::Automatic);
+    EXPECT_EQ(again.colours.display.range.percentile, 1.0);
+}
+
 TEST_F(SettingsTest, ThreeDValuesAreWrittenOnlyWhileTheFlagIsSet)
 {
     CTestProgram out(m_ui);

@@ -102,3 +102,97 @@ TEST(IntensityColour, NegativeMinimumStaysInsideTheTable)
     EXPECT_EQ(IntensityColourIndex(100, -100, 100), 255);
     EXPECT_EQ(IntensityColourIndex(-100, -100, 100), 0);
 }
+
+namespace {
+
+DrawnRange Range(int min, int max, IntensityScale scale)
+{
+    return DrawnRange{min, max, scale, false, false};
+}
+
+} // namespace
+
+TEST(RangeColourIndex, RisingLinearIsTodaysRule)
+{
+    const DrawnRange rising{0, 63, IntensityScale::Linear, true, false};
+    for (int v : {INT32_MIN, -1, 0, 1, 62, 63, 64, INT32_MAX})
+        EXPECT_EQ(RangeColourIndex(v, rising), IntensityColourIndex(v, 0, 63)) << v;
+    EXPECT_EQ(RangeColourIndex(62, rising), 250);
+}
+
+TEST(RangeColourIndex, LinearOverAnyRange)
+{
+    const DrawnRange r = Range(-100, 100, IntensityScale::Linear);
+    EXPECT_EQ(RangeColourIndex(-100, r), 0);
+    EXPECT_EQ(RangeColourIndex(-101, r), 0);
+    EXPECT_EQ(RangeColourIndex(0, r), 127);
+    EXPECT_EQ(RangeColourIndex(99, r), 253);
+    EXPECT_EQ(RangeColourIndex(100, r), 255);
+    const DrawnRange whole = Range(INT32_MIN, INT32_MAX, IntensityScale::Linear);
+    EXPECT_EQ(RangeColourIndex(INT32_MIN, whole), 0);
+    EXPECT_EQ(RangeColourIndex(INT32_MAX - 1, whole), 254);
+    EXPECT_EQ(RangeColourIndex(INT32_MAX, whole), 255);
+    EXPECT_EQ(RangeColourIndex(0, whole), 127);
+}
+
+TEST(RangeColourIndex, EqualLimitsSplitAtTheValue)
+{
+    for (IntensityScale scale :
+         {IntensityScale::Linear, IntensityScale::SquareRoot, IntensityScale::Logarithmic}) {
+        const DrawnRange r = Range(42, 42, scale);
+        EXPECT_EQ(RangeColourIndex(42, r), 0);
+        EXPECT_EQ(RangeColourIndex(41, r), 0);
+        EXPECT_EQ(RangeColourIndex(43, r), 255);
+    }
+}
+
+TEST(RangeColourIndex, SquareRootScale)
+{
+    const DrawnRange r = Range(0, 10000, IntensityScale::SquareRoot);
+    EXPECT_EQ(RangeColourIndex(0, r), 0);
+    EXPECT_EQ(RangeColourIndex(100, r), 25);   // sqrt(0.01) * 255 = 25.5
+    EXPECT_EQ(RangeColourIndex(2500, r), 127); // 0.5 * 255
+    EXPECT_EQ(RangeColourIndex(9999, r), 254);
+    EXPECT_EQ(RangeColourIndex(10000, r), 255);
+    const DrawnRange negative = Range(-400, 0, IntensityScale::SquareRoot);
+    EXPECT_EQ(RangeColourIndex(-300, negative), 127);
+    const DrawnRange whole = Range(INT32_MIN, INT32_MAX, IntensityScale::SquareRoot);
+    EXPECT_EQ(RangeColourIndex(INT32_MAX - 1, whole), 254);
+    EXPECT_EQ(RangeColourIndex(INT32_MIN + 1, whole), 0);
+}
+
+TEST(RangeColourIndex, LogScale)
+{
+    const DrawnRange r = Range(1, 1000, IntensityScale::Logarithmic);
+    EXPECT_EQ(RangeColourIndex(0, r), 0);
+    EXPECT_EQ(RangeColourIndex(-5, r), 0);
+    EXPECT_EQ(RangeColourIndex(INT32_MIN, r), 0);
+    EXPECT_EQ(RangeColourIndex(1, r), 0);
+    EXPECT_EQ(RangeColourIndex(10, r), 85);
+    EXPECT_EQ(RangeColourIndex(100, r), 170);
+    EXPECT_EQ(RangeColourIndex(999, r), 254);
+    EXPECT_EQ(RangeColourIndex(1000, r), 255);
+    // A minimum at or below 0 handed in directly still never takes a logarithm of it.
+    const DrawnRange zero = Range(0, 100, IntensityScale::Logarithmic);
+    EXPECT_EQ(RangeColourIndex(0, zero), 0);
+    EXPECT_EQ(RangeColourIndex(1, zero), 0);
+    EXPECT_EQ(RangeColourIndex(10, zero), 127);
+    const DrawnRange whole = Range(1, INT32_MAX, IntensityScale::Logarithmic);
+    EXPECT_EQ(RangeColourIndex(INT32_MAX, whole), 255);
+    EXPECT_EQ(RangeColourIndex(INT32_MAX - 1, whole), 254);
+}
+
+TEST(RangeColourIndex, EveryScaleIsMonotone)
+{
+    for (IntensityScale scale :
+         {IntensityScale::Linear, IntensityScale::SquareRoot, IntensityScale::Logarithmic}) {
+        const DrawnRange r = Range(3, 70000, scale);
+        int last = 0;
+        for (int v = -10; v <= 70010; ++v) {
+            const int index = RangeColourIndex(v, r);
+            ASSERT_GE(index, last) << v;
+            last = index;
+        }
+        EXPECT_EQ(last, 255);
+    }
+}

@@ -144,6 +144,23 @@ TEST_F(NexusTest, TheExportCarriesWhatANexusReaderNeeds)
     EXPECT_TRUE(std::equal(times.begin(), times.end(), doc->m_pScanTime.begin()));
 }
 
+TEST_F(NexusTest, PointsNotMeasuredAreMaskedAndAWholePatternHasNoMask)
+{
+    {
+        CHdf5Handle file = Exported();
+        EXPECT_LT(H5Lexists(file.Id(), "/entry/data/mask", H5P_DEFAULT), 1);
+    }
+    doc->m_range.ResetMeasured(15, false);
+    doc->m_range.MarkMeasured(0);
+    doc->m_range.MarkMeasured(7);
+    CHdf5Handle file = Exported();
+    std::vector<std::uint8_t> expected(15, 1);
+    expected[0] = 0;
+    expected[7] = 0;
+    EXPECT_EQ(Values<std::uint8_t>(file.Id(), "/entry/data/mask", H5T_NATIVE_UINT8, H5T_STD_U8LE),
+              expected);
+}
+
 TEST_F(NexusTest, TheTargetTableListsXYAndTimeInListOrder)
 {
     CHdf5Handle file = Exported();

@@ -106,6 +106,9 @@ TEST_F(ScanJournalTest, RestoresGridHeaderAndExactlyTheReceivedPoints)
     expected[1 * 4 + 1] = INT_MIN;
     EXPECT_EQ(restored.m_pIntensity, expected);
     EXPECT_EQ(restored.m_nMaxIntensity, INT_MAX);
+    // Only the received points count as measured; the rest are still to come.
+    for (std::size_t i = 0; i < 12; ++i)
+        EXPECT_EQ(restored.m_range.IsMeasured(i), i == 0 || i == 2 || i == 5 || i == 11) << i;
     EXPECT_EQ(restored.ScanCount(), 0);
     EXPECT_TRUE(restored.IsModified());
     EXPECT_STREQ(restored.m_szFileName, "");

@@ -170,6 +170,25 @@ check "a TIFF export is a 32-bit image of the grid" \
 status=$?
 check "a NeXus export of a missing file is not written" '[ $status -eq 1 ] && [ ! -e "$work/none.nxs" ]'
 
+"$tool" export "$examples/disc.rad" "$work/plain.png" --cell 2
+"$tool" export "$examples/disc.rad" "$work/rising.png" --range rising --cell 2 --scale linear
+check "--range rising --scale linear is the plain export, byte for byte" \
+  'cmp -s "$work/plain.png" "$work/rising.png"'
+"$tool" export "$examples/disc.rad" "$work/pct.png" --range percentile:5 --scale log
+check "a percentile range in log scale exports another image" \
+  '[ "$(head -c 4 "$work/pct.png" | tail -c 3)" = "PNG" ] && ! cmp -s "$work/plain.png" "$work/pct.png"'
+for bad in "--range fixed:5:5" "--range fixed:1:x" "--range percentile:51" "--range percentile:" \
+  "--range hot" "--scale cubic" "--range"; do
+  # shellcheck disable=SC2086
+  "$tool" export "$examples/disc.rad" "$work/bad.png" $bad 2> "$work/err"
+  status=$?
+  check "export with $bad is a usage error that writes nothing" \
+    '[ $status -eq 2 ] && grep -q "^vespira-rad: --" "$work/err" && [ ! -e "$work/bad.png" ]'
+done
+"$tool" export "$examples/disc.rad" "$work/ranged.csv" --range auto 2> "$work/err"
+status=$?
+check "a range for a CSV export is refused" '[ $status -eq 2 ] && [ ! -e "$work/ranged.csv" ]'
+
 "$tool" frobnicate 2> /dev/null
 status=$?
 check "an unknown command is a usage error" '[ $status -eq 2 ]'

@@ -2,6 +2,7 @@
 
 #include "document/CPatternFile.h"
 #include "document/CVespiraDoc.h"
+#include "document/PatternRange.h"
 #include "document/ScanGrid.h"
 
 #include <cerrno>
@@ -31,6 +32,8 @@ bool ReadPattern(CVespiraDoc& doc, const char* path)
 {
     switch (ReadPatternFileQuietly(doc, QByteArray(path))) {
     case PatternReadResult::Ok:
+        // An automatic or percentile range, or a log scale, needs the values summarised.
+        RefreshRange(doc);
         return true;
     case PatternReadResult::NotPattern:
         std::fprintf(stderr, "vespira-rad: %s: %s\n", path, kNotPatternMessage);

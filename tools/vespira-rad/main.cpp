@@ -16,6 +16,7 @@
 #include "render/ToolState.h"
 #include "tools/vespira-rad/ExchangeCommands.h"
 #include "tools/vespira-rad/ExportColours.h"
+#include "tools/vespira-rad/RangeOptions.h"
 #include "tools/vespira-rad/RecoverCommand.h"
 #include "tools/vespira-rad/ToolMessages.h"
 
@@ -62,6 +63,7 @@ int Usage(int status)
     std::fputs(kUsage, status == 0 ? stdout : stderr);
     std::fputs(kExchangeUsage, status == 0 ? stdout : stderr);
     std::fputs(kRecoverUsage, status == 0 ? stdout : stderr);
+    std::fputs(kRangeUsage, status == 0 ? stdout : stderr);
     return status;
 }
 
@@ -309,6 +311,19 @@ int main(int argc, char** argv)
     const std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help")
         return Usage(0);
+    RangeSettings range;
+    if (command == "export") {
+        bool given = false;
+        std::string error;
+        if (!TakeRangeOptions(argc, argv, range, given, error)) {
+            std::fprintf(stderr, "vespira-rad: %s\n", error.c_str());
+            return 2;
+        }
+        if (given && !(argc >= 4 && (HasSuffix(argv[3], ".png") || HasSuffix(argv[3], ".pdf")))) {
+            std::fprintf(stderr, "vespira-rad: --range and --scale apply to PNG and PDF only\n");
+            return 2;
+        }
+    }
 
     // Gives the program's own folder, beside which the bundled look-up tables lie. A PDF
     // needs fonts, and fonts a GUI application; a file tool needs no display.
@@ -320,11 +335,13 @@ int main(int argc, char** argv)
             : std::make_unique<QCoreApplication>(argc, argv);
     CToolUi ui;
     DocumentServices services(ui);
-    // A picture of the pattern is coloured as the program would colour it.
+    // A picture of the pattern is coloured as the program would colour it, in the range
+    // asked for.
     const bool png = command == "export" && argc >= 4 && HasSuffix(argv[3], ".png");
     const ProgramColours colours = png || pdf ? ProgramColoursForExport() : ProgramColours{};
-    if (png || pdf)
-        services.newGridColours = &colours.display;
+    DisplaySettings display = png || pdf ? colours.display : DisplaySettings{};
+    display.range = range;
+    services.newGridColours = &display;
     CVespiraDoc doc(services);
 
     if (command == "info" && argc == 3)
