@@ -277,13 +277,14 @@ void CChart3D::SetFillColour(int style, COLORREF colour)
     ScheduleRedraw();
 }
 
-void CChart3D::SetColourRange(double low, double high)
+void CChart3D::SetColourRange(const Plot3DColourRange& range)
 {
-    if (!std::isfinite(low) || !std::isfinite(high))
+    if (!std::isfinite(range.low) || !std::isfinite(range.high))
         return;
     m_bColourRange = true;
-    m_fColourLow = low;
-    m_fColourHigh = high;
+    m_fColourLow = range.low;
+    m_fColourHigh = range.high;
+    m_colourScale = range.scale;
     ScheduleRedraw();
 }
 
@@ -541,10 +542,11 @@ void CChart3D::ApplyGradient()
         low = m_fColourLow;
         high = m_fColourHigh;
     }
-    // Where on the axis (0 to 1) a share of the colour range lies.
+    // Where on the axis (0 to 1) a share of the colour range lies, on the range's scale.
+    const Plot3DColourRange range{low, high, m_colourScale};
     const auto at = [&](double share) {
         const double position =
-            axisSpan > 0.0 ? (low + share * (high - low) - axisLow) / axisSpan : 0.0;
+            axisSpan > 0.0 ? (ValueAtShare(range, share) - axisLow) / axisSpan : 0.0;
         return std::clamp(position, 0.0, 1.0);
     };
 

@@ -46,7 +46,7 @@ public:
     QWidget* Widget() override { return this; }
     void SetAxisTitle(Axis axis, const std::string& title) override;
     void SetFillColour(int style, COLORREF colour) override;
-    void SetColourRange(double low, double high) override;
+    void SetColourRange(const Plot3DColourRange& range) override;
     void SetViewValue(ViewValue which, double value) override;
     double GetViewValue(ViewValue which) const override;
     void SetContourLevels(int levels) override;
@@ -101,6 +101,7 @@ private:
     bool m_bColourRange = false;
     double m_fColourLow = 0.0;
     double m_fColourHigh = 0.0;
+    IntensityScale m_colourScale = IntensityScale::Linear;
     int m_nContourLevels = kDefaultContourLevels;
     // The last written view values, given back while the camera still shows them: the
     // camera keeps single precision, and cannot roll (the Y rotation).

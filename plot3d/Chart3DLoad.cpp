@@ -38,8 +38,7 @@ void LoadChart3D(IChart3D& chart, const CVespiraDoc& doc, const Plot3DSettings& 
 
     for (int i = 0; i < IChart3D::kFillStyleCount; ++i)
         chart.SetFillColour(i, doc.m_DisplayColors[static_cast<std::size_t>(i * 255 / 100)]);
-    const Plot3DColourRange range = ChartColourRange(doc);
-    chart.SetColourRange(range.low, range.high);
+    chart.SetColourRange(ChartColourRange(doc));
 
     if (settings.present) {
         chart.SetViewValue(View::Perspective, settings.perspective);

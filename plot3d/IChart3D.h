@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Colour.h"
+#include "plot3d/Plot3DColourRange.h"
 
 #include <string>
 
@@ -35,9 +36,10 @@ public:
     virtual void SetAxisTitle(Axis axis, const std::string& title) = 0;
     // Colour of fill style 0 to 100; the contour levels take their colours from these.
     virtual void SetFillColour(int style, COLORREF colour) = 0;
-    // Intensities from low to high take the fill styles' colours 0 to 100 evenly; below
-    // low the first, from high up the last (the pattern's own range plays no part).
-    virtual void SetColourRange(double low, double high) = 0;
+    // Intensities from low to high take the fill styles' colours 0 to 100, spread evenly
+    // on the scale given; below low the first, from high up the last (the pattern's own
+    // range plays no part).
+    virtual void SetColourRange(const Plot3DColourRange& range) = 0;
 
     // The view the user sees, as four values that give the same view when written back.
     virtual void SetViewValue(ViewValue which, double value) = 0;

@@ -37,9 +37,12 @@ public:
     {
         Record("SetFillColour(" + Int(style) + ", " + Int(colour) + ")");
     }
-    void SetColourRange(double low, double high) override
+    void SetColourRange(const Plot3DColourRange& range) override
     {
-        Record("SetColourRange(" + Num(low) + ", " + Num(high) + ")");
+        const char* scale = range.scale == IntensityScale::SquareRoot    ? ", sqrt"
+                            : range.scale == IntensityScale::Logarithmic ? ", log"
+                                                                         : "";
+        Record("SetColourRange(" + Num(range.low) + ", " + Num(range.high) + scale + ")");
     }
     void SetViewValue(ViewValue which, double value) override
     {

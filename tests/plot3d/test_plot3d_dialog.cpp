@@ -1,6 +1,9 @@
+#include "display/ColourTransform.h"
 #include "document/CVespiraDoc.h"
+#include "document/PatternRange.h"
 #include "plot3d/C3DPlotDlg.h"
 #include "plot3d/Chart3DLoad.h"
+#include "plot3d/Plot3DColourRange.h"
 #include "plot3d/Plot3DLayout.h"
 #include "plot3d/Plot3DSettings.h"
 #include "plot3d/Plot3DWindowSize.h"
@@ -217,6 +220,22 @@ TEST_F(Plot3DDialogTest, ChartGetsTheDocumentsColourRange)
     CRecordingChart chart;
     C3DPlotDlg dialog(doc, state.plot3d, chart);
     EXPECT_EQ(chart.CallsStartingWith("SetColourRange"), Calls{"SetColourRange(0, 4095)"});
+
+    // A fixed range on a log scale reaches the chart as the view draws it, and the colour
+    // bands' edges lie where the view's colours change: a decade at each half of 1..10000.
+    doc.m_range.settings.mode = RangeMode::Fixed;
+    doc.m_range.settings.fixedMin = 1;
+    doc.m_range.settings.fixedMax = 10000;
+    doc.m_range.settings.scale = IntensityScale::Logarithmic;
+    RefreshRange(doc);
+    CRecordingChart logChart;
+    C3DPlotDlg logDialog(doc, state.plot3d, logChart);
+    EXPECT_EQ(logChart.CallsStartingWith("SetColourRange"), Calls{"SetColourRange(1, 10000, log)"});
+    const Plot3DColourRange range = ChartColourRange(doc);
+    EXPECT_NEAR(ValueAtShare(range, 0.5), 100.0, 1e-9);
+    EXPECT_NEAR(ValueAtShare(range, 0.25), 10.0, 1e-9);
+    EXPECT_EQ(RangeColourIndex(100, DrawnRangeOf(doc)), 127);
+    EXPECT_NEAR(ValueAtShare({0.0, 100.0, IntensityScale::SquareRoot}, 0.5), 25.0, 1e-9);
 }
 
 TEST(Plot3DLayoutTest, ButtonsFollowTheWidthRule)
