@@ -2,6 +2,7 @@
 
 #include "document/CLiveScan.h"
 #include "document/CVespiraDoc.h"
+#include "document/PatternRange.h"
 #include "web/CLiveConnection.h"
 #include "web/LiveRoutes.h"
 
@@ -60,7 +61,7 @@ struct CLiveViewServer::Watched
         float xBeg = 0, xInc = 0, yBeg = 0, yEnd = 0, yInc = 0;
         QString title;
         ColourTable colours{};
-        int min = 0, max = 0;
+        DrawnRange range;
         unsigned generation = 0;
         bool operator==(const Seen&) const = default;
     };
@@ -82,19 +83,10 @@ struct CLiveViewServer::Watched
 
     static Seen SeenOf(const CVespiraDoc& d)
     {
-        return {d.m_nXPoints,
-                d.m_nYPoints,
-                d.m_pIntensity.data(),
-                d.m_fXBeg,
-                d.m_fXInc,
-                d.m_fYBeg,
-                d.m_fYEnd,
-                d.m_fYInc,
-                d.GetTitle(),
-                d.m_DisplayColors,
-                d.m_nMinIntensity,
-                d.m_nMaxIntensity,
-                d.SelectionGeneration()};
+        return {d.m_nXPoints,      d.m_nYPoints,    d.m_pIntensity.data(),
+                d.m_fXBeg,         d.m_fXInc,       d.m_fYBeg,
+                d.m_fYEnd,         d.m_fYInc,       d.GetTitle(),
+                d.m_DisplayColors, DrawnRangeOf(d), d.SelectionGeneration()};
     }
 };
 
@@ -381,8 +373,8 @@ void CLiveViewServer::Tick()
             seen.yBeg != w->seen.yBeg || seen.yEnd != w->seen.yEnd || seen.yInc != w->seen.yInc;
         // The title changes with every point of a scan ("Collecting: ..."): it goes alone.
         w->titleChanged = seen.title != w->seen.title;
-        w->coloursChanged = lookChanged || seen.colours != w->seen.colours ||
-                            seen.min != w->seen.min || seen.max != w->seen.max;
+        w->coloursChanged =
+            lookChanged || seen.colours != w->seen.colours || seen.range != w->seen.range;
         w->targetsChanged = seen.generation != w->seen.generation;
         w->seen = seen;
         const LiveProgress progress = ProgressOf(*w);

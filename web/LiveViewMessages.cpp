@@ -1,6 +1,7 @@
 #include "web/LiveViewMessages.h"
 
 #include "document/CVespiraDoc.h"
+#include "document/PatternRange.h"
 #include "render/CellPlacement.h"
 #include "render/ViewTexts.h"
 
@@ -116,10 +117,17 @@ QByteArray Colours(const CVespiraDoc& doc, const LiveViewLook& look)
     QJsonArray colours;
     for (const COLORREF c : doc.m_DisplayColors)
         colours.append(Css(c));
+    // The range and scale the program draws with, so the page's colours are the view's.
+    const DrawnRange range = DrawnRangeOf(doc);
+    const char* scale = range.scale == IntensityScale::SquareRoot    ? "sqrt"
+                        : range.scale == IntensityScale::Logarithmic ? "log"
+                                                                     : "linear";
     return Json({{"type", "colours"},
                  {"colours", colours},
-                 {"min", doc.m_nMinIntensity},
-                 {"max", doc.m_nMaxIntensity},
+                 {"min", range.min},
+                 {"max", range.max},
+                 {"scale", scale},
+                 {"rising", range.rising},
                  {"orientation", NormalisedOrientation(look.orientation)},
                  {"overlay", look.overlay},
                  {"selection", Css(look.selection)},

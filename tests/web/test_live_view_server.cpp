@@ -1,6 +1,7 @@
 #include "document/CVespiraDoc.h"
 #include "document/DocumentServices.h"
 #include "document/IHostUi.h"
+#include "document/PatternRange.h"
 #include "tests/common/Sanitizers.h"
 #include "web/CLiveViewServer.h"
 
@@ -270,8 +271,25 @@ TEST_F(LiveViewServerTest, AViewerGetsEverythingOnceThenOnlyTheChanges)
     doc.m_nMaxIntensity = 5000;
     ASSERT_TRUE(viewer.WaitFor("colours", texts));
     EXPECT_EQ((*viewer.LastOf("colours"))["max"].toInt(), 5000);
+    EXPECT_EQ((*viewer.LastOf("colours"))["scale"].toString(), "linear");
+    EXPECT_TRUE((*viewer.LastOf("colours"))["rising"].toBool());
     QTest::qWait(200);
     EXPECT_EQ(viewer.binaries.size(), binaries);
+
+    // The page draws in the range and scale the view draws with, not the rising maximum.
+    const std::size_t rangeTexts = viewer.texts.size();
+    doc.m_range.settings.mode = RangeMode::Fixed;
+    doc.m_range.settings.fixedMin = 10;
+    doc.m_range.settings.fixedMax = 2000;
+    doc.m_range.settings.scale = IntensityScale::Logarithmic;
+    RefreshRange(doc);
+    ASSERT_TRUE(viewer.WaitFor("colours", rangeTexts));
+    EXPECT_EQ((*viewer.LastOf("colours"))["min"].toInt(), 10);
+    EXPECT_EQ((*viewer.LastOf("colours"))["max"].toInt(), 2000);
+    EXPECT_EQ((*viewer.LastOf("colours"))["scale"].toString(), "log");
+    EXPECT_FALSE((*viewer.LastOf("colours"))["rising"].toBool());
+    doc.m_range.settings = RangeSettings{};
+    RefreshRange(doc);
 
     // Another pattern, chosen by the viewer: all of it, then back to the scan's.
     docs.push_back(std::make_unique<CVespiraDoc>(state));

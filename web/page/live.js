@@ -8,7 +8,8 @@
   const context = cells.getContext('2d');
   const state = {
     id: 0, nx: 0, ny: 0, x: [], y: [], values: new Int32Array(0), targets: new Uint8Array(0),
-    colours: [], rgb: new Uint32Array(256), min: 0, max: 63, orientation: 0, overlay: true,
+    colours: [], rgb: new Uint32Array(256), min: 0, max: 63, scale: 'linear', rising: true,
+    orientation: 0, overlay: true,
     selection: 0, activeTarget: 0, marker: null, image: null, drawPending: false,
     pointer: null, chosen: 0,
   };
@@ -20,16 +21,34 @@
     return (0xff000000 | ((v & 0xff) << 16) | (v & 0xff00) | ((v >> 16) & 0xff)) >>> 0;
   }
 
-  // The program's rule: linear from the minimum (0) to the maximum (255), divided by
-  // the maximum; a maximum of 0 or less gives 0.
+  // The program's rules. The rising maximum in linear scale: linear from the minimum (0)
+  // to the maximum (255), divided by the maximum; a maximum of 0 or less gives 0. Any
+  // other range: the first colour at or below the minimum, the last at or above the
+  // maximum, between them the linear, square-root or base-10 log position.
   function colourIndex(value) {
     const min = state.min, max = state.max;
-    if (max <= 0) return 0;
-    let v = value;
-    if (v > max) v = max;
-    if (v < min) v = min;
-    const index = ((v - min) * 255) / max;
-    return index >= 255 ? 255 : index <= 0 ? 0 : Math.floor(index);
+    if (state.rising && state.scale === 'linear') {
+      if (max <= 0) return 0;
+      let v = value;
+      if (v > max) v = max;
+      if (v < min) v = min;
+      const index = ((v - min) * 255) / max;
+      return index >= 255 ? 255 : index <= 0 ? 0 : Math.floor(index);
+    }
+    if (value <= min) return 0;
+    if (value >= max) return 255;
+    let index = 0;
+    if (state.scale === 'sqrt') {
+      index = 255 * Math.sqrt((value - min) / (max - min));
+    } else if (state.scale === 'log') {
+      if (value <= 1) return 0;
+      const lo = Math.log10(Math.max(min, 1));
+      const span = Math.log10(max) - lo;
+      index = span > 0 ? (255 * (Math.log10(value) - lo)) / span : 0;
+    } else {
+      return Math.floor(((value - min) * 255) / (max - min));
+    }
+    return Math.min(Math.max(Math.floor(index), 0), 254);
   }
 
   function mirrorsX() { return state.orientation === 1 || state.orientation === 2; }
@@ -105,6 +124,7 @@
     state.colours = m.colours;
     state.rgb = Uint32Array.from(m.colours, packed);
     state.min = m.min; state.max = m.max; state.orientation = m.orientation;
+    state.scale = m.scale || 'linear'; state.rising = m.rising !== false;
     state.overlay = m.overlay;
     state.selection = packed(m.selection); state.activeTarget = packed(m.activeTarget);
     $('scale-max').textContent = String(m.max);
