@@ -54,8 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TargetImport import = ParseTargetCsv(doc, text);
     if (!import.isList && !import.targets.empty())
         std::abort();
+    // An accepted time is greater than 0.9f as a double, so it may round to 0.9f itself.
     for (const PointTime& target : import.targets)
-        if (target.index < 0 || target.index >= doc.PointCount() || !(target.time > 0.9f))
+        if (target.index < 0 || target.index >= doc.PointCount() || !(target.time >= 0.9f))
             std::abort();
     ApplyTargetImport(doc, import);
     DescribeProblems(import.problems);
