@@ -84,7 +84,7 @@ public:
     void OnEditCopy();
     QImage CopyImage();
     // The Send-targets dialog for this view's document; this document and view are the
-    // active ones afterwards, whatever its result.
+    // active ones afterwards, whatever its result, unless a new scan began meanwhile.
     void OnSendTargets();
 
 signals:

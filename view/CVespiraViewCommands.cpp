@@ -2,6 +2,7 @@
 // targets and Ctrl+wheel zoom.
 #include "base/FixedText.h"
 #include "display/ColourTransform.h"
+#include "document/CLiveScan.h"
 #include "document/CVespiraDoc.h"
 #include "document/IHostUi.h"
 #include "link/dialogs/CSendTargetsDlg.h"
@@ -114,8 +115,13 @@ void CVespiraView::OnSendTargets()
 {
     SetJobText(m_context.job.szJobName, m_doc.GetName().left(kJobNameChars));
     CSendTargetsDlg dialog(m_doc, m_context.job, m_context.Ui(), this);
+    CLiveScan& scan = m_context.services.liveScan;
+    const CVespiraDoc* before = scan.Document();
     m_context.Ui().ExecDialog(dialog);
-    m_context.services.liveScan.SetActive(&m_doc, this);
+    // A scan that began while the dialog was open keeps its pattern: handing it this one
+    // would put the new scan's points into another grid.
+    if (scan.Document() == before)
+        scan.SetActive(&m_doc, this);
 }
 
 void CVespiraView::wheelEvent(QWheelEvent* event)

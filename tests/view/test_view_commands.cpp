@@ -222,6 +222,17 @@ TEST_F(ViewCommandsTest, SendTargetsNamesTheJobAfterTheTitleAndActivatesTheView)
     EXPECT_EQ(jobName, QString(79, QLatin1Char('t')));
     EXPECT_EQ(state.liveScan.Document(), doc.get());
     EXPECT_EQ(state.liveScan.View(), view.get());
+
+    // A new scan's pattern, announced while the dialog is open, keeps the scan.
+    CVespiraDoc scanned(state);
+    ASSERT_TRUE(scanned.SetUpGrid({3, 3, 0.0f, 2.0f, 1.0f, 0.0f, 2.0f, 1.0f}));
+    ui.dialogHandler = [&](QDialog&) {
+        state.liveScan.SetActive(&scanned);
+        return int(QDialog::Rejected);
+    };
+    view->OnSendTargets();
+    EXPECT_EQ(state.liveScan.Document(), &scanned);
+    state.liveScan.Forget();
 }
 
 } // namespace
