@@ -11,6 +11,7 @@
 #include "link/PipeMessage.h"
 #include "render/CCellImage.h"
 #include "tests/common/TestProgram.h"
+#include "tests/link/LinkFakes.h"
 #include "view/CVespiraView.h"
 
 #include <QApplication>
@@ -71,21 +72,6 @@ struct ViewHost : IRemoteHost
     std::unique_ptr<CVespiraView> view;
 };
 
-PipeMessage Message(std::int32_t code, float p1, float p2, float p3, float p4, float p5, float p6,
-                    std::int32_t value)
-{
-    PipeMessage m;
-    m.code = code;
-    m.param1 = p1;
-    m.param2 = p2;
-    m.param3 = p3;
-    m.param4 = p4;
-    m.param5 = p5;
-    m.param6 = p6;
-    m.intParam = value;
-    return m;
-}
-
 // A whole live scan in one range mode: points per second, the event loop run as the
 // listener's deliveries let it run, every 100 points.
 double ScanPointsPerSecond(CTestProgram& state, RangeMode mode)
@@ -95,11 +81,11 @@ double ScanPointsPerSecond(CTestProgram& state, RangeMode mode)
     ViewHost host(state);
     CRemoteCommandHandler handler(state.services, state.view, host);
     handler.HandleRequest(
-        Message(kNewImage, 0.0f, kSide - 1.0f, 1.0f, 0.0f, kSide - 1.0f, 1.0f, 0));
+        Request(kNewImage, 0.0f, kSide - 1.0f, 1.0f, 0.0f, kSide - 1.0f, 1.0f, 0));
     const auto t0 = std::chrono::steady_clock::now();
     for (int row = 0; row < kSide; ++row) {
         for (int col = 0; col < kSide; ++col) {
-            handler.HandleRequest(Message(kNewPoint, static_cast<float>(col),
+            handler.HandleRequest(Request(kNewPoint, static_cast<float>(col),
                                           static_cast<float>(kSide - 1 - row), 0, 0, 0, 0,
                                           CountAt(col, row)));
             if (col % 100 == 99)

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -49,6 +50,21 @@ struct CFakeRemoteHost : IRemoteHost
     std::vector<std::unique_ptr<CVespiraDoc>> docs;
     std::vector<std::unique_ptr<CRecordingView>> views;
 };
+
+// A whole number and a float of an encoded message, at their byte offsets.
+inline std::int32_t IntAt(const PipeBytes& bytes, std::size_t offset)
+{
+    std::int32_t value = 0;
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+}
+
+inline float FloatAt(const PipeBytes& bytes, std::size_t offset)
+{
+    float value = 0;
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+}
 
 inline PipeMessage Request(std::int32_t code, float p1 = 0, float p2 = 0, float p3 = 0,
                            float p4 = 0, float p5 = 0, float p6 = 0, std::int32_t intParam = 0,

@@ -26,20 +26,6 @@ namespace {
 
 using std::chrono::milliseconds;
 
-std::int32_t IntAt(const PipeBytes& bytes, std::size_t offset)
-{
-    std::int32_t value = 0;
-    std::memcpy(&value, bytes.data() + offset, sizeof value);
-    return value;
-}
-
-float FloatAt(const PipeBytes& bytes, std::size_t offset)
-{
-    float value = 0;
-    std::memcpy(&value, bytes.data() + offset, sizeof value);
-    return value;
-}
-
 // A Send as the user makes it, with the remote command socket's listener running as in
 // the program and the instrument asking CHECKPIPE on it throughout.
 class SendProgressTest : public ::testing::Test

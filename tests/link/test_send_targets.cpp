@@ -43,20 +43,6 @@ bool AllZero(const PipeBytes& bytes, std::size_t from, std::size_t to)
     return true;
 }
 
-std::int32_t IntAt(const PipeBytes& bytes, std::size_t offset)
-{
-    std::int32_t value = 0;
-    std::memcpy(&value, bytes.data() + offset, sizeof value);
-    return value;
-}
-
-float FloatAt(const PipeBytes& bytes, std::size_t offset)
-{
-    float value = 0;
-    std::memcpy(&value, bytes.data() + offset, sizeof value);
-    return value;
-}
-
 class TargetPipeTest : public ::testing::Test
 {
 protected:
