@@ -178,6 +178,7 @@ CPipeSocket::Result CPipeSocket::Receive(PipeBytes& bytes, std::size_t& size, in
     // A message longer than the record is read into a scratch copy: only the length
     // counts then, and the caller's record stays as it was.
     PipeBytes incoming = bytes;
+    bool closedOnce = false;
     for (;;) {
         iovec part{incoming.data(), incoming.size()};
         msghdr header{};
@@ -194,8 +195,17 @@ CPipeSocket::Result CPipeSocket::Receive(PipeBytes& bytes, std::size_t& size, in
                 return ready;
             continue;
         }
-        if (got == 0)
+        if (got == 0) {
+            // A non-blocking read on SOCK_SEQPACKET can find the queue empty, then the
+            // peer's close, while the message the peer sent just before it is being queued:
+            // the kernel then reports the close first. The message is queued by the time the
+            // close shows, so a second read finds it.
+            if (!closedOnce) {
+                closedOnce = true;
+                continue;
+            }
             return Result::Closed;
+        }
         if ((header.msg_flags & MSG_TRUNC) != 0 || got > static_cast<ssize_t>(incoming.size()))
             return Result::TooLong;
         bytes = incoming;

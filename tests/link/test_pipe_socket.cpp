@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -136,3 +138,44 @@ TEST(PipeServerTest, TakesOverOnlyAStaleSocket)
 }
 
 } // namespace
+
+// A peer that answers and hangs up at once: the answer is read, never taken for a close.
+// The kernel can report the close to a read that began just before the answer arrived,
+// so the answer and the read start together, many times over, to meet that moment.
+TEST(PipeSocketRaceTest, AnAnswerSentJustBeforeTheCloseIsRead)
+{
+    constexpr int kExchanges = 100000;
+    std::atomic<int> peerFd{-1};
+    std::atomic<int> round{0};
+    std::atomic<bool> done{false};
+    std::thread answerer([&] {
+        for (int seen = 0; !done;) {
+            if (round.load() == seen) {
+                std::this_thread::yield();
+                continue;
+            }
+            seen = round.load();
+            CPipeSocket peer(peerFd.exchange(-1));
+            PipeBytes reply{};
+            peer.Send(reply, 1000);
+        }
+    });
+    int lost = 0;
+    for (int i = 1; i <= kExchanges; ++i) {
+        int fds[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds), 0);
+        CPipeSocket reader(fds[0]);
+        peerFd = fds[1];
+        round = i;
+        PipeBytes bytes{};
+        std::size_t size = 0;
+        if (reader.Receive(bytes, size, 1000) != Result::Ok || size != bytes.size())
+            ++lost;
+        while (peerFd.load() != -1)
+            std::this_thread::yield();
+    }
+    done = true;
+    ++round;
+    answerer.join();
+    EXPECT_EQ(lost, 0);
+}
