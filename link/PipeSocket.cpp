@@ -3,9 +3,11 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -59,12 +61,69 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline)
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
+// Why the name cannot be taken: nothing when what is there is a socket left behind by a
+// program that has ended, which is then removed.
+bool ClearLeftBehind(const std::string& path, std::string& error)
+{
+    struct stat existing
+    {};
+    if (::lstat(path.c_str(), &existing) != 0)
+        return errno == ENOENT;
+    if (!S_ISSOCK(existing.st_mode)) {
+        error =
+            "cannot listen at " + path + ": " + KindInTheWay(existing.st_mode) + ", not a socket";
+        return false;
+    }
+    std::string ignored;
+    if (CPipeSocket::Connect(path, &ignored).IsValid()) {
+        error = "another program already listens at " + path;
+        return false;
+    }
+    ::unlink(path.c_str());
+    return true;
+}
+
+// Gives the listening socket at `staging` the name `path`, never replacing a file another
+// program put there. False with errno set when it cannot.
+bool TakeName(const std::string& staging, const std::string& path)
+{
+    if (::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without RENAME_NOREPLACE: a hard link never replaces either, and one
+    // without hard links gets the name by rename().
+    if (::link(staging.c_str(), path.c_str()) == 0) {
+        ::unlink(staging.c_str());
+        return true;
+    }
+    return errno != EEXIST && ::rename(staging.c_str(), path.c_str()) == 0;
+}
+
+constexpr std::chrono::microseconds kGlance{60};
+
+CPipeSocket::Result Readiness(const pollfd* fds, nfds_t count)
+{
+    return count == 2 && (fds[1].revents & POLLIN) != 0 ? CPipeSocket::Result::Woken
+                                                        : CPipeSocket::Result::Ok;
+}
+
 } // namespace
 
 CPipeSocket::Result WaitReady(int fd, short events, int timeoutMs, int wakeFd)
 {
     pollfd fds[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};
     const nfds_t count = wakeFd >= 0 ? 2 : 1;
+    // A peer answering at once answers within microseconds, and a process put to sleep
+    // is woken late on another core (tens of microseconds on a virtual machine): look
+    // again for a moment first, giving up the core in between so that on a single core
+    // the peer runs.
+    const auto glance = std::chrono::steady_clock::now() + kGlance;
+    while (timeoutMs != 0 && std::chrono::steady_clock::now() < glance) {
+        if (::poll(fds, count, 0) > 0)
+            return Readiness(fds, count);
+        ::sched_yield();
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const int wait = timeoutMs < 0 ? -1 : RemainingMs(deadline);
@@ -76,10 +135,7 @@ CPipeSocket::Result WaitReady(int fd, short events, int timeoutMs, int wakeFd)
         }
         if (n == 0)
             return CPipeSocket::Result::TimedOut;
-        if (count == 2 && (fds[1].revents & POLLIN) != 0)
-            return CPipeSocket::Result::Woken;
-        if (fds[0].revents != 0)
-            return CPipeSocket::Result::Ok;
+        return Readiness(fds, count);
     }
 }
 
@@ -221,25 +277,10 @@ bool CPipeServer::Listen(const std::string& path, std::string& error)
     if (!MakeAddress(path, address, &error))
         return false;
 
-    struct stat existing
-    {};
-    if (::lstat(path.c_str(), &existing) == 0) {
-        if (!S_ISSOCK(existing.st_mode)) {
-            error = "cannot listen at " + path + ": " + KindInTheWay(existing.st_mode) +
-                    ", not a socket";
-            return false;
-        }
-        std::string ignored;
-        if (CPipeSocket::Connect(path, &ignored).IsValid()) {
-            error = "another program already listens at " + path;
-            return false;
-        }
-        ::unlink(path.c_str());
-    }
-
-    // The socket is bound and listening under a private name first and only then
-    // linked in at its own name: a peer that connects as soon as the name appears is
-    // never refused by a socket that does not listen yet.
+    // The socket is bound and listening under a private name first and only then given
+    // its own name: a peer that connects as soon as the name appears is never refused by
+    // a socket that does not listen yet. The sender makes one for every message, so the
+    // usual case costs no more calls than that.
     static std::atomic<unsigned> serial{0};
     const std::string staging =
         path + "~" + std::to_string(::getpid()) + "." + std::to_string(serial++);
@@ -251,28 +292,32 @@ bool CPipeServer::Listen(const std::string& path, std::string& error)
         error = ErrnoText(errno);
         return false;
     }
-    ::unlink(staging.c_str());
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&stagingAddress), sizeof stagingAddress) !=
-            0 ||
-        ::listen(fd, 16) != 0) {
+    const auto* bindAddress = reinterpret_cast<const sockaddr*>(&stagingAddress);
+    bool bound = ::bind(fd, bindAddress, sizeof stagingAddress) == 0;
+    if (!bound && errno == EADDRINUSE) {
+        // Left by an ended process that had our process id.
+        ::unlink(staging.c_str());
+        bound = ::bind(fd, bindAddress, sizeof stagingAddress) == 0;
+    }
+    if (!bound || ::listen(fd, 16) != 0) {
         error = "cannot listen at " + path + ": " + ErrnoText(errno);
         ::close(fd);
-        ::unlink(staging.c_str());
+        if (bound)
+            ::unlink(staging.c_str());
         return false;
     }
-    // link() never replaces a name another program took meanwhile; a file system
-    // without hard links gets the name by rename().
-    bool linked = ::link(staging.c_str(), path.c_str()) == 0;
-    int linkError = errno;
-    if (!linked && linkError != EEXIST) {
-        linked = ::rename(staging.c_str(), path.c_str()) == 0;
-        linkError = errno;
-    }
-    ::unlink(staging.c_str());
-    if (!linked) {
-        error = linkError == EEXIST ? "another program already listens at " + path
-                                    : "cannot listen at " + path + ": " + ErrnoText(linkError);
+    std::string inTheWay;
+    bool named = TakeName(staging, path);
+    if (!named && errno == EEXIST && ClearLeftBehind(path, inTheWay))
+        named = TakeName(staging, path);
+    if (!named) {
+        if (!inTheWay.empty())
+            error = inTheWay;
+        else
+            error = errno == EEXIST ? "another program already listens at " + path
+                                    : "cannot listen at " + path + ": " + ErrnoText(errno);
         ::close(fd);
+        ::unlink(staging.c_str());
         return false;
     }
     struct stat made

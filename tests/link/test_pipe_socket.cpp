@@ -1,5 +1,6 @@
 #include "link/PipeSocket.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -116,6 +117,7 @@ TEST(PipeServerTest, TakesOverOnlyAStaleSocket)
         CPipeServer second;
         EXPECT_FALSE(second.Listen(path, error));
         EXPECT_NE(error.find("already listens"), std::string::npos) << error;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::System).size(), 1) << "no private name left";
     }
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path))) << "removed on close";
 
@@ -133,6 +135,7 @@ TEST(PipeServerTest, TakesOverOnlyAStaleSocket)
     std::ofstream(path) << "data";
     EXPECT_FALSE(server.Listen(path, error));
     EXPECT_NE(error.find("not a socket"), std::string::npos) << error;
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 1);
     EXPECT_FALSE(server.Listen(std::string(200, 'p'), error));
     EXPECT_FALSE(CPipeSocket::Connect(path).IsValid());
 }
