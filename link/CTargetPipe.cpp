@@ -68,13 +68,14 @@ int CTargetPipe::Exchange(const PipeMessage& message, bool another)
     m_peerPid = 0;
     if (!peer.IsValid())
         return kPipeTimeout;
+
+    // A failed write shows as a missing reply.
+    peer.Send(EncodePipeMessage(message), writeTimeoutMs);
+    // Made while the instrument works on its answer, not before the message goes out.
     if (another) {
         m_peerPid = runPeer;
         m_pNext = Listen(); // when this fails, the next exchange tries once more itself
     }
-
-    // A failed write shows as a missing reply.
-    peer.Send(EncodePipeMessage(message), writeTimeoutMs);
     std::size_t size = 0;
     m_reply.fill(0);
     const CPipeSocket::Result read = peer.Receive(m_reply, size, replyTimeoutMs);

@@ -47,8 +47,8 @@ public:
     int replyTimeoutMs = 10000;
 
     // One message out, one reply in: a TargetPipeResult. With `another`, the socket of
-    // the next message is opened as soon as this one's peer has connected, so that the
-    // instrument finds it the moment it has answered.
+    // the next message is opened as soon as this one is sent, so that the instrument
+    // usually finds it the moment it has answered.
     int Exchange(const PipeMessage& message, bool another = false);
     // Ends a run of messages before its last: the socket opened for the next message is
     // closed, and the next exchange takes any peer again.
