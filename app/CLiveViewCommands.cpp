@@ -20,7 +20,7 @@ CLiveViewCommands::CLiveViewCommands(CMainFrame& frame, IHostUi& ui, CLiveScan& 
     auto documents = [&docs] { return docs.Documents(); };
     auto look = [&state] {
         return LiveViewLook{state.view.orientation, state.view.overlay, state.colours.selection,
-                            state.colours.activeTarget};
+                            state.colours.activeTarget, state.colours.notMeasured};
     };
     auto save = [&settings](const LiveViewSettings& live) { settings.WriteLiveView(live); };
     m_pSharing =

@@ -131,7 +131,8 @@ QByteArray Colours(const CVespiraDoc& doc, const LiveViewLook& look)
                  {"orientation", NormalisedOrientation(look.orientation)},
                  {"overlay", look.overlay},
                  {"selection", Css(look.selection)},
-                 {"activeTarget", Css(look.activeTarget)}});
+                 {"activeTarget", Css(look.activeTarget)},
+                 {"notMeasured", Css(look.notMeasured)}});
 }
 
 QByteArray Progress(const LiveProgress& p)
@@ -168,17 +169,20 @@ QByteArray Cells(int id, const CVespiraDoc& doc, std::span<const std::uint32_t> 
 
 QByteArray AllCells(int id, const CVespiraDoc& doc, long long nowMsecs)
 {
-    QByteArray out = Header(kCells, kResetFlag, id, nowMsecs);
+    const bool partly = !doc.m_range.AllMeasured();
+    QByteArray out =
+        Header(kCells, partly ? kResetFlag | kUnmeasuredFlag : kResetFlag, id, nowMsecs);
     const std::size_t count = StoredCells(doc);
     const std::int32_t* values = doc.m_pIntensity.data();
+    auto sent = [&](std::size_t i) { return partly ? doc.m_range.IsMeasured(i) : values[i] != 0; };
     std::size_t i = 0;
     while (i < count) {
-        if (values[i] == 0) {
+        if (!sent(i)) {
             ++i;
             continue;
         }
         std::size_t j = i + 1;
-        while (j < count && values[j] != 0)
+        while (j < count && sent(j))
             ++j;
         PutRun(out, values, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j - i));
         i = j;

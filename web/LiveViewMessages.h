@@ -1,5 +1,6 @@
 #pragma once
 
+#include "display/ColourSettings.h"
 #include "document/Colour.h"
 
 #include <QByteArray>
@@ -18,6 +19,7 @@ struct LiveViewLook
     bool overlay = true;
     COLORREF selection = 0;
     COLORREF activeTarget = 0;
+    COLORREF notMeasured = kNotMeasuredColour;
     bool operator==(const LiveViewLook&) const = default;
 };
 
@@ -49,9 +51,12 @@ struct LivePatternEntry
 // little-endian.
 namespace LiveMessage {
 
+// The cells in the runs of either kind are measured.
 inline constexpr std::uint8_t kCells = 1;     // runs of cells: start, count, int32 values
 inline constexpr std::uint8_t kTargets = 2;   // count, then the indices of the target cells
 inline constexpr std::uint8_t kResetFlag = 1; // every cell not in the runs is 0
+// With the reset: every cell not in the runs is not measured yet, rather than a measured 0.
+inline constexpr std::uint8_t kUnmeasuredFlag = 2;
 inline constexpr int kHeaderSize = 16;
 
 // The list of open patterns, the viewer's own choice among them (0: follows the scan).
@@ -70,7 +75,8 @@ QByteArray Progress(const LiveProgress& progress);
 // An index outside the grid is left out.
 QByteArray Cells(int id, const CVespiraDoc& doc, std::span<const std::uint32_t> indices,
                  long long oldestMsecs);
-// Every cell: the runs of those not 0, after a reset.
+// Every cell after a reset: the runs of those not 0, or of those measured while the scan
+// has not measured every cell.
 QByteArray AllCells(int id, const CVespiraDoc& doc, long long nowMsecs);
 QByteArray Targets(int id, const CVespiraDoc& doc);
 

@@ -1,3 +1,4 @@
+#include "display/ColourSettings.h"
 #include "display/ColourTransform.h"
 #include "document/CPatternFile.h"
 #include "document/CVespiraDoc.h"
@@ -84,6 +85,20 @@ protected:
     QByteArray out;
 };
 
+// A script counting the cells drawn in the colour of points not measured yet.
+QString NotMeasuredCells()
+{
+    return QStringLiteral(
+               "(() => { const c = document.getElementById('cells');"
+               " const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;"
+               " let n = 0; for (let i = 0; i < d.length; i += 4)"
+               " if (d[i] === %1 && d[i + 1] === %2 && d[i + 2] === %3) ++n;"
+               " return n; })()")
+        .arg(RedOf(kNotMeasuredColour))
+        .arg(GreenOf(kNotMeasuredColour))
+        .arg(BlueOf(kNotMeasuredColour));
+}
+
 QString ProgressText(CDevTools& page)
 {
     return page.Evaluate("document.getElementById('progress').textContent").toString();
@@ -119,6 +134,8 @@ TEST_F(LiveViewBrowserTest, PageFollowsAScanWithTheProgramsColoursAndTexts)
         },
         30000))
         << ProgressText(page).toStdString();
+    // The points not reached yet in their own colour, not in that of a count of 0.
+    EXPECT_TRUE(page.WaitFor(NotMeasuredCells() + " > 0", 5000));
     if (qEnvironmentVariableIsSet("VESPIRA_LIVE_SCREENSHOT")) {
         QFile shot(qEnvironmentVariable("VESPIRA_LIVE_SCREENSHOT"));
         if (shot.open(QIODevice::WriteOnly))
@@ -132,6 +149,8 @@ TEST_F(LiveViewBrowserTest, PageFollowsAScanWithTheProgramsColoursAndTexts)
                          .arg(kPoints),
                      10000))
         << ProgressText(page).toStdString();
+    EXPECT_TRUE(page.WaitFor(NotMeasuredCells() + " === 0", 5000))
+        << page.Evaluate(NotMeasuredCells()).toInt() << " cells still not measured";
 
     CStderrUi ui;
     DocumentServices state(ui);

@@ -4,6 +4,7 @@
 #include "document/PatternRange.h"
 #include "tests/common/Sanitizers.h"
 #include "web/CLiveViewServer.h"
+#include "web/LiveViewMessages.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -63,13 +64,16 @@ struct Viewer
 };
 
 // The cells of a cells message: index to value.
-std::map<std::uint32_t, std::int32_t> CellsOf(const QByteArray& m, bool* reset = nullptr)
+std::map<std::uint32_t, std::int32_t> CellsOf(const QByteArray& m, bool* reset = nullptr,
+                                              bool* unmeasured = nullptr)
 {
     std::map<std::uint32_t, std::int32_t> cells;
     if (m.size() < 16 || m[0] != 1)
         return cells;
     if (reset != nullptr)
-        *reset = (m[1] & 1) != 0;
+        *reset = (m[1] & LiveMessage::kResetFlag) != 0;
+    if (unmeasured != nullptr)
+        *unmeasured = (m[1] & LiveMessage::kUnmeasuredFlag) != 0;
     const char* p = m.constData();
     for (qsizetype pos = 16; pos + 8 <= m.size();) {
         const auto start = qFromLittleEndian<std::uint32_t>(p + pos);
@@ -79,6 +83,34 @@ std::map<std::uint32_t, std::int32_t> CellsOf(const QByteArray& m, bool* reset =
             cells[start + i] = qFromLittleEndian<std::int32_t>(p + pos);
     }
     return cells;
+}
+
+// While a scan has not measured every cell, a reset sends the measured ones, 0 among
+// them, so that the page tells a cell not reached yet from a count of 0.
+TEST(LiveMessageTest, AResetTellsMeasuredCellsFromCellsNotReachedYet)
+{
+    CStderrUi ui;
+    DocumentServices state(ui);
+    CVespiraDoc doc(state);
+    ASSERT_TRUE(doc.SetUpGrid(ScanGrid{3, 2, 0.0f, 2.0f, 1.0f, 0.0f, 1.0f, 1.0f}));
+    doc.m_range.ResetMeasured(static_cast<std::size_t>(doc.PointCount()), false); // a new scan
+    ASSERT_TRUE(doc.SetPointIntensity(0.0f, 1.0f, 0));
+    ASSERT_TRUE(doc.SetPointIntensity(1.0f, 1.0f, 5));
+    const auto first = static_cast<std::uint32_t>(doc.IndexOf(0, 0));
+    const auto second = static_cast<std::uint32_t>(doc.IndexOf(1, 0));
+    bool reset = false;
+    bool unmeasured = false;
+    EXPECT_EQ(CellsOf(LiveMessage::AllCells(1, doc, 0), &reset, &unmeasured),
+              (std::map<std::uint32_t, std::int32_t>{{first, 0}, {second, 5}}));
+    EXPECT_TRUE(reset);
+    EXPECT_TRUE(unmeasured);
+
+    // A pattern read from a file is measured everywhere: only the cells not 0 go.
+    doc.m_range.ResetMeasured(static_cast<std::size_t>(doc.PointCount()), true);
+    EXPECT_EQ(CellsOf(LiveMessage::AllCells(1, doc, 0), &reset, &unmeasured),
+              (std::map<std::uint32_t, std::int32_t>{{second, 5}}));
+    EXPECT_TRUE(reset);
+    EXPECT_FALSE(unmeasured);
 }
 
 class LiveViewServerTest : public ::testing::Test
@@ -219,7 +251,7 @@ TEST_F(LiveViewServerTest, RequestSizeIdleTimeAndViewerCountAreBounded)
 TEST_F(LiveViewServerTest, AViewerGetsEverythingOnceThenOnlyTheChanges)
 {
     CVespiraDoc& doc = *docs[0];
-    doc.m_pIntensity[static_cast<std::size_t>(doc.IndexOf(1, 1))] = 7;
+    ASSERT_TRUE(doc.SetPointIntensity(1.0f, 2.0f, 7));
     doc.SetScanTime(2, 3, 900.0f);
     Viewer viewer(Url("socket", "ws"));
     ASSERT_TRUE(viewer.WaitOpen());
@@ -234,7 +266,7 @@ TEST_F(LiveViewServerTest, AViewerGetsEverythingOnceThenOnlyTheChanges)
     ASSERT_NE(viewer.LastOf("colours"), nullptr);
     EXPECT_EQ((*viewer.LastOf("colours"))["colours"].toArray().size(), 256);
     EXPECT_EQ((*viewer.LastOf("colours"))["max"].toInt(), doc.m_nMaxIntensity);
-    // The targets, then every cell not 0 after a reset.
+    // The targets, then every measured cell after a reset.
     const QByteArray& targets = viewer.binaries[0];
     ASSERT_EQ(targets[0], 2);
     ASSERT_EQ(targets.size(), 24);

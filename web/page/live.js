@@ -8,6 +8,7 @@
   const context = cells.getContext('2d');
   const state = {
     id: 0, nx: 0, ny: 0, x: [], y: [], values: new Int32Array(0), targets: new Uint8Array(0),
+    measured: new Uint8Array(0), notMeasured: 0,
     colours: [], rgb: new Uint32Array(256), min: 0, max: 63, scale: 'linear', rising: true,
     orientation: 0, overlay: true,
     selection: 0, activeTarget: 0, marker: null, image: null, drawPending: false,
@@ -65,6 +66,7 @@
     const m = state.marker;
     if (m && index === m[1] * state.nx + m[0]) return state.activeTarget;
     if (state.overlay && state.targets[index]) return state.selection;
+    if (!state.measured[index]) return state.notMeasured;
     return state.rgb[colourIndex(state.values[index])];
   }
 
@@ -104,6 +106,7 @@
     state.id = m.id; state.nx = m.nx; state.ny = m.ny; state.x = m.x; state.y = m.y;
     state.values = new Int32Array(m.nx * m.ny);
     state.targets = new Uint8Array(m.nx * m.ny);
+    state.measured = new Uint8Array(m.nx * m.ny);
     $('title').textContent = m.title;
     document.title = m.title + ' - Vespira live view';
     for (const k of ['xLeft', 'xRight', 'xCaption', 'yBottom', 'yTop', 'yCaption'])
@@ -127,6 +130,7 @@
     state.scale = m.scale || 'linear'; state.rising = m.rising !== false;
     state.overlay = m.overlay;
     state.selection = packed(m.selection); state.activeTarget = packed(m.activeTarget);
+    state.notMeasured = packed(m.notMeasured);
     $('scale-max').textContent = String(m.max);
     $('scale-min').textContent = String(m.min);
     const bar = $('scale-bar').getContext('2d');
@@ -183,7 +187,11 @@
     const kind = view.getUint8(0);
     const n = state.nx * state.ny;
     if (kind === 1) {
-      if (view.getUint8(1) & 1) state.values.fill(0);
+      const reset = (view.getUint8(1) & 1) !== 0;
+      if (reset) {
+        state.values.fill(0);
+        state.measured.fill((view.getUint8(1) & 2) ? 0 : 1);
+      }
       let pos = 16;
       while (pos + 8 <= buffer.byteLength) {
         const start = view.getUint32(pos, true), count = view.getUint32(pos + 4, true);
@@ -192,10 +200,11 @@
           const index = start + i;
           if (index >= n) continue;
           state.values[index] = view.getInt32(pos, true);
+          state.measured[index] = 1;
           setCell(index);
         }
       }
-      if (view.getUint8(1) & 1) redrawAll(); else scheduleDraw();
+      if (reset) redrawAll(); else scheduleDraw();
     } else if (kind === 2) {
       state.targets.fill(0);
       const count = view.getUint32(16, true);
@@ -220,8 +229,9 @@
     }
     const col = mirrorsX() ? state.nx - 1 - dx : dx;
     const row = mirrorsY() ? state.ny - 1 - dy : dy;
-    $('readout').textContent =
-      `X: ${state.x[col]}  Y: ${state.y[row]}  Int: ${state.values[row * state.nx + col]}`;
+    const index = row * state.nx + col;
+    const value = state.measured[index] ? String(state.values[index]) : 'not measured';
+    $('readout').textContent = `X: ${state.x[col]}  Y: ${state.y[row]}  Int: ${value}`;
   }
 
   cells.addEventListener('pointermove', (e) => { state.pointer = { x: e.clientX, y: e.clientY }; showReadout(); });
