@@ -1,5 +1,5 @@
 // The whole Send of the Send-targets dialog for 100,000 targets to `orma-sim targets`,
-// which prints them: one socket per message, so this is 100,001 exchanges. Meanwhile the
+// which prints them: one connection per message, so this is 100,001 exchanges. Meanwhile the
 // instrument's side of the remote command socket asks CHECKPIPE over and over, answered
 // by the program's own listener and remote command handler. Prints the time of the Send
 // (target at most 5 s) and the longest CHECKPIPE answer during it (target at most 0.5 s).

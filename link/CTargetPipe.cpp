@@ -55,27 +55,29 @@ std::unique_ptr<CPipeServer> CTargetPipe::Listen() const
 
 int CTargetPipe::Exchange(const PipeMessage& message, bool another)
 {
-    std::unique_ptr<CPipeServer> server = std::move(m_pNext);
+    std::unique_ptr<CPipeServer> server = std::move(m_pRunServer);
     if (!server)
         server = Listen();
     if (!server)
         return kPipeCreationFailed;
     CPipeSocket peer = server->Accept(connectTimeoutMs, -1, m_peerPid);
-    // One instance: nobody else connects while this message is under way.
-    server.reset();
     // The run ends with this message, whatever its result; a failed one starts over.
     const pid_t runPeer = another ? peer.PeerPid() : 0;
     m_peerPid = 0;
     if (!peer.IsValid())
         return kPipeTimeout;
+    if (another) {
+        // The instrument finds the socket again the moment it has answered; any other
+        // process that connects meanwhile is closed unserved by the next Accept.
+        m_peerPid = runPeer;
+        m_pRunServer = std::move(server);
+    } else {
+        // One instance: nobody else connects while the last message is under way.
+        server.reset();
+    }
 
     // A failed write shows as a missing reply.
     peer.Send(EncodePipeMessage(message), writeTimeoutMs);
-    // Made while the instrument works on its answer, not before the message goes out.
-    if (another) {
-        m_peerPid = runPeer;
-        m_pNext = Listen(); // when this fails, the next exchange tries once more itself
-    }
     std::size_t size = 0;
     m_reply.fill(0);
     const CPipeSocket::Result read = peer.Receive(m_reply, size, replyTimeoutMs);
@@ -84,15 +86,13 @@ int CTargetPipe::Exchange(const PipeMessage& message, bool another)
         result = kPipeNotResponding;
     else if (read == CPipeSocket::Result::Ok && size == kPipeMessageSize)
         result = kPipeOk;
-    if (result != kPipeOk) {
-        m_pNext.reset();
-        m_peerPid = 0;
-    }
+    if (result != kPipeOk)
+        EndRun();
     return result;
 }
 
 void CTargetPipe::EndRun()
 {
-    m_pNext.reset();
+    m_pRunServer.reset();
     m_peerPid = 0;
 }

@@ -27,10 +27,11 @@ std::string TargetSocketPath();
 
 class CPipeServer;
 
-// The program's end of the target socket. For every message it listens, waits for the
-// instrument to connect, sends the message and reads a reply into a record of its own,
-// then closes the socket again. Each message has a socket of its own; only its first
-// peer is taken. Messages sent as one run (each but the last with `another`) all go to
+// The program's end of the target socket. For every message it waits for the instrument
+// to connect, sends the message and reads a reply into a record of its own; the
+// instrument connects anew for each message. A single message has a listening socket of
+// its own, closed once its peer has connected. Messages sent as one run (each but the
+// last with `another`) share one, open from the first message to the last, and all go to
 // the process that took the first: any other that connects meanwhile is closed unserved,
 // so two instruments never split one list.
 class CTargetPipe
@@ -46,12 +47,12 @@ public:
     // A peer that takes the message and never answers must not hang the program.
     int replyTimeoutMs = 10000;
 
-    // One message out, one reply in: a TargetPipeResult. With `another`, the socket of
-    // the next message is opened as soon as this one is sent, so that the instrument
-    // usually finds it the moment it has answered.
+    // One message out, one reply in: a TargetPipeResult. With `another`, the socket
+    // stays open for the next message, so that the instrument finds it the moment it
+    // has answered.
     int Exchange(const PipeMessage& message, bool another = false);
-    // Ends a run of messages before its last: the socket opened for the next message is
-    // closed, and the next exchange takes any peer again.
+    // Ends a run of messages before its last: its socket is closed, and the next
+    // exchange takes any peer again.
     void EndRun();
 
 private:
@@ -59,7 +60,7 @@ private:
 
     std::string m_path;
     PipeBytes m_reply{};
-    std::unique_ptr<CPipeServer> m_pNext;
+    std::unique_ptr<CPipeServer> m_pRunServer;
     // The process the run of messages under way talks to; 0 between runs.
     pid_t m_peerPid = 0;
 };

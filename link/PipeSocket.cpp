@@ -279,8 +279,8 @@ bool CPipeServer::Listen(const std::string& path, std::string& error)
 
     // The socket is bound and listening under a private name first and only then given
     // its own name: a peer that connects as soon as the name appears is never refused by
-    // a socket that does not listen yet. The sender makes one for every message, so the
-    // usual case costs no more calls than that.
+    // a socket that does not listen yet. The checks for a file in the way cost calls only
+    // when the name is taken.
     static std::atomic<unsigned> serial{0};
     const std::string staging =
         path + "~" + std::to_string(::getpid()) + "." + std::to_string(serial++);

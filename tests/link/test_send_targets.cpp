@@ -127,6 +127,7 @@ TEST_F(TargetPipeTest, AListGoesWholeToThePeerThatTookItsStart)
         CTargetSender sender(pipe);
         result = sender.SendList(targets);
         here = orma.Received();
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(path))) << "closed with the last target";
     }
     // The simulator prints what it took after a pause.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -59,8 +59,8 @@ bool Print(const PipeMessage& m, int& targets)
     return false;
 }
 
-// Tells when a socket of the given name appears in a directory. The program creates the
-// target socket afresh for every message and waits only 1000 ms for the connect, so
+// Tells when a socket of the given name appears in a directory. The program's target
+// socket exists only while it sends, and it waits only 1000 ms for the connect, so
 // connecting the moment it appears matters more than anything else here.
 class CSocketWatch
 {
@@ -155,8 +155,8 @@ int RunTargets(const QStringList& args)
     CSocketWatch watch(path);
     std::fprintf(stderr, "orma-sim: waiting for target lists at %s\n", path.c_str());
     while (!stop.Raised()) {
-        // The dialog's socket exists only during an exchange, and each exchange has a new
-        // one: connect, and when it is not there yet, wait until it appears.
+        // The dialog's socket exists only while it sends, and may be a new one for each
+        // message: connect for each, and when it is not there yet, wait until it appears.
         CPipeSocket socket = CPipeSocket::Connect(path);
         if (!socket.IsValid() || !socket.PeerIsOwnUser()) {
             watch.Wait(stop.Fd());
