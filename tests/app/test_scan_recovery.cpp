@@ -7,6 +7,7 @@
 #include "link/CRemoteCommandHandler.h"
 #include "link/PipeMessage.h"
 #include "tests/app/ShellFixture.h"
+#include "tests/common/ProcessEnd.h"
 
 #include <QDir>
 #include <QFile>
@@ -407,7 +408,7 @@ protected:
         const int delayMs = std::uniform_int_distribution<int>(0, 1500)(random);
         QTest::qWait(delayMs);
         Kill();
-        EXPECT_TRUE(sim.waitForFinished(30000));
+        EXPECT_TRUE(HasEnded(sim, 30000));
         const QString simErr = QString::fromLocal8Bit(sim.readAllStandardError());
         const QRegularExpressionMatch m =
             QRegularExpression(QStringLiteral("scan stopped after (\\d+) of 1681 points answered"))

@@ -3,6 +3,7 @@
 #include "link/PipeDirectory.h"
 #include "link/TargetList.h"
 #include "link/dialogs/CSendTargetsDlg.h"
+#include "tests/common/ProcessEnd.h"
 #include "tests/common/WithoutRootOverride.h"
 #include "tests/link/FakeOrma.h"
 #include "tests/link/LinkFakes.h"
@@ -500,7 +501,7 @@ TEST_F(SendTargetsTest, OrmaSimPrintsExactlyTheTargetsAndTheCollectOrder)
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join("|").toStdString();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 
-    ASSERT_TRUE(sim.waitForFinished(5000));
+    ASSERT_TRUE(HasEnded(sim, 5000));
     EXPECT_EQ(sim.exitCode(), 0);
     EXPECT_EQ(QString::fromLocal8Bit(sim.readAllStandardOutput()),
               QStringLiteral("Target list:\n"
