@@ -4,6 +4,7 @@
 #include "tests/link/CheckPipeProbe.h"
 #include "tests/link/FakeOrma.h"
 #include "tests/link/LinkFakes.h"
+#include "tests/link/SendDialogFixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,18 +29,10 @@ using std::chrono::milliseconds;
 
 // A Send as the user makes it, with the remote command socket's listener running as in
 // the program and the instrument asking CHECKPIPE on it throughout.
-class SendProgressTest : public ::testing::Test
+class SendProgressTest : public SendDialogFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VESPIRA_PIPE_DIR", QFile::encodeName(dir.path()));
-        path = dir.filePath(QLatin1String(kTargetSocketName)).toStdString();
-        doc = std::make_unique<CVespiraDoc>(state);
-        ASSERT_TRUE(doc->SetUpGrid({50, 40, 0.0f, 49.0f, 1.0f, 0.0f, 39.0f, 1.0f}));
-    }
-    void TearDown() override { qunsetenv("VESPIRA_PIPE_DIR"); }
+    void SetUp() override { SetUpPattern({50, 40, 0.0f, 49.0f, 1.0f, 0.0f, 39.0f, 1.0f}); }
 
     void MarkTargets(int count, float time = 5.0f)
     {
@@ -52,10 +45,6 @@ protected:
     {
         QTimer::singleShot(ms, Qt::PreciseTimer, std::move(action));
     }
-    static QPushButton* Button(CSendTargetsDlg& dlg, const char* name)
-    {
-        return dlg.findChild<QPushButton*>(QLatin1String(name));
-    }
     static QProgressDialog* Progress(CSendTargetsDlg& dlg)
     {
         return dlg.findChild<QProgressDialog*>(QStringLiteral("sendProgress"));
@@ -64,12 +53,6 @@ protected:
     {
         return dlg.findChild<QPlainTextEdit*>(QStringLiteral("targetList"))->toPlainText();
     }
-
-    QTemporaryDir dir;
-    std::string path;
-    CFakeHostUi ui;
-    CTestProgram state{ui};
-    std::unique_ptr<CVespiraDoc> doc;
 };
 
 // 30 targets at 80 ms each: the command socket is answered all along, the progress shows

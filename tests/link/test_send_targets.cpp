@@ -7,6 +7,7 @@
 #include "tests/common/WithoutRootOverride.h"
 #include "tests/link/FakeOrma.h"
 #include "tests/link/LinkFakes.h"
+#include "tests/link/SendDialogFixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -272,35 +273,20 @@ TEST(TargetList, SampleNumberAndJobFields)
     EXPECT_EQ(std::string(field), std::string(78, 'a'));
 }
 
-class SendTargetsTest : public ::testing::Test
+class SendTargetsTest : public SendDialogFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        qputenv("VESPIRA_PIPE_DIR", QFile::encodeName(dir.path()));
-        path = dir.filePath(QLatin1String(kTargetSocketName)).toStdString();
-        doc = std::make_unique<CVespiraDoc>(state);
-        ASSERT_TRUE(doc->SetUpGrid({4, 3, 0.0f, 1.5f, 0.5f, 0.0f, 1.0f, 0.5f}));
+        ASSERT_NO_FATAL_FAILURE(SetUpPattern({4, 3, 0.0f, 1.5f, 0.5f, 0.0f, 1.0f, 0.5f}));
         doc->m_pScanTime[doc->IndexOf(1, 0)] = 900.0f;
         doc->m_pScanTime[doc->IndexOf(3, 2)] = 12.5f;
     }
-    void TearDown() override { qunsetenv("VESPIRA_PIPE_DIR"); }
 
-    QPushButton* Button(CSendTargetsDlg& dlg, const char* name)
-    {
-        return dlg.findChild<QPushButton*>(QLatin1String(name));
-    }
     QLineEdit* Edit(CSendTargetsDlg& dlg, const char* name)
     {
         return dlg.findChild<QLineEdit*>(QLatin1String(name));
     }
-
-    QTemporaryDir dir;
-    std::string path;
-    CFakeHostUi ui;
-    CTestProgram state{ui};
-    std::unique_ptr<CVespiraDoc> doc;
 };
 
 TEST_F(SendTargetsTest, SendThenCollectSendsExactlyTheseRecords)
