@@ -4,6 +4,7 @@
 #include "app/CDocManager.h"
 #include "app/CMainFrame.h"
 #include "app/CVespiraApp.h"
+#include "document/ScanGrid.h"
 #include "tests/common/CFakeHostUi.h"
 #include "tests/common/TestProgram.h"
 
@@ -72,6 +73,16 @@ protected:
             if (m->title() == title)
                 return m;
         return nullptr;
+    }
+    // A 10 x 10 pattern in a window of its own, as a scan's NEWIMAGE makes one.
+    CVespiraDoc* NewTenByTen()
+    {
+        ScanGrid grid{0, 0, 0.0f, 9.0f, 1.0f, 0.0f, 9.0f, 1.0f};
+        ComputeGridCounts(grid);
+        state.liveScan.SetPendingGrid(grid);
+        CVespiraDoc* doc = frame->NewDocument();
+        Settle();
+        return doc;
     }
     QString TempPath(const QString& name) const { return tmp.path() + QLatin1Char('/') + name; }
 

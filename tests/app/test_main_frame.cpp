@@ -154,12 +154,8 @@ TEST_F(ShellTest, ViewCommandsReachTheActiveViewFromTheirKeys)
     frame->UpdateCommandUi();
     EXPECT_TRUE(frame->Action(ID_FILE_PRINT_SETUP)->isEnabled());
     EXPECT_FALSE(frame->Action(ID_FILE_PRINT)->isEnabled());
-    ScanGrid grid{0, 0, 0.0f, 9.0f, 1.0f, 0.0f, 9.0f, 1.0f};
-    ComputeGridCounts(grid);
-    state.liveScan.SetPendingGrid(grid);
-    CVespiraDoc* doc = frame->NewDocument();
+    CVespiraDoc* doc = NewTenByTen();
     ASSERT_NE(doc, nullptr);
-    Settle();
     frame->UpdateCommandUi();
     for (int id :
          {ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_RESET, ID_CLEAR_ALL, ID_EDIT_COPY, ID_SEND_TARGETS,
@@ -275,12 +271,8 @@ TEST_F(ShellTest, CommandsWithoutHandlersAreDisabledViewCommandsNeedAView)
 
 TEST_F(ShellTest, CtrlLLocksTheColourRangeShownAndTheCheckMarkFollows)
 {
-    ScanGrid grid{0, 0, 0.0f, 9.0f, 1.0f, 0.0f, 9.0f, 1.0f};
-    ComputeGridCounts(grid);
-    state.liveScan.SetPendingGrid(grid);
-    CVespiraDoc* doc = frame->NewDocument();
+    CVespiraDoc* doc = NewTenByTen();
     ASSERT_NE(doc, nullptr);
-    Settle();
     frame->UpdateCommandUi();
     EXPECT_TRUE(frame->Action(ID_RANGE_LOCK)->isEnabled());
     EXPECT_FALSE(frame->Action(ID_RANGE_LOCK)->isChecked());
