@@ -22,13 +22,23 @@ bool SettingsFileUnreadable(const QFileInfo& info)
     return !f.open(QIODevice::ReadOnly);
 }
 
-bool ReadDword(const QSettings& s, const QString& name, quint32& out)
+namespace {
+
+// The trimmed text of a single value; nothing for a missing value or a list.
+QString ScalarText(const QSettings& s, const QString& name)
 {
     const QVariant v = s.value(name);
     if (!v.isValid() || v.userType() == QMetaType::QStringList)
-        return false;
+        return {};
+    return v.toString().trimmed();
+}
+
+} // namespace
+
+bool ReadDword(const QSettings& s, const QString& name, quint32& out)
+{
     bool ok = false;
-    const qlonglong n = v.toString().trimmed().toLongLong(&ok);
+    const qlonglong n = ScalarText(s, name).toLongLong(&ok);
     if (!ok)
         return false;
     out = static_cast<quint32>(n);
@@ -46,11 +56,8 @@ bool ReadInt(const QSettings& s, const QString& name, int& out)
 
 bool ReadDouble(const QSettings& s, const QString& name, double& out)
 {
-    const QVariant v = s.value(name);
-    if (!v.isValid() || v.userType() == QMetaType::QStringList)
-        return false;
     bool ok = false;
-    const double d = v.toString().trimmed().toDouble(&ok);
+    const double d = ScalarText(s, name).toDouble(&ok);
     if (!ok)
         return false;
     out = d;
