@@ -41,6 +41,12 @@ QString Grouped(int value)
     return QString::fromStdString(FormatGrouped(value));
 }
 
+// Wide enough for the whole caption in the title bar, with room for its buttons.
+void FitCaption(QWidget& window)
+{
+    window.setMinimumWidth(window.fontMetrics().horizontalAdvance(window.windowTitle()) + 160);
+}
+
 } // namespace
 
 CSendTargetsDlg::CSendTargetsDlg(CVespiraDoc& doc, JobFields& job, IHostUi& ui, QWidget* parent)
@@ -107,8 +113,7 @@ CSendTargetsDlg::CSendTargetsDlg(CVespiraDoc& doc, JobFields& job, IHostUi& ui, 
     layout->addWidget(m_pNote);
     layout->addLayout(fields);
     layout->addLayout(buttons);
-    // Wide enough for the whole caption.
-    setMinimumWidth(fontMetrics().horizontalAdvance(QString::fromLatin1(kCaption)) + 160);
+    FitCaption(*this);
     m_pSend->setFocus();
 
     Relist();
@@ -293,6 +298,7 @@ void CSendTargetsDlg::ShowProgress()
     m_pProgress = new QProgressDialog(this);
     m_pProgress->setObjectName(QStringLiteral("sendProgress"));
     m_pProgress->setWindowTitle(QString::fromLatin1(kCaption));
+    FitCaption(*m_pProgress);
     // Shown now, and only by this dialog: its own timer would show it again after a
     // cancel, and a modal one would run the event loop inside setValue.
     m_pProgress->setMinimumDuration(0);

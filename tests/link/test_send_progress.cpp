@@ -73,13 +73,16 @@ TEST_F(SendProgressTest, TheCommandSocketIsAnsweredAndProgressShownDuringALongSe
     bool shownEarly = true;
     bool sendDisabled = false;
     QString label;
+    int width = 0;
     At(700, [&] {
         shownEarly = Progress(dlg) != nullptr && Progress(dlg)->isVisible();
         sendDisabled = !Button(dlg, "send")->isEnabled() && !Button(dlg, "cancel")->isEnabled();
     });
     At(1500, [&] {
-        if (Progress(dlg) != nullptr && Progress(dlg)->isVisible())
+        if (Progress(dlg) != nullptr && Progress(dlg)->isVisible()) {
             label = Progress(dlg)->labelText();
+            width = Progress(dlg)->width();
+        }
     });
     QElapsedTimer timer;
     timer.start();
@@ -96,6 +99,8 @@ TEST_F(SendProgressTest, TheCommandSocketIsAnsweredAndProgressShownDuringALongSe
                     .match(label)
                     .hasMatch())
         << label.toStdString();
+    EXPECT_GT(width, dlg.fontMetrics().horizontalAdvance(dlg.windowTitle()))
+        << "the caption is not cut in the title bar";
     EXPECT_EQ(Progress(dlg), nullptr) << "the progress goes with the send";
     EXPECT_EQ(ui.statusText, QStringLiteral("Targets sent to ORMA: 30."));
     EXPECT_EQ(probe.Failures(), 0);
